@@ -1,0 +1,79 @@
+#pragma once
+// Modal message boxes and the input box. Every box the player shows goes through this
+// service: QtDialogs shows real ones, ScriptedDialogs records each box and answers from a queue.
+#include <QString>
+#include <deque>
+#include <optional>
+#include <vector>
+
+namespace storyloom {
+
+enum class BoxIcon { None = 0, Critical = 16, Question = 32, Exclamation = 48, Information = 64 };
+enum class BoxButtons { Ok = 0, OkCancel = 1, AbortRetryIgnore = 2, YesNoCancel = 3, YesNo = 4, RetryCancel = 5 };
+enum class BoxResult { Ok = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7 };
+
+struct MessageBoxRequest {
+    QString text;
+    QString title;
+    BoxIcon icon = BoxIcon::None;
+    BoxButtons buttons = BoxButtons::Ok;
+    int defaultButton = 0;  // 0 = first, 1 = second, 2 = third
+
+    // From Basic's MsgBox style flags (icon + buttons + vbDefaultButtonN).
+    static MessageBoxRequest FromStyle(const QString& text, int style, const QString& title);
+    int Style() const;
+    // The answer that the default button gives.
+    BoxResult DefaultResult() const;
+};
+
+struct InputBoxRequest {
+    QString prompt;
+    QString title;
+    QString defaultText;
+};
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    virtual BoxResult MessageBox(const MessageBoxRequest& request) = 0;
+    // nullopt when cancelled.
+    virtual std::optional<QString> InputBox(const InputBoxRequest& request) = 0;
+
+    // Shortcut for a box with the OK button only.
+    void Show(BoxIcon icon, const QString& title, const QString& text);
+};
+
+class ScriptedDialogs : public Dialogs {
+public:
+    struct Record {
+        bool isInput = false;
+        BoxIcon icon = BoxIcon::None;
+        BoxButtons buttons = BoxButtons::Ok;
+        QString title;
+        QString text;       // the box text or the input prompt
+        QString answer;     // the button ("Yes", "No", "OK" ...) or the text given
+        bool answeredFromQueue = false;
+    };
+
+    BoxResult MessageBox(const MessageBoxRequest& request) override;
+    std::optional<QString> InputBox(const InputBoxRequest& request) override;
+
+    // Answers for the next boxes, in order: a button name ("OK", "Cancel", "Abort", "Retry",
+    // "Ignore", "Yes", "No", case-insensitive) for a message box, the text for an input box
+    // ("\x1b" or the word "Cancel" cancels it). A box without a queued answer gets its
+    // default button (the default text for an input box).
+    void QueueAnswer(const QString& answer) { answers.push_back(answer); }
+
+    std::deque<QString> answers;
+    std::vector<Record> shown;
+};
+
+class QtDialogs : public Dialogs {
+public:
+    BoxResult MessageBox(const MessageBoxRequest& request) override;
+    std::optional<QString> InputBox(const InputBoxRequest& request) override;
+};
+
+QString BoxResultName(BoxResult result);
+
+}  // namespace storyloom

@@ -1,0 +1,67 @@
+#pragma once
+// Windows-style file access on a case-sensitive disk.
+//
+// Game data names files the way the authoring tool wrote them on Windows: "\" separators and
+// any letter case ("Frames\door.bmp" while the disk holds "Frames/Door.BMP"). Every path given
+// to this service may use "\" or "/"; each component is looked up exactly first and, when that
+// name is absent, without regard to case. Drive letters are not supported.
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+namespace storyloom {
+
+struct DirEntry {
+    QString name;  // as on disk
+    bool isDirectory = false;
+    bool isHidden = false;
+    qint64 size = 0;
+    QDateTime modified;
+};
+
+class FileSystem {
+public:
+    // The native path that `path` names: separators turned into "/", components resolved
+    // case-insensitively where the exact name is absent. Components that do not exist are
+    // kept as given, so the result can also name a file about to be created.
+    QString NativePath(const QString& path) const;
+
+    // The name (last component, as found on disk) of an existing file or folder; empty when
+    // there is none.
+    QString FileExists(const QString& path) const;
+    bool IsFile(const QString& path) const;
+    bool IsDirectory(const QString& path) const;
+
+    // Whole-file access. ReadAll returns nullopt when the file cannot be read.
+    std::optional<QByteArray> ReadAll(const QString& path) const;
+    // Writes through a temporary file and a rename, so a crash never leaves a half file.
+    bool WriteAll(const QString& path, const QByteArray& bytes) const;
+    bool Append(const QString& path, const QByteArray& bytes) const;
+
+    // Folder listing in the order the disk gives, hidden files included, "." and ".." left out.
+    // nullopt when the folder cannot be read.
+    std::optional<std::vector<DirEntry>> List(const QString& folder) const;
+
+    bool Delete(const QString& path) const;
+    bool Rename(const QString& from, const QString& to) const;
+    bool Copy(const QString& from, const QString& to) const;
+    bool MakeDirectory(const QString& path) const;
+    std::optional<QDateTime> Modified(const QString& path) const;
+    std::optional<qint64> Size(const QString& path) const;
+
+    // Helpers for Windows-style path strings.
+    static QString WithTrailingBackslash(const QString& folder);
+    static QString FileNamePart(const QString& path);   // after the last "\" or "/"
+    static QString FolderPart(const QString& path);     // up to and including the last separator
+    // A native absolute folder ("/home/a/game") as a project path ("\home\a\game\").
+    static QString FromNative(const QString& nativePath);
+};
+
+// VB-style wildcard match: "*" any run, "?" one character, "#" one digit, "[abc]" / "[!abc]" /
+// "[a-z]" one character of (or not of) the list. Case-sensitive unless told otherwise.
+bool WildcardMatch(const QString& name, const QString& pattern, bool caseSensitive = true);
+
+}  // namespace storyloom

@@ -1,0 +1,18 @@
+#pragma once
+// INI files with the Windows profile-string rules: sections and keys matched without regard to
+// case, values at most 254 characters when read, file, section and key created as needed on
+// write. Files are code page 1252.
+#include <QString>
+
+namespace storyloom {
+
+class FileSystem;
+
+// Empty when the file, section or key is absent or on any error.
+QString ReadIniValue(const FileSystem& fs, const QString& file, const QString& section,
+                     const QString& key);
+// Errors are ignored (returns false for the caller that wants to know).
+bool WriteIniValue(const FileSystem& fs, const QString& file, const QString& section,
+                   const QString& key, const QString& value);
+
+}  // namespace storyloom
