@@ -1,0 +1,33 @@
+// FormatNumber, FormatCurrency and FormatPercent with the English (United States) conventions.
+#pragma once
+
+#include <string>
+
+#include "outcome.h"
+
+namespace vbs::rt {
+
+// Tristate arguments: vbTrue = -1, vbFalse = 0, vbUseDefault = -2 (the locale's choice).
+inline constexpr int kTristateTrue = -1;
+inline constexpr int kTristateFalse = 0;
+inline constexpr int kTristateUseDefault = -2;
+
+// Layout options shared by the three functions; digits = -1 means the locale's default (2).
+struct NumberLayout {
+    int digitsAfterDecimal = -1;
+    int includeLeadingDigit = kTristateUseDefault;
+    int useParensForNegative = kTristateUseDefault;
+    int groupDigits = kTristateUseDefault;
+};
+
+// FormatNumber(1234.5) = "1,234.50", FormatNumber(-0.5, 1, 0) = "-.5". Values are rounded half
+// away from zero at the requested decimals. Invalid procedure call (5) for digits < -1 or > 255
+// or tristates other than -2, -1, 0 (nonzero values count as true, as VBScript does).
+Outcome<std::u16string> FormatNumber(double value, const NumberLayout& layout = {});
+// FormatCurrency(-1000) = "($1,000.00)" with the en-US defaults; with useParensForNegative = 0
+// "-$1,000.00".
+Outcome<std::u16string> FormatCurrency(double value, const NumberLayout& layout = {});
+// FormatPercent(0.125) = "12.50%": the value times 100 with a percent sign.
+Outcome<std::u16string> FormatPercent(double value, const NumberLayout& layout = {});
+
+}  // namespace vbs::rt
