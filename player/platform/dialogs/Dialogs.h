@@ -9,7 +9,14 @@
 namespace storyloom {
 
 enum class BoxIcon { None = 0, Critical = 16, Question = 32, Exclamation = 48, Information = 64 };
-enum class BoxButtons { Ok = 0, OkCancel = 1, AbortRetryIgnore = 2, YesNoCancel = 3, YesNo = 4, RetryCancel = 5 };
+enum class BoxButtons {
+    Ok = 0,
+    OkCancel = 1,
+    AbortRetryIgnore = 2,
+    YesNoCancel = 3,
+    YesNo = 4,
+    RetryCancel = 5
+};
 enum class BoxResult { Ok = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7 };
 
 struct MessageBoxRequest {
@@ -19,7 +26,8 @@ struct MessageBoxRequest {
     BoxButtons buttons = BoxButtons::Ok;
     int defaultButton = 0;  // 0 = first, 1 = second, 2 = third
 
-    // From Basic's MsgBox style flags (icon + buttons + vbDefaultButtonN).
+    // From Basic's MsgBox style flags (icon + buttons + vbDefaultButtonN). Unknown button or
+    // icon values give OK only or no icon; a default button the box does not have is the first.
     static MessageBoxRequest FromStyle(const QString& text, int style, const QString& title);
     int Style() const;
     // The answer that the default button gives.
@@ -33,7 +41,7 @@ struct InputBoxRequest {
 };
 
 class Dialogs {
-public:
+  public:
     virtual ~Dialogs() = default;
     virtual BoxResult MessageBox(const MessageBoxRequest& request) = 0;
     // nullopt when cancelled.
@@ -44,14 +52,14 @@ public:
 };
 
 class ScriptedDialogs : public Dialogs {
-public:
+  public:
     struct Record {
         bool isInput = false;
         BoxIcon icon = BoxIcon::None;
         BoxButtons buttons = BoxButtons::Ok;
         QString title;
-        QString text;       // the box text or the input prompt
-        QString answer;     // the button ("Yes", "No", "OK" ...) or the text given
+        QString text;    // the box text or the input prompt
+        QString answer;  // the button ("Yes", "No", "OK" ...) or the text given
         bool answeredFromQueue = false;
     };
 
@@ -66,14 +74,20 @@ public:
 
     std::deque<QString> answers;
     std::vector<Record> shown;
+    // Queued answers that did not fit the box they were given to (a button the box does not
+    // have). The box got its default button instead; tests check that this stays empty.
+    std::vector<QString> problems;
 };
 
 class QtDialogs : public Dialogs {
-public:
+  public:
     BoxResult MessageBox(const MessageBoxRequest& request) override;
     std::optional<QString> InputBox(const InputBoxRequest& request) override;
 };
 
+// "OK", "Cancel", "Abort", "Retry", "Ignore", "Yes", "No".
 QString BoxResultName(BoxResult result);
+// The results of a box's buttons, left to right.
+std::vector<BoxResult> ButtonResults(BoxButtons buttons);
 
 }  // namespace storyloom

@@ -9,6 +9,8 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -22,8 +24,18 @@ struct DirEntry {
     QDateTime modified;
 };
 
+namespace detail {
+struct DirCache;
+}
+
 class FileSystem {
-public:
+  public:
+    FileSystem();
+    ~FileSystem();
+    // Copies share the folder cache.
+    FileSystem(const FileSystem&);
+    FileSystem& operator=(const FileSystem&);
+
     // The native path that `path` names: separators turned into "/", components resolved
     // case-insensitively where the exact name is absent. Components that do not exist are
     // kept as given, so the result can also name a file about to be created.
@@ -54,11 +66,21 @@ public:
 
     // Helpers for Windows-style path strings.
     static QString WithTrailingBackslash(const QString& folder);
-    static QString FileNamePart(const QString& path);   // after the last "\" or "/"
-    static QString FolderPart(const QString& path);     // up to and including the last separator
+    static QString FileNamePart(const QString& path);  // after the last "\" or "/"
+    static QString FolderPart(const QString& path);    // up to and including the last separator
     // A native absolute folder ("/home/a/game") as a project path ("\home\a\game\").
     static QString FromNative(const QString& nativePath);
+
+  private:
+    // Case-insensitive lookup of one name in a native folder; empty when absent.
+    QString FindNameIgnoringCase(const QString& nativeFolder, const QString& name) const;
+    std::shared_ptr<detail::DirCache> cache_;
 };
+
+// Writes `bytes` to the native path through a temporary file in the same folder, flushed to
+// disk and renamed over the target, so the target holds either the old or the new contents
+// whatever happens. False (and the target untouched) when any step fails.
+bool WriteFileAtomically(const QString& nativePath, const QByteArray& bytes);
 
 // VB-style wildcard match: "*" any run, "?" one character, "#" one digit, "[abc]" / "[!abc]" /
 // "[a-z]" one character of (or not of) the list. Case-sensitive unless told otherwise.

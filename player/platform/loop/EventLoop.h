@@ -11,7 +11,7 @@
 namespace storyloom {
 
 class EventLoop {
-public:
+  public:
     using TimerId = int;
     virtual ~EventLoop() = default;
 
@@ -35,10 +35,12 @@ public:
     virtual void Wait(int ms) = 0;
 };
 
-// A Basic-style timer control: Interval in ms (0 = never fires), Enabled; changing either
-// restarts the count.
+// A Basic-style timer control: Interval in ms (0 = never fires), Enabled (true at creation).
+// Setting Interval restarts the count; so does switching Enabled off and on again (setting it
+// to the value it already has changes nothing). Destroying the timer stops it, also from
+// inside its own tick.
 class Timer {
-public:
+  public:
     explicit Timer(EventLoop& loop);
     ~Timer();
     Timer(const Timer&) = delete;
@@ -53,7 +55,7 @@ public:
 
     std::function<void()> onTick;
 
-private:
+  private:
     void Restart();
     EventLoop& loop_;
     int interval_ = 0;
@@ -63,7 +65,7 @@ private:
 };
 
 class QtEventLoop : public EventLoop {
-public:
+  public:
     QtEventLoop();
     ~QtEventLoop() override;
     TimerId StartTimer(int intervalMs, std::function<void()> tick) override;
@@ -74,13 +76,13 @@ public:
     void ProcessEvents() override;
     void Wait(int ms) override;
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
 
 class VirtualEventLoop : public EventLoop {
-public:
+  public:
     explicit VirtualEventLoop(QDateTime start = QDateTime(QDate(2001, 1, 1), QTime(12, 0)));
     ~VirtualEventLoop() override;
     TimerId StartTimer(int intervalMs, std::function<void()> tick) override;
@@ -97,7 +99,7 @@ public:
     // Intervals of the timers that are running now, for tests and state dumps.
     int ActiveTimerCount() const;
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -7,7 +7,7 @@
 namespace storyloom {
 
 class SettingsStore {
-public:
+  public:
     virtual ~SettingsStore() = default;
     virtual QString Get(const QString& application, const QString& section, const QString& key,
                         const QString& defaultValue) const = 0;
@@ -16,25 +16,32 @@ public:
 };
 
 // Kept in an INI-style file below a folder (the user's XDG config folder by default, a temp
-// folder in tests). Every write goes through a temporary file and a rename, so a crash during
-// a write never loses the earlier settings.
+// folder in tests): one file per application, one section per project title. Every write goes
+// through a temporary file, flushed to disk and renamed over the old one, so a crash or a full
+// disk during a write never loses the earlier settings. Section names, keys and values are
+// stored so that any text survives (line breaks, "=", "]" included); names are matched without
+// regard to case.
 class FileSettingsStore : public SettingsStore {
-public:
+  public:
     // folder empty: $XDG_CONFIG_HOME/storyloom (or ~/.config/storyloom).
     explicit FileSettingsStore(QString folder = {});
     QString Get(const QString& application, const QString& section, const QString& key,
                 const QString& defaultValue) const override;
     void Save(const QString& application, const QString& section, const QString& key,
               const QString& value) override;
+    // Save that tells whether the value reached the disk.
+    bool TrySave(const QString& application, const QString& section, const QString& key,
+                 const QString& value);
     QString FilePath(const QString& application) const;
+    const QString& Folder() const { return folder_; }
 
-private:
+  private:
     QString folder_;
 };
 
 // In memory, for tests.
 class MemorySettingsStore : public SettingsStore {
-public:
+  public:
     QString Get(const QString& application, const QString& section, const QString& key,
                 const QString& defaultValue) const override;
     void Save(const QString& application, const QString& section, const QString& key,

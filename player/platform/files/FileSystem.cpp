@@ -1,0 +1,342 @@
+#include "platform/files/FileSystem.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QMutex>
+#include <QMutexLocker>
+#include <algorithm>
+#include <cerrno>
+#include <ctime>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace storyloom {
+
+namespace detail {
+
+// Listings of folders in which a name had to be looked up without regard to case. Frame
+// opening resolves every picture of a frame, so a game whose data names differ in case from
+// its files would otherwise read the same folder again and again. An entry is trusted only
+// while the folder's change times are unchanged, and never cached while those times are so
+// recent that a change in the same clock tick could go unnoticed.
+struct DirCache {
+    struct Entry {
+        timespec mtime{};
+        timespec ctime{};
+        QHash<QString, QString> byFolded;  // case-folded name -> name on disk
+    };
+    QMutex mutex;
+    QHash<QString, Entry> folders;
+    static constexpr int kMaxFolders = 128;
+};
+
+}  // namespace detail
+
+namespace {
+
+QByteArray Encode(const QString& native) {
+    return QFile::encodeName(native);
+}
+
+bool StatPath(const QString& native, struct stat* st) {
+    return ::stat(Encode(native.isEmpty() ? QStringLiteral(".") : native).constData(), st) == 0;
+}
+
+bool Exists(const QString& native) {
+    struct stat st;
+    return StatPath(native, &st);
+}
+
+bool SameTime(const timespec& a, const timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+QString Join(const QString& folder, const QString& name) {
+    if (folder.isEmpty()) return name;
+    if (folder.endsWith(QLatin1Char('/'))) return folder + name;
+    return folder + QLatin1Char('/') + name;
+}
+
+// Reads a folder into folded name -> name. Where several names differ only in case, the
+// smallest by code unit wins, so the choice does not depend on the order the disk gives.
+bool ReadFolder(const QString& native, QHash<QString, QString>* out) {
+    DIR* dir = ::opendir(Encode(native.isEmpty() ? QStringLiteral(".") : native).constData());
+    if (!dir) return false;
+    while (dirent* ent = ::readdir(dir)) {
+        const char* n = ent->d_name;
+        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))) continue;
+        const QString name = QFile::decodeName(n);
+        const QString folded = name.toCaseFolded();
+        auto it = out->find(folded);
+        if (it == out->end()) {
+            out->insert(folded, name);
+        } else if (name < it.value()) {
+            it.value() = name;
+        }
+    }
+    ::closedir(dir);
+    return true;
+}
+
+bool WriteAllToFd(int fd, const char* data, qsizetype size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, static_cast<size_t>(size));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
+void SyncFolderOf(const QByteArray& path) {
+    const qsizetype slash = path.lastIndexOf('/');
+    const QByteArray folder = slash < 0    ? QByteArray(".")
+                              : slash == 0 ? QByteArray("/")
+                                           : path.left(slash);
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+}  // namespace
+
+bool WriteFileAtomically(const QString& nativePath, const QByteArray& bytes) {
+    const QByteArray target = Encode(nativePath);
+    if (target.isEmpty()) return false;
+    const qsizetype slash = target.lastIndexOf('/');
+    QByteArray tmpl = target.left(slash + 1) + '.' + target.mid(slash + 1) + ".XXXXXX";
+    const int fd = ::mkstemp(tmpl.data());
+    if (fd < 0) return false;
+    struct stat st;
+    const mode_t mode = ::stat(target.constData(), &st) == 0 ? (st.st_mode & 07777) : 0644;
+    bool ok = ::fchmod(fd, mode) == 0;
+    ok = ok && WriteAllToFd(fd, bytes.constData(), bytes.size());
+    ok = ok && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    ok = ok && ::rename(tmpl.constData(), target.constData()) == 0;
+    if (!ok) {
+        ::unlink(tmpl.constData());
+        return false;
+    }
+    SyncFolderOf(target);
+    return true;
+}
+
+FileSystem::FileSystem() : cache_(std::make_shared<detail::DirCache>()) {}
+FileSystem::~FileSystem() = default;
+FileSystem::FileSystem(const FileSystem&) = default;
+FileSystem& FileSystem::operator=(const FileSystem&) = default;
+
+QString FileSystem::FindNameIgnoringCase(const QString& nativeFolder, const QString& name) const {
+    const QString folded = name.toCaseFolded();
+    struct stat st;
+    if (!StatPath(nativeFolder, &st) || !S_ISDIR(st.st_mode)) return {};
+    {
+        QMutexLocker lock(&cache_->mutex);
+        auto it = cache_->folders.constFind(nativeFolder);
+        if (it != cache_->folders.constEnd() && SameTime(it->mtime, st.st_mtim) &&
+            SameTime(it->ctime, st.st_ctim)) {
+            return it->byFolded.value(folded);
+        }
+    }
+    detail::DirCache::Entry entry;
+    entry.mtime = st.st_mtim;
+    entry.ctime = st.st_ctim;
+    if (!ReadFolder(nativeFolder, &entry.byFolded)) return {};
+    const QString found = entry.byFolded.value(folded);
+
+    // A folder changed within the last two seconds may change again without its time moving
+    // on (coarse file system clocks): such a listing is used once and not kept.
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    const bool settled = now.tv_sec - std::max(st.st_mtim.tv_sec, st.st_ctim.tv_sec) >= 2;
+    if (settled) {
+        QMutexLocker lock(&cache_->mutex);
+        if (cache_->folders.size() >= detail::DirCache::kMaxFolders) cache_->folders.clear();
+        cache_->folders.insert(nativeFolder, std::move(entry));
+    }
+    return found;
+}
+
+QString FileSystem::NativePath(const QString& path) const {
+    QString p = path;
+    p.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    const bool absolute = p.startsWith(QLatin1Char('/'));
+    const bool trailing = p.size() > 1 && p.endsWith(QLatin1Char('/'));
+    const QStringList parts = p.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+
+    QString current = absolute ? QStringLiteral("/") : QString();
+    bool exists = true;  // the folder resolved so far exists on disk
+    for (const QString& part : parts) {
+        QString name = part;
+        if (exists) {
+            const QString exact = Join(current, part);
+            if (Exists(exact)) {
+                current = exact;
+                continue;
+            }
+            QString found;
+            if (part != QLatin1String(".") && part != QLatin1String("..")) {
+                found = FindNameIgnoringCase(current, part);
+            }
+            if (found.isEmpty()) {
+                exists = false;
+            } else {
+                name = found;
+            }
+        }
+        current = Join(current, name);
+    }
+    if (trailing && !current.endsWith(QLatin1Char('/'))) current += QLatin1Char('/');
+    return current;
+}
+
+QString FileSystem::FileExists(const QString& path) const {
+    QString native = NativePath(path);
+    while (native.size() > 1 && native.endsWith(QLatin1Char('/'))) native.chop(1);
+    if (native.isEmpty() || !Exists(native)) return {};
+    const qsizetype slash = native.lastIndexOf(QLatin1Char('/'));
+    return slash < 0 ? native : native.mid(slash + 1);
+}
+
+bool FileSystem::IsFile(const QString& path) const {
+    struct stat st;
+    return StatPath(NativePath(path), &st) && S_ISREG(st.st_mode);
+}
+
+bool FileSystem::IsDirectory(const QString& path) const {
+    struct stat st;
+    return StatPath(NativePath(path), &st) && S_ISDIR(st.st_mode);
+}
+
+std::optional<QByteArray> FileSystem::ReadAll(const QString& path) const {
+    QFile file(NativePath(path));
+    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) return std::nullopt;
+    return bytes;
+}
+
+bool FileSystem::WriteAll(const QString& path, const QByteArray& bytes) const {
+    return WriteFileAtomically(NativePath(path), bytes);
+}
+
+bool FileSystem::Append(const QString& path, const QByteArray& bytes) const {
+    const int fd =
+        ::open(Encode(NativePath(path)).constData(), O_WRONLY | O_APPEND | O_CREAT, 0644);
+    if (fd < 0) return false;
+    bool ok = WriteAllToFd(fd, bytes.constData(), bytes.size());
+    ok = (::close(fd) == 0) && ok;
+    return ok;
+}
+
+std::optional<std::vector<DirEntry>> FileSystem::List(const QString& folder) const {
+    const QString native = NativePath(folder);
+    QDir dir(native.isEmpty() ? QStringLiteral(".") : native);
+    if (!dir.exists() || !dir.isReadable()) return std::nullopt;
+    const QFileInfoList infos = dir.entryInfoList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
+    std::vector<DirEntry> out;
+    out.reserve(infos.size());
+    for (const QFileInfo& info : infos) {
+        DirEntry e;
+        e.name = info.fileName();
+        e.isDirectory = info.isDir();
+        e.isHidden = e.name.startsWith(QLatin1Char('.'));
+        e.size = e.isDirectory ? 0 : info.size();
+        e.modified = info.lastModified();
+        out.push_back(std::move(e));
+    }
+    return out;
+}
+
+bool FileSystem::Delete(const QString& path) const {
+    const QByteArray native = Encode(NativePath(path));
+    struct stat st;
+    if (::lstat(native.constData(), &st) != 0) return false;
+    if (S_ISDIR(st.st_mode)) return ::rmdir(native.constData()) == 0;
+    return ::unlink(native.constData()) == 0;
+}
+
+bool FileSystem::Rename(const QString& from, const QString& to) const {
+    const QByteArray source = Encode(NativePath(from));
+    // The new name is taken as given (only its folder is resolved), so a rename that changes
+    // only the letter case does what it says.
+    const QString toName = FileNamePart(to);
+    if (toName.isEmpty()) return false;
+    const QString toFolder = FolderPart(to);
+    const QString folderNative = toFolder.isEmpty() ? QString() : NativePath(toFolder);
+    const QByteArray target = Encode(Join(folderNative, toName));
+    struct stat src, dst;
+    if (::lstat(source.constData(), &src) != 0) return false;
+    // As on Windows, renaming never replaces another file.
+    if (::lstat(target.constData(), &dst) == 0 &&
+        (dst.st_ino != src.st_ino || dst.st_dev != src.st_dev)) {
+        return false;
+    }
+    return ::rename(source.constData(), target.constData()) == 0;
+}
+
+bool FileSystem::Copy(const QString& from, const QString& to) const {
+    if (!IsFile(from)) return false;
+    const std::optional<QByteArray> bytes = ReadAll(from);
+    if (!bytes) return false;
+    return WriteAll(to, *bytes);
+}
+
+bool FileSystem::MakeDirectory(const QString& path) const {
+    const QString native = NativePath(path);
+    if (native.isEmpty()) return false;
+    return QDir().mkpath(native);
+}
+
+std::optional<QDateTime> FileSystem::Modified(const QString& path) const {
+    QFileInfo info(NativePath(path));
+    if (!info.exists()) return std::nullopt;
+    return info.lastModified();
+}
+
+std::optional<qint64> FileSystem::Size(const QString& path) const {
+    struct stat st;
+    if (!StatPath(NativePath(path), &st)) return std::nullopt;
+    return static_cast<qint64>(st.st_size);
+}
+
+QString FileSystem::WithTrailingBackslash(const QString& folder) {
+    if (folder.isEmpty() || folder.endsWith(QLatin1Char('\\')) ||
+        folder.endsWith(QLatin1Char('/'))) {
+        return folder;
+    }
+    return folder + QLatin1Char('\\');
+}
+
+QString FileSystem::FileNamePart(const QString& path) {
+    const qsizetype i =
+        std::max(path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf(QLatin1Char('/')));
+    return path.mid(i + 1);
+}
+
+QString FileSystem::FolderPart(const QString& path) {
+    const qsizetype i =
+        std::max(path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf(QLatin1Char('/')));
+    return path.left(i + 1);
+}
+
+QString FileSystem::FromNative(const QString& nativePath) {
+    QString p = nativePath;
+    p.replace(QLatin1Char('/'), QLatin1Char('\\'));
+    if (!p.endsWith(QLatin1Char('\\'))) p += QLatin1Char('\\');
+    return p;
+}
+
+}  // namespace storyloom
