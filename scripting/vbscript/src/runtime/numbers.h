@@ -16,7 +16,7 @@ inline constexpr int64_t kCurrencyScale = 10000;
 // ---- Number to text (what CStr and string concatenation print) ----
 
 // A Double as VBScript prints it: up to 15 significant digits, no trailing zeros, exponent form
-// ("1E+16", "1.5E-05", "-1.23456789012346E+20") when the decimal exponent is < -5 or >= 15.
+// ("1E+16", "1.5E-05", "-1.23456789012346E+20") when the decimal exponent is < -4 or >= 15.
 std::u16string DoubleToText(double value);
 // A Single: the same layout with up to 7 significant digits.
 std::u16string SingleToText(float value);
@@ -28,11 +28,14 @@ std::u16string IntegerToText(int64_t value);
 // ---- Text to number ----
 
 // Parses text the way VBScript converts a String to a number (CDbl, arithmetic, comparisons with
-// numbers, IsNumeric): surrounding blanks (space, tab, CR, LF, VT, FF) ignored, optional sign,
-// digits with an optional decimal point and exponent ("1.5e3", ".5", "5."), thousands
-// separators ("1,000"), "&H1F" hexadecimal and "&O17" octal (16-bit two's complement when they
-// have at most 4 hex / 6 octal digits, else 32-bit). nullopt when the text is not a number.
+// numbers, IsNumeric), en-US: surrounding blanks, a leading or trailing sign, "$", "(5)" for
+// negative, digits with thousands separators ("1,000"), a decimal point and an exponent
+// ("1.5e3", ".5", "5."), "&H1F" hexadecimal and "&O17" octal. nullopt when the text is not a
+// number (or does not fit a Double).
 std::optional<double> ParseNumber(std::u16string_view text);
+// The same, telling why it failed: Type mismatch (13) for text that is not a number, Overflow (6)
+// for a number too large for a Double or a hex/octal value beyond 32 bits.
+Outcome<double> ParseNumberChecked(std::u16string_view text);
 
 // ---- Rounding and conversions with range checks ----
 
