@@ -71,14 +71,28 @@ bool ParseNumber(const QByteArray& raw, double* out) {
     QByteArray normal;
     normal.reserve(n);
     if (text[i] == '+' || text[i] == '-') normal.append(text[i++]);
+    auto isDigit = [&](qsizetype k) {
+        return k < n && std::isdigit(static_cast<unsigned char>(text[k]));
+    };
+    // Decimal exponent of the first significant digit, to tell overflow from underflow.
     int mantissaDigits = 0;
-    while (i < n && std::isdigit(static_cast<unsigned char>(text[i]))) {
+    qint64 magnitude = 0;
+    bool significant = false;
+    while (isDigit(i)) {
+        if (significant || text[i] != '0') {
+            if (significant) ++magnitude;
+            significant = true;
+        }
         normal.append(text[i++]);
         ++mantissaDigits;
     }
     if (i < n && text[i] == '.') {
         normal.append(text[i++]);
-        while (i < n && std::isdigit(static_cast<unsigned char>(text[i]))) {
+        while (isDigit(i)) {
+            if (!significant) {
+                --magnitude;
+                if (text[i] != '0') significant = true;
+            }
             normal.append(text[i++]);
             ++mantissaDigits;
         }
@@ -87,20 +101,27 @@ bool ParseNumber(const QByteArray& raw, double* out) {
     if (i < n && (text[i] == 'e' || text[i] == 'E' || text[i] == 'd' || text[i] == 'D')) {
         normal.append('e');
         ++i;
-        if (i < n && (text[i] == '+' || text[i] == '-')) normal.append(text[i++]);
+        qint64 exponent = 0;
+        bool negative = false;
+        if (i < n && (text[i] == '+' || text[i] == '-')) {
+            negative = text[i] == '-';
+            normal.append(text[i++]);
+        }
         int expDigits = 0;
-        while (i < n && std::isdigit(static_cast<unsigned char>(text[i]))) {
+        while (isDigit(i)) {
+            exponent = std::min<qint64>(exponent * 10 + (text[i] - '0'), 1000000);
             normal.append(text[i++]);
             ++expDigits;
         }
         if (expDigits == 0) return false;
+        magnitude += negative ? -exponent : exponent;
     }
     if (i != n) return false;
     bool ok = false;
     const double v = normal.toDouble(&ok);
-    if (!std::isfinite(v)) Throw(SeqError::Kind::Overflow);
-    if (!ok) {
-        // Underflow to zero is not an error for Basic.
+    if (!ok || !std::isfinite(v)) {
+        // Out of range: too large is an overflow, too small is zero for Basic.
+        if (significant && magnitude > 0) Throw(SeqError::Kind::Overflow);
         *out = 0;
         return true;
     }
