@@ -12,8 +12,9 @@
 
 namespace vbs::rt {
 
-// Valid range of a date value: 100-01-01 00:00:00 to 9999-12-31 23:59:59.
-inline constexpr double kMinDateSerial = -657434.0;
+// Valid range of a date value: 100-01-01 00:00:00 to 9999-12-31 23:59:59 (on 100-01-01 the time
+// makes the serial more negative, down to -657434.99999).
+inline constexpr double kMinDateSerial = -657434.99999999;
 inline constexpr double kMaxDateSerial = 2958465.99999999;
 
 // Day-of-week and week-of-year constants (vbUseSystemDayOfWeek = 0 means Sunday here,
@@ -92,7 +93,7 @@ std::optional<double> ParseDateTime(std::u16string_view text, int currentYear);
 std::u16string DateToText(double serial);
 
 // FormatDateTime(date, namedFormat): 0 general (as DateToText), 1 long date
-// ("Thursday, January 02, 2003"), 2 short date ("1/2/2003"), 3 long time ("1:02:03 PM"),
+// ("Thursday, January 2, 2003"), 2 short date ("1/2/2003"), 3 long time ("1:02:03 PM"),
 // 4 short time ("13:02"). 5 for other formats.
 Outcome<std::u16string> FormatDateTime(double serial, int namedFormat);
 
