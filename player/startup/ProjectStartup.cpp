@@ -1,0 +1,82 @@
+#include "startup/ProjectStartup.h"
+
+#include "core/Program.h"
+#include "platform/dialogs/Dialogs.h"
+#include "platform/files/FileSystem.h"
+#include "startup/Messages.h"
+#include "startup/ProjectInformation.h"
+
+namespace storyloom {
+
+namespace {
+
+// Steps that later parts of the player fill in. Each is called where the start-up sequence
+// needs it, so adding the behaviour does not change the sequence.
+
+// Remembers the display mode so that it can be restored at exit.
+void RecordDisplayMode(Program&) {}
+
+// Registers one control library of the project folder; the result is ignored.
+void RegisterControlLibrary(Program&, const QString&) {}
+
+// True when the display uses large fonts and the player declined to continue.
+bool LargeFontsDeclined(Program&) {
+    return false;
+}
+
+// Reads the multi-disc index of the project.
+void ReadDiscIndex(Program&) {}
+
+}  // namespace
+
+QStringList ListFiles(Program& program, const QString& folder, const QString& pattern) {
+    QString dir = folder;
+    if (!dir.isEmpty() && !dir.endsWith(u'\\')) dir += u'\\';
+    QStringList names;
+    const FileSystem& fs = program.platform.files;
+    if (!fs.IsDirectory(dir)) return names;
+    const auto entries = fs.List(dir);
+    if (!entries) {
+        program.platform.dialogs.Show(BoxIcon::Exclamation, QStringLiteral("Error"),
+                                      QStringLiteral("Permission deniedError in ListFiles. "));
+        return names;
+    }
+    for (const DirEntry& e : *entries) {
+        if (e.isDirectory || e.name == u"." || e.name == u"..") continue;
+        if (pattern.isEmpty() || WildcardMatch(e.name, pattern, true)) names.append(e.name);
+    }
+    return names;
+}
+
+QString ProjectPathOf(const QString& nativeFolder) {
+    return FileSystem::WithTrailingBackslash(FileSystem::FromNative(nativeFolder));
+}
+
+InitializeResult InitializeProject(Program& program, const QString& nativeFolder) {
+    program.ProgramRunning = true;
+    RecordDisplayMode(program);
+    if (program.paths.ProjectPath.isEmpty()) program.paths.SetProject(ProjectPathOf(nativeFolder));
+
+    for (const QString& name :
+         ListFiles(program, program.paths.CPDataPath, QStringLiteral("*.ocx")))
+        RegisterControlLibrary(program, program.paths.CPDataPath + name);
+
+    FileSystem& fs = program.platform.files;
+    if (fs.FileExists(program.paths.ConfigPath + QStringLiteral("Texts")).isEmpty())
+        SetDefaultMessages(program.Messages, 0);
+    program.frame.CurrentFrameName.clear();
+    LoadMessages(program);
+
+    const QString general = program.paths.ConfigPath + QStringLiteral("General");
+    if (fs.FileExists(general).isEmpty()) {
+        program.platform.dialogs.Show(BoxIcon::Exclamation, program.Messages(29),
+                                      program.Messages(33) + u' ' + general);
+        return InitializeResult::MissingGeneral;
+    }
+    if (LargeFontsDeclined(program)) return InitializeResult::Declined;
+    LoadProjectInformation(program);
+    ReadDiscIndex(program);
+    return InitializeResult::Ready;
+}
+
+}  // namespace storyloom
