@@ -60,12 +60,9 @@ qsizetype FindSection(const QStringList& lines, const QString& section) {
 
 }  // namespace
 
-QString ReadIniValue(const FileSystem& fs, const QString& file, const QString& section,
-                     const QString& key) {
+QString IniLookup(const QByteArray& contents, const QString& section, const QString& key) {
     if (section.trimmed().isEmpty() || key.trimmed().isEmpty()) return {};
-    const std::optional<QByteArray> bytes = fs.ReadAll(file);
-    if (!bytes) return {};
-    const QStringList lines = SplitLines(*bytes);
+    const QStringList lines = SplitLines(contents);
     const qsizetype start = FindSection(lines, section.trimmed());
     if (start < 0) return {};
     const QString wanted = key.trimmed();
@@ -83,31 +80,27 @@ QString ReadIniValue(const FileSystem& fs, const QString& file, const QString& s
     return {};
 }
 
-bool WriteIniValue(const FileSystem& fs, const QString& file, const QString& section,
-                   const QString& key, const QString& value) {
+std::optional<QByteArray> IniUpdate(const QByteArray& contents, const QString& section,
+                                    const QString& key, const QString& value) {
     const QString s = section.trimmed();
     const QString k = key.trimmed();
     // Names that the file format cannot hold would turn into other sections or keys.
     if (s.isEmpty() || k.isEmpty() || s.contains(QLatin1Char(']')) ||
         k.contains(QLatin1Char('=')) || k.startsWith(QLatin1Char('[')) ||
         k.startsWith(QLatin1Char(';'))) {
-        return false;
+        return std::nullopt;
     }
     for (const QString* name : {&s, &k}) {
-        if (name->contains(QLatin1Char('\r')) || name->contains(QLatin1Char('\n'))) return false;
+        if (name->contains(QLatin1Char('\r')) || name->contains(QLatin1Char('\n'))) {
+            return std::nullopt;
+        }
     }
     // A line break in the value would start a new line that reads as another key.
     QString v = value;
     v.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
     const QString newLine = k + QLatin1Char('=') + v;
 
-    QStringList lines;
-    if (const std::optional<QByteArray> bytes = fs.ReadAll(file)) {
-        lines = SplitLines(*bytes);
-    } else if (fs.FileExists(file).size() > 0) {
-        return false;  // there, but unreadable: never replace it
-    }
-
+    QStringList lines = SplitLines(contents);
     const qsizetype start = FindSection(lines, s);
     if (start < 0) {
         lines.append(QLatin1Char('[') + s + QLatin1Char(']'));
@@ -132,7 +125,25 @@ bool WriteIniValue(const FileSystem& fs, const QString& file, const QString& sec
         out.append(ToCp1252(line));
         out.append("\r\n");
     }
-    return fs.WriteAll(file, out);
+    return out;
+}
+
+QString ReadIniValue(const FileSystem& fs, const QString& file, const QString& section,
+                     const QString& key) {
+    const std::optional<QByteArray> bytes = fs.ReadAll(file);
+    if (!bytes) return {};
+    return IniLookup(*bytes, section, key);
+}
+
+bool WriteIniValue(const FileSystem& fs, const QString& file, const QString& section,
+                   const QString& key, const QString& value) {
+    std::optional<QByteArray> bytes = fs.ReadAll(file);
+    if (!bytes) {
+        if (!fs.FileExists(file).isEmpty()) return false;  // there, but unreadable: keep it
+        bytes = QByteArray();
+    }
+    const std::optional<QByteArray> updated = IniUpdate(*bytes, section, key, value);
+    return updated && fs.WriteAll(file, *updated);
 }
 
 }  // namespace storyloom
