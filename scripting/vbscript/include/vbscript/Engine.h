@@ -1,0 +1,150 @@
+// The VBScript engine: one object per script context.
+//
+// How a host uses it:
+//
+//   vbs::Engine engine;
+//   engine.SetTimeout(10000);                        // milliseconds, -1 = no limit
+//   engine.SetMsgBoxHook([](const vbs::MsgBoxRequest& r) { return ShowBox(r); });
+//   if (!engine.Reset()) { /* a run is in progress: engine.LastError() says so */ }
+//   engine.AddObject(u"Action", actionObject, /*addMembers=*/true);   // a vbs::Dispatch
+//   if (!engine.AddCode(programText))                // compiles and runs top-level statements
+//       Report(engine.LastError());                  // number, description, line
+//   vbs::Variant result;
+//   if (!engine.Run(u"StartupProcedure", {}, &result)) Report(engine.LastError());
+//
+// Compiled code is cached by its text, so re-adding the same procedures after Reset costs
+// little; every Reset still starts with fresh script-level variables. Host objects implement
+// vbs::Dispatch (or derive from vbs::HostObject below). A named item whose object has a default
+// member (kDispValue) is read and assigned through its bare name: `Score = Score + 1`.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "vbscript/Variant.h"
+
+namespace vbs {
+
+// A compile or run-time error as VBScript reports it.
+struct ScriptError {
+    int32_t number = 0;          // VBScript error number (13 = Type mismatch, 1002 = Syntax error)
+    std::u16string description;  // "Type mismatch"
+    std::u16string source;       // "Microsoft VBScript runtime error" / "... compilation error"
+    int line = 0;                // 1-based line in the text given to AddCode (0 = unknown)
+    int column = 0;              // 1-based column for compile errors (0 = unknown)
+    bool compileError = false;
+};
+
+// Thrown by host objects (and inside the engine) to raise a script error.
+class ScriptException : public std::exception {
+  public:
+    ScriptException(int32_t number, std::u16string description = {}, std::u16string source = {})
+        : number(number), description(std::move(description)), source(std::move(source)) {}
+    const char* what() const noexcept override { return "vbscript error"; }
+    int32_t number;
+    std::u16string description;  // empty: the standard text for the number
+    std::u16string source;
+};
+
+[[noreturn]] void ThrowError(int32_t number);
+// The standard description of a VBScript error number ("" when unknown).
+std::u16string ErrorDescription(int32_t number);
+
+// What MsgBox asks the host to show. The hook returns the button pressed (vbOK = 1 ...).
+struct MsgBoxRequest {
+    std::u16string prompt;
+    int buttons = 0;
+    std::u16string title;
+};
+struct InputBoxRequest {
+    std::u16string prompt;
+    std::u16string title;
+    std::u16string defaultText;
+};
+
+struct ProcedureInfo {
+    std::u16string name;
+    int argumentCount = 0;
+    bool isFunction = false;
+};
+
+// A convenient base for host objects: members registered by name with callbacks.
+class HostObject : public Dispatch {
+  public:
+    using Getter = std::function<Variant(std::span<Variant> args)>;
+    using Setter = std::function<void(std::span<Variant> args, const Variant& value)>;
+
+    explicit HostObject(std::u16string typeName = u"Object") : typeName_(std::move(typeName)) {}
+    // A method or read-only property (called for Get and Method).
+    int AddMethod(std::u16string_view name, Getter fn);
+    // A property with a getter and a setter (the setter gets index arguments and the value).
+    int AddProperty(std::u16string_view name, Getter get, Setter set);
+    // Makes an already added member the default one (reached by bare object use).
+    void SetDefault(std::u16string_view name);
+    void SetEnumerator(std::function<std::vector<Variant>()> fn) { enumerate_ = std::move(fn); }
+
+    std::u16string TypeName() override { return typeName_; }
+    int FindMember(std::u16string_view name) override;
+    Variant Invoke(int id, InvokeKind kind, std::span<Variant> args) override;
+    bool Enumerate(std::vector<Variant>& out) override;
+
+  private:
+    struct Member {
+        std::u16string name;
+        Getter get;
+        Setter set;
+    };
+    std::u16string typeName_;
+    std::vector<Member> members_;                     // id = index + 1
+    std::unordered_map<std::u16string, int> byName_;  // lower-case name -> id
+    int default_ = 0;
+    std::function<std::vector<Variant>()> enumerate_;
+};
+
+class EngineImpl;
+
+class Engine {
+  public:
+    Engine();
+    ~Engine();
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    // Drops all code, variables and objects. Refused (false, LastError set) during a run.
+    bool Reset();
+    // Makes obj reachable under name; with addMembers its members are also reachable bare.
+    // Fails on a reserved word or a name already in use.
+    bool AddObject(std::u16string_view name, Dispatch* obj, bool addMembers);
+    // Compiles text, defines its procedures and classes and runs its top-level statements.
+    bool AddCode(std::u16string_view text);
+    // Calls a procedure by name (case ignored).
+    bool Run(std::u16string_view procedure, std::span<const Variant> args = {},
+             Variant* result = nullptr);
+    // Evaluates an expression / executes statements in the global scope.
+    bool Eval(std::u16string_view expression, Variant& result);
+    bool ExecuteStatement(std::u16string_view text);
+
+    // Milliseconds a call into the engine may take; -1 = no limit.
+    void SetTimeout(int ms);
+    int Timeout() const;
+    bool IsRunning() const;
+
+    std::vector<ProcedureInfo> Procedures() const;
+    const ScriptError& LastError() const;
+
+    void SetMsgBoxHook(std::function<int(const MsgBoxRequest&)> hook);
+    void SetInputBoxHook(std::function<Variant(const InputBoxRequest&)> hook);
+
+    EngineImpl& Impl() { return *impl_; }
+
+  private:
+    std::unique_ptr<EngineImpl> impl_;
+};
+
+}  // namespace vbs

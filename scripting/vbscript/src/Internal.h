@@ -1,0 +1,293 @@
+// Engine internals: compiled code (statement and expression nodes with names resolved to
+// slots), global slots, frames and the engine state the interpreter works on.
+#pragma once
+
+#include <chrono>
+#include <deque>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "Ops.h"
+#include "runtime/random.h"
+#include "vbscript/Engine.h"
+
+namespace vbs {
+
+class EngineImpl;
+struct ProcDef;
+struct ClassDef;
+class ClassInstance;
+
+// Thrown when a run must end at once (time limit): On Error Resume Next does not catch it.
+struct AbortRun {
+    int number;
+};
+
+enum class Flow : uint8_t { Normal, ExitDo, ExitFor, ExitProc };
+
+struct Expr {
+    int line = 0;
+    virtual ~Expr() = default;
+    virtual Variant Eval(EngineImpl& e) = 0;
+    // The storage of a variable (for ByRef arguments and loops); nullptr when not a variable.
+    virtual Variant* Ref(EngineImpl&) { return nullptr; }
+    virtual void Assign(EngineImpl&, Variant, bool /*isSet*/) { ThrowError(kErrIllegalAssign); }
+    // Used as a statement (calls without using a result).
+    virtual void Call(EngineImpl& e) { Eval(e); }
+    virtual bool IsParenthesized() const { return false; }
+};
+using ExprPtr = std::unique_ptr<Expr>;
+
+struct Stmt {
+    int line = 0;
+    virtual ~Stmt() = default;
+    virtual Flow Exec(EngineImpl& e) = 0;
+};
+using StmtPtr = std::unique_ptr<Stmt>;
+
+struct Block {
+    std::vector<StmtPtr> stmts;
+    Flow Exec(EngineImpl& e) const;
+};
+
+struct Param {
+    std::u16string name;
+    bool byRef = true;
+};
+
+// A Dim with dimensions, evaluated when its scope starts.
+struct ArrayInit {
+    int slot = 0;  // local slot or field index
+    std::vector<ExprPtr> dims;
+};
+struct ConstInit {
+    int slot = 0;
+    ExprPtr value;
+};
+
+enum class ProcKind : uint8_t { Sub, Function, PropGet, PropLet, PropSet };
+
+struct ProcDef {
+    std::u16string name;
+    int atom = -1;
+    ProcKind kind = ProcKind::Sub;
+    bool isPublic = true;
+    bool isDefault = false;
+    int line = 0;
+    std::vector<Param> params;
+    int localCount = 1;  // slot 0 is the return value
+    std::vector<std::u16string> localNames;
+    std::vector<ArrayInit> arrays;
+    std::vector<ConstInit> consts;
+    Block body;
+    const ClassDef* owner = nullptr;
+};
+
+struct FieldDef {
+    std::u16string name;
+    bool isPublic = true;
+    std::vector<ExprPtr> dims;  // non-empty: a fixed array
+    bool isArray = false;       // declared with () and no dims: a dynamic array
+};
+
+struct ClassMember {
+    std::u16string name;
+    enum Kind : uint8_t { Field, Method, Property } kind = Field;
+    bool isPublic = true;
+    int field = -1;
+    const ProcDef* method = nullptr;
+    const ProcDef* get = nullptr;
+    const ProcDef* let = nullptr;
+    const ProcDef* set = nullptr;
+};
+
+struct ClassDef {
+    std::u16string name;
+    int atom = -1;
+    std::vector<FieldDef> fields;
+    std::vector<ClassMember> members;
+    std::unordered_map<std::u16string, int> byName;  // lower-case name -> member index
+    int defaultMember = -1;
+    const ProcDef* initialize = nullptr;
+    const ProcDef* terminate = nullptr;
+    std::vector<std::unique_ptr<ProcDef>> procs;
+};
+
+// A global declaration that takes effect when the code is added (before its statements run).
+struct GlobalDecl {
+    int atom = -1;
+    enum Kind : uint8_t { Var, Array, Const } kind = Var;
+    std::vector<ExprPtr> dims;
+    ExprPtr value;
+    bool isDynamicArray = false;
+};
+
+// One compiled piece of program text.
+struct Program {
+    bool optionExplicit = false;
+    std::vector<std::unique_ptr<ProcDef>> procs;
+    std::vector<std::unique_ptr<ClassDef>> classes;
+    std::vector<GlobalDecl> globals;
+    ProcDef top;  // the top-level statements, run by AddCode (hidden locals for With/For Each)
+    ExprPtr expression;  // set when compiled as an expression (Eval)
+};
+
+struct Builtin;
+
+enum class SlotKind : uint8_t { Unset, Var, Const, Proc, Class, NamedItem, HostMember };
+
+struct GlobalSlot {
+    SlotKind kind = SlotKind::Unset;
+    bool isArrayFixed = false;
+    Variant value;
+    const ProcDef* proc = nullptr;
+    const ClassDef* cls = nullptr;
+    Dispatch* host = nullptr;  // HostMember: the object (held by the named item list)
+    int dispId = 0;
+    uint32_t missGen = 0;  // resolveGen of the last failed host-member lookup
+};
+
+struct Atom {
+    std::u16string name;
+    std::u16string lower;
+    const Builtin* builtin = nullptr;
+};
+
+struct Frame {
+    Variant* locals = nullptr;
+    ClassInstance* me = nullptr;
+    const ProcDef* proc = nullptr;
+    bool resumeNext = false;
+};
+
+// A built-in function, constant or object.
+struct Builtin {
+    const char16_t* name;
+    Variant (*fn)(EngineImpl& e, std::span<Variant> args);
+    int8_t minArgs;
+    int8_t maxArgs;
+    bool isConstant;         // assignment to it is illegal; no parentheses allowed
+    int32_t constValue = 0;  // numeric constants have no fn: this is their value
+};
+// The value or result of a builtin called with args.
+Variant CallBuiltin(EngineImpl& e, const Builtin* b, std::span<Variant> args);
+const Builtin* FindBuiltin(std::u16string_view lower);
+
+struct ErrState {
+    int32_t number = 0;
+    std::u16string description;
+    std::u16string source;
+    std::u16string helpFile;
+    int32_t helpContext = 0;
+};
+
+class ClassInstance : public Dispatch {
+  public:
+    ClassInstance(EngineImpl* e, const ClassDef* cls, std::shared_ptr<void> keep);
+    std::u16string TypeName() override { return cls_->name; }
+    int FindMember(std::u16string_view name) override;
+    Variant Invoke(int id, InvokeKind kind, std::span<Variant> args) override;
+    bool WantsReferences() const override { return true; }
+    bool Enumerate(std::vector<Variant>& out) override;
+
+    const ClassDef* Class() const { return cls_; }
+    std::vector<Variant> fields;
+    EngineImpl* engine;
+    // Member access from inside the class may reach private members.
+    Variant InvokeMember(int index, InvokeKind kind, std::span<Variant> args);
+
+  protected:
+    void FinalRelease() override;
+
+  private:
+    const ClassDef* cls_;
+    std::shared_ptr<void> keep_;
+    bool terminated_ = false;  // keeps the compiled code alive
+};
+
+class EngineImpl {
+  public:
+    EngineImpl();
+    ~EngineImpl();
+
+    // ---- names ----
+    int AtomOf(std::u16string_view name);
+    GlobalSlot& Slot(int atom) { return globals_[size_t(atom)]; }
+    const Atom& AtomAt(int atom) const { return atoms_[size_t(atom)]; }
+    // Binds an unset slot to a global member of a host object; false when nothing has the name.
+    bool ResolveHostMember(int atom, GlobalSlot& g);
+
+    // ---- running ----
+    Variant CallProc(const ProcDef* def, ClassInstance* me, Variant* args, size_t n);
+    void Tick() {
+        if ((++steps_ & 0x3FF) == 0) CheckTime();
+    }
+    void CheckTime();
+    void SetErr(const ScriptException& ex);
+    void ClearErr() { err = ErrState(); }
+    [[noreturn]] void ThrowUndefined(int atom);
+    Variant NewInstance(const ClassDef* cls);
+    Variant CreateObject(const std::u16string& progId);
+    // Compiles and runs code in the global scope (AddCode, ExecuteGlobal, Execute).
+    void AddProgram(std::u16string_view text, int firstLine);
+    Variant EvalText(std::u16string_view text);
+
+    // ---- public API helpers ----
+    bool Guard(const std::function<void()>& body);  // runs body, turns errors into lastError
+
+    Frame* frame = nullptr;
+    int line = 0;
+    int depth = 0;
+    int running = 0;
+    int timeoutMs = 10000;
+    ErrState err;
+    ScriptError lastError;
+    rt::RandomGenerator random;
+    std::function<int(const MsgBoxRequest&)> msgBoxHook;
+    std::function<Variant(const InputBoxRequest&)> inputBoxHook;
+    bool dying = false;
+    uint32_t resolveGen = 1;  // bumped when objects are added: failed lookups are retried
+    Ref<Dispatch> errObject;
+    void InitBuiltinObjects();
+
+    struct NamedItem {
+        int atom;
+        Ref<Dispatch> obj;
+        bool addMembers;
+    };
+    std::vector<NamedItem> namedItems;
+    std::vector<int> procOrder;  // atoms of global procedures in definition order
+    std::vector<std::shared_ptr<Program>> programs;
+
+    void ResetState();
+
+  private:
+    std::shared_ptr<Program> Compile(std::u16string_view text, int firstLine, bool asExpression);
+    void Declare(const std::shared_ptr<Program>& p);
+
+    std::vector<Atom> atoms_;
+    std::unordered_map<std::u16string, int> atomIndex_;
+    std::deque<GlobalSlot> globals_;
+    uint32_t steps_ = 0;
+    std::chrono::steady_clock::time_point deadline_;
+    bool hasDeadline_ = false;
+    // Compiled programs by text (and first line), reused across Reset.
+    std::unordered_map<std::u16string, std::shared_ptr<Program>> cache_;
+
+    friend class Engine;
+};
+
+// Compiles text into a Program (throws CompileFailure).
+std::shared_ptr<Program> CompileProgram(EngineImpl& e, std::u16string_view text, int firstLine,
+                                        bool asExpression);
+
+// Value helpers shared by the interpreter and the built-ins.
+Variant IndexValueOf(EngineImpl& e, const Variant& base, std::span<Variant> args);
+Dispatch* RequireObject(const Variant& v);
+// Assigns with Let/Set rules into storage.
+void StoreValue(Variant& target, Variant v, bool isSet);
+Variant LetValue(Variant v);
+
+}  // namespace vbs

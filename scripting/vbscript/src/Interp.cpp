@@ -1,0 +1,820 @@
+// The interpreter: evaluation of expression nodes and execution of statements.
+#include <cmath>
+
+#include "Nodes.h"
+
+namespace vbs {
+
+namespace {
+
+constexpr int kMaxDepth = 1500;
+
+// Argument storage without heap allocation for the common short lists.
+class ArgBuf {
+  public:
+    explicit ArgBuf(size_t n) : n_(n) {
+        if (n > kInline) heap_.resize(n);
+    }
+    Variant* data() { return n_ > kInline ? heap_.data() : inl_; }
+    size_t size() const { return n_; }
+    Variant& operator[](size_t i) { return data()[i]; }
+    std::span<Variant> span() { return {data(), n_}; }
+    void PushBack(Variant v) {
+        if (n_ < kInline) {
+            inl_[n_++] = std::move(v);
+            return;
+        }
+        if (n_ == kInline) heap_.assign(inl_, inl_ + kInline);
+        heap_.push_back(std::move(v));
+        ++n_;
+    }
+
+  private:
+    static constexpr size_t kInline = 6;
+    size_t n_;
+    Variant inl_[kInline];
+    std::vector<Variant> heap_;
+};
+
+// Evaluates arguments; ByRef parameters of script procedures receive links to variables.
+void EvalArgs(EngineImpl& e, const std::vector<ExprPtr>& args, const ProcDef* callee, ArgBuf& out) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (callee && i < callee->params.size() && callee->params[i].byRef) {
+            if (Variant* r = args[i]->Ref(e)) {
+                out[i] = Variant::MakeRef(r);
+                continue;
+            }
+        }
+        out[i] = args[i]->Eval(e);
+    }
+}
+
+void EvalArgsByValue(EngineImpl& e, const std::vector<ExprPtr>& args, ArgBuf& out) {
+    for (size_t i = 0; i < args.size(); ++i) out[i] = args[i]->Eval(e);
+}
+
+// Refs for the parameters of a class member (method or property accessor).
+const ProcDef* MemberProc(const ClassMember& m, InvokeKind kind) {
+    switch (m.kind) {
+        case ClassMember::Method:
+            return m.method;
+        case ClassMember::Property:
+            if (kind == InvokeKind::Let) return m.let ? m.let : m.set;
+            if (kind == InvokeKind::Set) return m.set ? m.set : m.let;
+            return m.get;
+        default:
+            return nullptr;
+    }
+}
+
+bool CondTrue(const Variant& v) {
+    const Variant& d = v.Deref();
+    if (d.Type() == vtBoolean) return d.AsBoolRaw();
+    if (d.IsNull()) return false;
+    return ToBool(d);
+}
+
+bool IsIntType(uint16_t t) {
+    return t == vtInteger || t == vtLong || t == vtByte;
+}
+
+int64_t IntOf(const Variant& v) {
+    switch (v.Type()) {
+        case vtInteger:
+            return v.AsInteger();
+        case vtLong:
+            return v.AsLong();
+        default:
+            return v.AsByte();
+    }
+}
+
+Variant FitInt(int64_t r, uint16_t ta, uint16_t tb) {
+    bool wantLong = ta == vtLong || tb == vtLong;
+    bool bytes = ta == vtByte && tb == vtByte;
+    if (bytes && r >= 0 && r <= 255) return Variant::Byte(uint8_t(r));
+    if (!wantLong && r >= -32768 && r <= 32767) return Variant::Integer(int16_t(r));
+    if (r >= INT32_MIN && r <= INT32_MAX) return Variant::Long(int32_t(r));
+    return Variant::Double(double(r));
+}
+
+}  // namespace
+
+// ---- helpers ----
+
+Dispatch* RequireObject(const Variant& v0) {
+    const Variant& v = v0.Deref();
+    if (v.Type() != vtObject) ThrowError(kErrObjectRequired);
+    if (!v.AsObject()) ThrowError(kErrObjectNotSet);
+    return v.AsObject();
+}
+
+Variant LetValue(Variant v) {
+    if (v.IsRef()) v = Variant(v.Deref());
+    if (v.Type() == vtObject) return DefaultValue(v);
+    return v;
+}
+
+void StoreValue(Variant& target, Variant v, bool isSet) {
+    if (v.IsRef()) v = Variant(v.Deref());
+    if (isSet) {
+        if (v.Type() != vtObject) ThrowError(kErrObjectRequired);
+        target = std::move(v);
+        return;
+    }
+    if (v.Type() == vtObject) v = DefaultValue(v);
+    target = std::move(v);
+}
+
+Variant IndexValueOf(EngineImpl& e, const Variant& base0, std::span<Variant> args) {
+    const Variant& base = base0.Deref();
+    if (base.IsArray()) {
+        if (args.empty()) return base;
+        return *ArrayElement(base.AsArray(), args);
+    }
+    if (base.Type() == vtObject) {
+        Dispatch* d = base.AsObject();
+        if (!d) ThrowError(kErrObjectNotSet);
+        if (args.empty()) return base;
+        (void)e;
+        return d->Invoke(kDispValue, InvokeKind::Get, args);
+    }
+    if (args.empty()) return base;
+    ThrowError(kErrTypeMismatch);
+}
+
+// Assigns to element args of the array or default member of the object held in storage.
+static void AssignIndexed(Variant& storage0, std::span<Variant> args, Variant v, bool isSet) {
+    Variant& storage = storage0.Deref();
+    if (storage.IsArray()) {
+        ArrData* a = storage.MutableArray();
+        StoreValue(*ArrayElement(a, args), std::move(v), isSet);
+        return;
+    }
+    if (storage.Type() == vtObject) {
+        Dispatch* d = storage.AsObject();
+        if (!d) ThrowError(kErrObjectNotSet);
+        std::vector<Variant> all(args.begin(), args.end());
+        all.push_back(std::move(v));
+        d->Invoke(kDispValue, isSet ? InvokeKind::Set : InvokeKind::Let, all);
+        return;
+    }
+    ThrowError(kErrTypeMismatch);
+}
+
+Variant MakeFixedArray(EngineImpl& e, const std::vector<ExprPtr>& dims, bool fixed) {
+    std::vector<ArrayBound> bounds;
+    size_t total = 1;
+    for (auto& d : dims) {
+        int32_t ub = ToLong(d->Eval(e));
+        if (ub < -1) ThrowError(kErrOverflow);
+        bounds.push_back({0, ub + 1});
+        total *= size_t(ub + 1);
+        if (total > (size_t(1) << 26)) ThrowError(kErrOutOfMemory);
+    }
+    Variant v = Variant::NewArray(std::move(bounds));
+    v.AsArray()->fixed = fixed && !dims.empty();
+    return v;
+}
+
+// ---- blocks ----
+
+Flow Block::Exec(EngineImpl& e) const {
+    for (const auto& s : stmts) {
+        e.line = s->line;
+        if (!e.frame->resumeNext) {
+            Flow f = s->Exec(e);
+            if (f != Flow::Normal) return f;
+            continue;
+        }
+        try {
+            Flow f = s->Exec(e);
+            if (f != Flow::Normal) return f;
+        } catch (const ScriptException& ex) {
+            e.SetErr(ex);
+        }
+    }
+    return Flow::Normal;
+}
+
+// ---- names ----
+
+Variant MeExpr::Eval(EngineImpl& e) {
+    return Variant::Object(e.frame->me);
+}
+
+Variant* NameExpr::Storage(EngineImpl& e, bool create) {
+    switch (mode) {
+        case NameMode::Local:
+            return &e.frame->locals[slot].Deref();
+        case NameMode::Field:
+            return &e.frame->me->fields[size_t(slot)];
+        case NameMode::MeMember:
+            return nullptr;
+        case NameMode::Global: {
+            GlobalSlot& g = e.Slot(atom);
+            if (g.kind == SlotKind::Var) return &g.value;
+            if (g.kind == SlotKind::Unset && create && !explicitOpt && !e.AtomAt(atom).builtin &&
+                !e.ResolveHostMember(atom, g)) {
+                g.kind = SlotKind::Var;
+                return &g.value;
+            }
+            return nullptr;
+        }
+        case NameMode::Dyn: {
+            GlobalSlot& g = e.Slot(atom);
+            if (g.kind == SlotKind::Var) return &g.value;
+            if (g.kind == SlotKind::Unset && !e.AtomAt(atom).builtin &&
+                !e.ResolveHostMember(atom, g))
+                return &e.frame->locals[slot].Deref();
+            return nullptr;
+        }
+    }
+    return nullptr;
+}
+
+Variant* NameExpr::Ref(EngineImpl& e) {
+    if (hasParens) return nullptr;
+    return Storage(e, true);
+}
+
+Variant NameExpr::Eval(EngineImpl& e) {
+    return Invoke(e, false);
+}
+
+void NameExpr::Call(EngineImpl& e) {
+    Invoke(e, true);
+}
+
+Variant NameExpr::Invoke(EngineImpl& e, bool asStatement) {
+    switch (mode) {
+        case NameMode::Local: {
+            const Variant& v = e.frame->locals[slot].Deref();
+            if (args.empty()) {
+                if (asStatement && v.Type() == vtObject && v.AsObject())
+                    return v.AsObject()->Invoke(kDispValue, InvokeKind::Method, {});
+                return v;
+            }
+            ArgBuf a(args.size());
+            EvalArgsByValue(e, args, a);
+            return IndexValueOf(e, e.frame->locals[slot], a.span());
+        }
+        case NameMode::Field: {
+            if (args.empty()) return e.frame->me->fields[size_t(slot)];
+            ArgBuf a(args.size());
+            EvalArgsByValue(e, args, a);
+            return IndexValueOf(e, e.frame->me->fields[size_t(slot)], a.span());
+        }
+        case NameMode::MeMember: {
+            ClassInstance* me = e.frame->me;
+            const ClassMember& m = me->Class()->members[size_t(slot)];
+            InvokeKind kind = asStatement ? InvokeKind::Method : InvokeKind::Get;
+            ArgBuf a(args.size());
+            EvalArgs(e, args, MemberProc(m, kind), a);
+            return me->InvokeMember(slot, kind, a.span());
+        }
+        case NameMode::Global:
+        case NameMode::Dyn:
+            break;
+    }
+    GlobalSlot& g = e.Slot(atom);
+    switch (g.kind) {
+        case SlotKind::Var:
+        case SlotKind::Const:
+        case SlotKind::NamedItem: {
+            if (args.empty()) {
+                if (asStatement && g.value.Type() == vtObject && g.value.AsObject())
+                    return g.value.AsObject()->Invoke(kDispValue, InvokeKind::Method, {});
+                return g.value;
+            }
+            ArgBuf a(args.size());
+            EvalArgsByValue(e, args, a);
+            return IndexValueOf(e, g.value, a.span());
+        }
+        case SlotKind::Proc: {
+            ArgBuf a(args.size());
+            EvalArgs(e, args, g.proc, a);
+            int savedLine = e.line;
+            Variant r = e.CallProc(g.proc, nullptr, a.data(), a.size());
+            e.line = savedLine;
+            return r;
+        }
+        case SlotKind::HostMember: {
+            ArgBuf a(args.size());
+            EvalArgsByValue(e, args, a);
+            return g.host->Invoke(g.dispId, asStatement ? InvokeKind::Method : InvokeKind::Get,
+                                  a.span());
+        }
+        case SlotKind::Class:
+            ThrowError(kErrTypeMismatch);
+        case SlotKind::Unset:
+            break;
+    }
+    if (const Builtin* b = e.AtomAt(atom).builtin) {
+        if (int(args.size()) < b->minArgs || int(args.size()) > b->maxArgs) {
+            if (b->isConstant && hasParens && args.empty()) return CallBuiltin(e, b, {});
+            ThrowError(kErrWrongArgs);
+        }
+        ArgBuf a(args.size());
+        EvalArgsByValue(e, args, a);
+        return CallBuiltin(e, b, a.span());
+    }
+    if (e.ResolveHostMember(atom, g)) return Invoke(e, asStatement);
+    if (mode == NameMode::Dyn) {
+        const Variant& v = e.frame->locals[slot].Deref();
+        if (args.empty()) return v;
+        ArgBuf a(args.size());
+        EvalArgsByValue(e, args, a);
+        return IndexValueOf(e, e.frame->locals[slot], a.span());
+    }
+    if (explicitOpt) e.ThrowUndefined(atom);
+    if (args.empty() && !hasParens) {
+        if (asStatement) ThrowError(kErrTypeMismatch);
+        return Variant();
+    }
+    ThrowError(kErrTypeMismatch);
+}
+
+void NameExpr::Assign(EngineImpl& e, Variant v, bool isSet) {
+    if (mode == NameMode::MeMember) {
+        ClassInstance* me = e.frame->me;
+        const ClassMember& m = me->Class()->members[size_t(slot)];
+        InvokeKind kind = isSet ? InvokeKind::Set : InvokeKind::Let;
+        ArgBuf a(args.size());
+        EvalArgs(e, args, MemberProc(m, kind), a);
+        a.PushBack(std::move(v));
+        me->InvokeMember(slot, kind, a.span());
+        return;
+    }
+    if (!args.empty()) {
+        ArgBuf a(args.size());
+        EvalArgsByValue(e, args, a);
+        Variant* s = Storage(e, false);
+        if (s) {
+            AssignIndexed(*s, a.span(), std::move(v), isSet);
+            return;
+        }
+        GlobalSlot& g = e.Slot(atom);
+        if (g.kind == SlotKind::NamedItem || g.kind == SlotKind::Const) {
+            AssignIndexed(g.value, a.span(), std::move(v), isSet);
+            return;
+        }
+        if (g.kind == SlotKind::HostMember ||
+            (g.kind == SlotKind::Unset && e.ResolveHostMember(atom, g))) {
+            a.PushBack(std::move(v));
+            g.host->Invoke(g.dispId, isSet ? InvokeKind::Set : InvokeKind::Let, a.span());
+            return;
+        }
+        if (explicitOpt && g.kind == SlotKind::Unset) e.ThrowUndefined(atom);
+        ThrowError(g.kind == SlotKind::Unset ? kErrTypeMismatch : kErrIllegalAssign);
+    }
+    if (Variant* s = Storage(e, true)) {
+        StoreValue(*s, std::move(v), isSet);
+        return;
+    }
+    GlobalSlot& g = e.Slot(atom);
+    switch (g.kind) {
+        case SlotKind::NamedItem: {
+            // A host object with a default member is assigned through its bare name.
+            Dispatch* d = g.value.AsObject();
+            if (!d) ThrowError(kErrIllegalAssign);
+            Variant val = v.IsRef() ? Variant(v.Deref()) : std::move(v);
+            if (isSet && val.Type() != vtObject) ThrowError(kErrObjectRequired);
+            if (!isSet && val.Type() == vtObject) val = DefaultValue(val);
+            Variant one[1] = {std::move(val)};
+            d->Invoke(kDispValue, isSet ? InvokeKind::Set : InvokeKind::Let, one);
+            return;
+        }
+        case SlotKind::HostMember: {
+            Variant one[1] = {std::move(v)};
+            g.host->Invoke(g.dispId, isSet ? InvokeKind::Set : InvokeKind::Let, one);
+            return;
+        }
+        case SlotKind::Unset:
+            if (explicitOpt) e.ThrowUndefined(atom);
+            ThrowError(kErrIllegalAssign);
+        default:
+            ThrowError(kErrIllegalAssign);
+    }
+}
+
+// ---- members ----
+
+Variant MemberExpr::Invoke(EngineImpl& e, InvokeKind kind, Variant* value, bool isSet) {
+    Variant objVal = object ? object->Eval(e) : Variant(e.frame->locals[withSlot].Deref());
+    Dispatch* d = RequireObject(objVal);
+    if (auto* ci = dynamic_cast<ClassInstance*>(d)) {
+        const ClassDef* cls = ci->Class();
+        auto it = cls->byName.find(Lower(name));
+        if (it == cls->byName.end()) ThrowError(kErrNoMember);
+        const ClassMember& m = cls->members[size_t(it->second)];
+        if (!m.isPublic && e.frame->me != ci) ThrowError(kErrNoMember);
+        ArgBuf a(args.size());
+        EvalArgs(e, args, MemberProc(m, kind), a);
+        if (value) {
+            if (isSet && value->Type() != vtObject) ThrowError(kErrObjectRequired);
+            a.PushBack(std::move(*value));
+        }
+        int savedLine = e.line;
+        Variant r = ci->InvokeMember(it->second, kind, a.span());
+        e.line = savedLine;
+        return r;
+    }
+    int id = d->FindMember(name);
+    if (id == kDispUnknown) ThrowError(kErrNoMember);
+    ArgBuf a(args.size());
+    EvalArgsByValue(e, args, a);
+    if (value) {
+        if (isSet && value->Type() != vtObject) ThrowError(kErrObjectRequired);
+        Variant v = value->IsRef() ? Variant(value->Deref()) : std::move(*value);
+        if (!isSet && v.Type() == vtObject) v = DefaultValue(v);
+        a.PushBack(std::move(v));
+    }
+    return d->Invoke(id, kind, a.span());
+}
+
+Variant IndexExpr::Eval(EngineImpl& e) {
+    Variant b = base->Eval(e);
+    ArgBuf a(args.size());
+    EvalArgsByValue(e, args, a);
+    return IndexValueOf(e, b, a.span());
+}
+
+void IndexExpr::Assign(EngineImpl& e, Variant v, bool isSet) {
+    Variant b = base->Eval(e);
+    if (b.Type() != vtObject) ThrowError(kErrIllegalAssign);
+    ArgBuf a(args.size());
+    EvalArgsByValue(e, args, a);
+    AssignIndexed(b, a.span(), std::move(v), isSet);
+}
+
+Variant NewExpr::Eval(EngineImpl& e) {
+    GlobalSlot& g = e.Slot(atom);
+    if (g.kind == SlotKind::Class) return e.NewInstance(g.cls);
+    if (g.kind == SlotKind::Unset && e.AtomAt(atom).lower == u"regexp")
+        return e.CreateObject(u"vbscript.regexp");
+    ThrowError(kErrClassNotDefined);
+}
+
+// ---- operators ----
+
+Variant BinaryExpr::Eval(EngineImpl& e) {
+    Variant a = left->Eval(e);
+    Variant b = right->Eval(e);
+    uint16_t ta = a.Type(), tb = b.Type();
+    if (IsIntType(ta) && IsIntType(tb)) {
+        int64_t x = IntOf(a), y = IntOf(b);
+        switch (op) {
+            case BinOp::Add:
+                return FitInt(x + y, ta, tb);
+            case BinOp::Sub:
+                return FitInt(x - y, ta, tb);
+            case BinOp::Mul:
+                return FitInt(x * y, ta, tb);
+            case BinOp::Eq:
+                return Variant::Bool(x == y);
+            case BinOp::Ne:
+                return Variant::Bool(x != y);
+            case BinOp::Lt:
+                return Variant::Bool(x < y);
+            case BinOp::Gt:
+                return Variant::Bool(x > y);
+            case BinOp::Le:
+                return Variant::Bool(x <= y);
+            case BinOp::Ge:
+                return Variant::Bool(x >= y);
+            case BinOp::IntDiv:
+                if (y == 0) ThrowError(kErrDivByZero);
+                return FitInt(x / y, ta, tb);
+            case BinOp::Mod:
+                if (y == 0) ThrowError(kErrDivByZero);
+                return FitInt(x % y, ta, tb);
+            case BinOp::And:
+                if (ta != vtByte || tb != vtByte)
+                    return FitInt(x & y, ta == vtByte ? uint16_t(vtInteger) : ta, tb);
+                break;
+            case BinOp::Or:
+                if (ta != vtByte || tb != vtByte)
+                    return FitInt(x | y, ta == vtByte ? uint16_t(vtInteger) : ta, tb);
+                break;
+            case BinOp::Xor:
+                if (ta != vtByte || tb != vtByte)
+                    return FitInt(x ^ y, ta == vtByte ? uint16_t(vtInteger) : ta, tb);
+                break;
+            default:
+                break;
+        }
+    }
+    switch (op) {
+        case BinOp::Add:
+            return OpAdd(a, b);
+        case BinOp::Sub:
+            return OpSub(a, b);
+        case BinOp::Mul:
+            return OpMul(a, b);
+        case BinOp::Div:
+            return OpDiv(a, b);
+        case BinOp::IntDiv:
+            return OpIntDiv(a, b);
+        case BinOp::Mod:
+            return OpMod(a, b);
+        case BinOp::Pow:
+            return OpPow(a, b);
+        case BinOp::Concat:
+            if (ta == vtString && tb == vtString) {
+                std::u16string s;
+                s.reserve(a.Str().size() + b.Str().size());
+                s += a.Str();
+                s += b.Str();
+                return Variant::String(std::move(s));
+            }
+            return OpConcat(a, b);
+        case BinOp::Eq:
+            return OpCompare(0, a, b);
+        case BinOp::Ne:
+            return OpCompare(1, a, b);
+        case BinOp::Lt:
+            return OpCompare(2, a, b);
+        case BinOp::Gt:
+            return OpCompare(3, a, b);
+        case BinOp::Le:
+            return OpCompare(4, a, b);
+        case BinOp::Ge:
+            return OpCompare(5, a, b);
+        case BinOp::Is:
+            return Variant::Bool(OpIs(a, b));
+        case BinOp::And:
+            return OpAnd(a, b);
+        case BinOp::Or:
+            return OpOr(a, b);
+        case BinOp::Xor:
+            return OpXor(a, b);
+        case BinOp::Eqv:
+            return OpEqv(a, b);
+        case BinOp::Imp:
+            return OpImp(a, b);
+    }
+    return Variant();
+}
+
+Variant UnaryExpr::Eval(EngineImpl& e) {
+    Variant v = operand->Eval(e);
+    return isNot ? OpNot(v) : OpNeg(v);
+}
+
+// ---- statements ----
+
+Flow AssignStmt::Exec(EngineImpl& e) {
+    target->Assign(e, value->Eval(e), isSet);
+    return Flow::Normal;
+}
+
+Flow IfStmt::Exec(EngineImpl& e) {
+    for (size_t i = 0; i < conds.size(); ++i) {
+        bool c;
+        if (e.frame->resumeNext) {
+            // After an error in the condition, execution resumes inside the branch.
+            try {
+                c = CondTrue(conds[i]->Eval(e));
+            } catch (const ScriptException& ex) {
+                e.SetErr(ex);
+                c = true;
+            }
+        } else {
+            c = CondTrue(conds[i]->Eval(e));
+        }
+        if (c) return blocks[i].Exec(e);
+    }
+    if (blocks.size() > conds.size()) return blocks.back().Exec(e);
+    return Flow::Normal;
+}
+
+Flow SelectStmt::Exec(EngineImpl& e) {
+    Variant v = subject->Eval(e);
+    for (auto& c : cases) {
+        if (c.values.empty()) return c.body.Exec(e);
+        for (auto& x : c.values) {
+            Variant w = x->Eval(e);
+            if (Compare(v, w) == 0) return c.body.Exec(e);
+        }
+    }
+    return Flow::Normal;
+}
+
+Flow ForStmt::Exec(EngineImpl& e) {
+    Variant start = ToNumeric(from->Eval(e));
+    Variant end = ToNumeric(to->Eval(e));
+    Variant inc = step ? ToNumeric(step->Eval(e)) : Variant::Integer(1);
+    if (start.IsNull() || end.IsNull() || inc.IsNull()) ThrowError(kErrInvalidNull);
+    var->Assign(e, start, false);
+    bool intLoop = IsIntType(start.Type()) && IsIntType(end.Type()) && IsIntType(inc.Type());
+    if (intLoop) {
+        int64_t last = IntOf(end), st = IntOf(inc);
+        uint16_t stepType = inc.Type();
+        for (;;) {
+            Variant* p = var->Ref(e);
+            const Variant cur = p ? *p : var->Eval(e);
+            if (!IsIntType(cur.Type())) {
+                intLoop = false;
+                break;
+            }
+            int64_t c = IntOf(cur);
+            if (st >= 0 ? c > last : c < last) return Flow::Normal;
+            Flow f = body.Exec(e);
+            if (f == Flow::ExitFor) return Flow::Normal;
+            if (f != Flow::Normal) return f;
+            e.Tick();
+            p = var->Ref(e);
+            Variant now = p ? *p : var->Eval(e);
+            if (!IsIntType(now.Type())) {
+                var->Assign(e, OpAdd(now, inc), false);
+                intLoop = false;
+                break;
+            }
+            Variant next = FitInt(IntOf(now) + st, now.Type(),
+                                  stepType == vtByte ? uint16_t(vtInteger) : stepType);
+            if (p)
+                *p = std::move(next);
+            else
+                var->Assign(e, std::move(next), false);
+        }
+    }
+    bool down = Compare(inc, Variant::Integer(0)) < 0;
+    for (;;) {
+        Variant cur = var->Eval(e);
+        int c = Compare(cur, end);
+        if (down ? c < 0 : c > 0) return Flow::Normal;
+        Flow f = body.Exec(e);
+        if (f == Flow::ExitFor) return Flow::Normal;
+        if (f != Flow::Normal) return f;
+        e.Tick();
+        var->Assign(e, OpAdd(var->Eval(e), inc), false);
+    }
+}
+
+Flow ForEachStmt::Exec(EngineImpl& e) {
+    Variant c = collection->Eval(e);
+    const Variant& coll = c.Deref();
+    std::vector<Variant> items;
+    if (coll.IsArray()) {
+        Variant keep = coll;  // the loop walks a snapshot
+        for (auto& it : keep.AsArray()->items) {
+            var->Assign(e, it, it.Type() == vtObject);
+            Flow f = body.Exec(e);
+            if (f == Flow::ExitFor) return Flow::Normal;
+            if (f != Flow::Normal) return f;
+            e.Tick();
+        }
+        return Flow::Normal;
+    }
+    if (coll.Type() != vtObject) ThrowError(kErrNotCollection);
+    Dispatch* d = RequireObject(coll);
+    if (!d->Enumerate(items)) ThrowError(kErrNotCollection);
+    for (auto& it : items) {
+        var->Assign(e, it, it.Type() == vtObject);
+        Flow f = body.Exec(e);
+        if (f == Flow::ExitFor) return Flow::Normal;
+        if (f != Flow::Normal) return f;
+        e.Tick();
+    }
+    return Flow::Normal;
+}
+
+Flow DoStmt::Exec(EngineImpl& e) {
+    for (;;) {
+        if (cond && !condAtEnd) {
+            bool c = CondTrue(cond->Eval(e));
+            if (isUntil ? c : !c) return Flow::Normal;
+        }
+        Flow f = body.Exec(e);
+        if (f == Flow::ExitDo) return Flow::Normal;
+        if (f != Flow::Normal) return f;
+        e.Tick();
+        if (cond && condAtEnd) {
+            bool c = CondTrue(cond->Eval(e));
+            if (isUntil ? c : !c) return Flow::Normal;
+        }
+    }
+}
+
+Flow ReDimStmt::Exec(EngineImpl& e) {
+    for (auto& item : items) {
+        auto* n = static_cast<NameExpr*>(item.target.get());
+        Variant* s = n->Storage(e, true);
+        if (!s) {
+            if (n->explicitOpt && n->mode == NameMode::Global &&
+                e.Slot(n->atom).kind == SlotKind::Unset)
+                e.ThrowUndefined(n->atom);
+            ThrowError(kErrIllegalAssign);
+        }
+        std::vector<ArrayBound> bounds;
+        size_t total = 1;
+        for (auto& d : item.dims) {
+            int32_t ub = ToLong(d->Eval(e));
+            if (ub < -1) ThrowError(kErrSubscript);
+            bounds.push_back({0, ub + 1});
+            total *= size_t(ub + 1);
+            if (total > (size_t(1) << 26)) ThrowError(kErrOutOfMemory);
+        }
+        if (s->IsArray()) {
+            ArrData* old = s->AsArray();
+            if (old->fixed) ThrowError(kErrArrayLocked);
+            if (old->locks) ThrowError(kErrArrayLocked);
+            if (preserve) {
+                if (old->bounds.size() != bounds.size()) ThrowError(kErrSubscript);
+                for (size_t i = 0; i + 1 < bounds.size(); ++i)
+                    if (old->bounds[i].count != bounds[i].count) ThrowError(kErrSubscript);
+                ArrData* a = s->MutableArray();
+                a->bounds = std::move(bounds);
+                a->items.resize(total);
+                continue;
+            }
+        } else if (preserve && !s->IsEmpty()) {
+            ThrowError(kErrTypeMismatch);
+        }
+        *s = Variant::NewArray(std::move(bounds));
+    }
+    return Flow::Normal;
+}
+
+Flow EraseStmt::Exec(EngineImpl& e) {
+    auto* n = static_cast<NameExpr*>(target.get());
+    Variant* s = n->Storage(e, false);
+    if (!s || !s->IsArray()) ThrowError(kErrTypeMismatch);
+    ArrData* a = s->MutableArray();
+    if (a->fixed) {
+        for (auto& v : a->items) v = Variant();
+    } else {
+        a->bounds.clear();
+        a->items.clear();
+    }
+    return Flow::Normal;
+}
+
+Flow OnErrorStmt::Exec(EngineImpl& e) {
+    e.frame->resumeNext = resumeNext;
+    e.ClearErr();
+    return Flow::Normal;
+}
+
+Flow WithStmt::Exec(EngineImpl& e) {
+    e.frame->locals[slot] = object->Eval(e);
+    struct Clear {
+        EngineImpl& e;
+        Frame* f;
+        int slot;
+        ~Clear() { f->locals[slot] = Variant(); }
+    } clear{e, e.frame, slot};
+    return body.Exec(e);
+}
+
+Flow RandomizeStmt::Exec(EngineImpl& e) {
+    if (seed)
+        e.random.Randomize(ToDouble(seed->Eval(e)));
+    else
+        e.random.Randomize();
+    return Flow::Normal;
+}
+
+// ---- calls ----
+
+Variant EngineImpl::CallProc(const ProcDef* def, ClassInstance* me, Variant* args, size_t n) {
+    if (n != def->params.size()) ThrowError(kErrWrongArgs);
+    if (depth >= kMaxDepth) ThrowError(kErrOutOfStack);
+    Tick();
+    constexpr size_t kInline = 10;
+    size_t count = size_t(def->localCount);
+    Variant inl[kInline];
+    std::unique_ptr<Variant[]> heap;
+    Variant* locals = inl;
+    if (count > kInline) {
+        heap.reset(new Variant[count]);
+        locals = heap.get();
+    }
+    for (size_t i = 0; i < n; ++i) {
+        if (def->params[i].byRef && args[i].IsRef())
+            locals[i + 1] = args[i];
+        else
+            locals[i + 1] = args[i].Deref();
+    }
+    Frame f;
+    f.locals = locals;
+    f.me = me;
+    f.proc = def;
+    struct Restore {
+        EngineImpl* e;
+        Frame* saved;
+        ~Restore() {
+            e->frame = saved;
+            --e->depth;
+        }
+    } restore{this, frame};
+    frame = &f;
+    ++depth;
+    for (auto& a : def->arrays) locals[a.slot] = MakeFixedArray(*this, a.dims, true);
+    for (auto& c : def->consts) locals[c.slot] = c.value->Eval(*this);
+    def->body.Exec(*this);
+    return std::move(locals[0]);
+}
+
+}  // namespace vbs

@@ -1,0 +1,125 @@
+// Tokens of VBScript source text.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "vbscript/Variant.h"
+
+namespace vbs {
+
+enum class Tok : uint8_t {
+    End,
+    Newline,  // end of line or ':'
+    Ident,
+    Keyword,
+    Number,  // value holds the literal
+    String,
+    Date,
+    LParen,
+    RParen,
+    Comma,
+    Dot,
+    Eq,
+    Ne,
+    Lt,
+    Gt,
+    Le,
+    Ge,
+    Plus,
+    Minus,
+    Star,
+    Slash,
+    Backslash,
+    Caret,
+    Amp,
+};
+
+enum class Kw : uint8_t {
+    None,
+    And,
+    ByRef,
+    ByVal,
+    Call,
+    Case,
+    Class,
+    Const,
+    Default,
+    Dim,
+    Do,
+    Each,
+    Else,
+    ElseIf,
+    Empty,
+    End,
+    Eqv,
+    Error,
+    Exit,
+    Explicit,
+    False,
+    For,
+    Function,
+    Get,
+    GoTo,
+    If,
+    Imp,
+    In,
+    Is,
+    Let,
+    Loop,
+    Me,
+    Mod,
+    New,
+    Next,
+    Not,
+    Nothing,
+    Null,
+    On,
+    Option,
+    Or,
+    Preserve,
+    Private,
+    Property,
+    Public,
+    ReDim,
+    Resume,
+    Select,
+    Set,
+    Step,
+    Stop,
+    Sub,
+    Then,
+    To,
+    True,
+    Until,
+    Wend,
+    While,
+    With,
+    Xor,
+    Erase,
+    Randomize
+};
+
+struct Token {
+    Tok kind = Tok::End;
+    Kw kw = Kw::None;
+    bool spaceBefore = false;
+    int line = 1;
+    int column = 1;
+    std::u16string text;  // identifier spelling / string contents
+    Variant value;        // number and date literals
+};
+
+struct CompileFailure {
+    int number;
+    int line;
+    int column;
+};
+
+// Splits text into tokens; throws CompileFailure on a lexical error.
+std::vector<Token> Tokenize(std::u16string_view text, int firstLine);
+// Whether an identifier (lower case) is a reserved word.
+Kw KeywordOf(std::u16string_view lower);
+
+}  // namespace vbs
