@@ -1,0 +1,99 @@
+// A game that has not begun: every variable 0, no item, no hidden hotspot, no visited frame,
+// nothing running; then the first frame.
+#include "core/Errors.h"
+#include "core/Program.h"
+#include "frames/Game.h"
+#include "platform/files/FileSystem.h"
+#include "startup/Procedures.h"
+#include "startup/ProjectInformation.h"
+#include "startup/ProjectStartup.h"
+
+namespace storyloom {
+
+void Game::ResetAll() {
+    Program& p = program;
+    try {
+        // 1: timers and what runs on them.
+        timer1_.SetEnabled(false);
+        timer1_.SetInterval(0);
+        services.ripple->DisableTimer();
+        ResetTimedEvents();
+        services.dialogues->CloseDialogue();
+
+        // 2-3: variables, components, hidden hotspots, items, history.
+        for (int i = vars.Variables.Count(); i >= 1; --i) vars.Variables.Remove(i);
+        for (int i = vars.VariablesVariant.Count(); i >= 1; --i) vars.VariablesVariant.Remove(i);
+        services.components->ResetComponents();
+        vars.Disappear.Clear();
+        services.inventory->ClearItems();
+        History.Clear();
+
+        // 4: colours and the once-only flags.
+        window.SetBackColor(forms::Rgb(0, 0, 0));
+        PictureBox->SetBackColor(forms::Rgb(0, 0, 0));
+        services.sound->ClearAudioProblemShown();
+        services.transitions->ClearAlphaBlendErrorFlag();
+        p.frame.ControlsReferencePolicy = 0;
+
+        // 5: nothing plays, nothing stops.
+        services.video->StopOneTimeVideoPlayer();
+        StopMovie = true;
+        p.InterruptTransition = true;
+        services.ripple->SwitchOff();
+        p.frame.RippleEffectActive = false;
+        p.StopRequested = false;
+
+        // 6: layout, the message strip, pointers.
+        CenterWindowAndPictureBox();
+        // The click catcher covers the whole picture, so every click beside a hotspot reaches it.
+        BackImage->Move(0, 0, p.info.ProjectWidth * 15.0, p.info.ProjectHeight * 15.0);
+        BackImage->SetVisible(true);
+        BackImage->ZOrder(1);
+        LabelMessageBox->SetAutoSize(true);
+        LabelMessageBox->SetVisible(false);
+        FrameMessageBox->SetVisible(false);
+        ResetDefaultPointer();
+
+        // 7: the inventory.
+        services.inventory->BuildInventory();
+
+        // 8: the debug menu's frames, in the order the folder lists them.
+        menus.FrameNames.clear();
+        for (const QString& file : ListFiles(p, p.paths.FramesPath, QStringLiteral("*.fme")))
+            if (file.size() > 4) menus.FrameNames << file.left(file.size() - 4);
+
+        // 9: plug-ins, variables, procedures, the second script engine, component events.
+        services.plugins->LoadPlugins();
+        std::vector<DeclaredVariables> declared(1);
+        declared[0].integerNames = services.plugins->IntegerVariables();
+        declared[0].variantNames = services.plugins->VariantVariables();
+        vars.LoadVariables(p, declared);
+        ProceduresText = LoadProcedures(p);
+        scripts.AddCodeToScriptControl(QString());
+        services.components->BuildAllEventsList();
+
+        // 10: the player's own choices for this game.
+        auto setting = [&p](const QString& key) {
+            const QString value = p.GetUserSetting(key, QStringLiteral("False"));
+            return value.compare(QStringLiteral("True"), Qt::CaseInsensitive) == 0 ||
+                   value == u"1" || value == u"-1";
+        };
+        menus.DisableTransitionsChecked = setting(UserKeys::kDisableTransitions);
+        menus.DisableEffectsChecked = setting(UserKeys::kDisableEffects);
+
+        // 11-12: sound channels back on their own players; the script time-out.
+        ResetSoundChannels();
+        const double timeout = ScriptTimeOutSeconds(p);
+        if (timeout != 0) scripts.SetMainTimeout(static_cast<int>(timeout * 1000));
+    } catch (const std::exception& e) {
+        p.ShowErrorBox(QStringLiteral(" Unable to initialize the program. "), ErrorDescription(e));
+    }
+}
+
+void Game::StartNewGame() {
+    program.frame.CurrentFrameName = program.info.InitialFrameName;
+    scripts.ExecuteOnLoadVBScript();
+    OpenFrame(program.frame.CurrentFrameName, false, 0, 0);
+}
+
+}  // namespace storyloom
