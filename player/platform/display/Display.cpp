@@ -21,7 +21,8 @@ std::vector<DisplayMode> Display::Modes() const {
         modes.push_back(DisplayMode{size.width(), size.height(), 32, refresh});
     const QSize desktop = DesktopSize();
     bool listed = false;
-    for (const auto& m : modes) listed = listed || (m.width == desktop.width() && m.height == desktop.height());
+    for (const auto& m : modes)
+        listed = listed || (m.width == desktop.width() && m.height == desktop.height());
     if (!listed && !desktop.isEmpty())
         modes.push_back(DisplayMode{desktop.width(), desktop.height(), 32, refresh});
     return modes;

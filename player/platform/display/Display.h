@@ -26,7 +26,7 @@ enum class DisplayChangeResult { Successful = 0, Restart = 1, Failed = -1, BadMo
 enum class ScreenScaling { Sharp, Smooth };
 
 class Display {
-public:
+  public:
     virtual ~Display() = default;
 
     // The real desktop's size in pixels.
@@ -57,10 +57,10 @@ public:
     // Called after the virtual screen's size or the scaling changed.
     std::function<void()> onScreenChanged;
 
-protected:
+  protected:
     virtual int StoredRefreshRate() const = 0;
 
-private:
+  private:
     std::vector<DisplayMode> Modes() const;
     QSize virtual_;
     ScreenScaling scaling_ = ScreenScaling::Smooth;
@@ -68,18 +68,19 @@ private:
 
 // The real screen, through Qt (the primary screen).
 class QtDisplay : public Display {
-public:
+  public:
     QSize DesktopSize() const override;
     int DesktopTextHeight() const override;
 
-protected:
+  protected:
     int StoredRefreshRate() const override;
 };
 
 // A screen of fixed size for tests.
 class FixedDisplay : public Display {
-public:
-    explicit FixedDisplay(QSize desktop = QSize(1024, 768), int textHeight = 16, int refreshRate = 60)
+  public:
+    explicit FixedDisplay(QSize desktop = QSize(1024, 768), int textHeight = 16,
+                          int refreshRate = 60)
         : desktop_(desktop), textHeight_(textHeight), refresh_(refreshRate) {}
     QSize DesktopSize() const override { return desktop_; }
     int DesktopTextHeight() const override { return textHeight_; }
@@ -87,10 +88,10 @@ public:
     void SetTextHeight(int height) { textHeight_ = height; }
     void SetRefreshRate(int hz) { refresh_ = hz; }
 
-protected:
+  protected:
     int StoredRefreshRate() const override { return refresh_; }
 
-private:
+  private:
     QSize desktop_;
     int textHeight_;
     int refresh_;

@@ -48,8 +48,12 @@ std::uint32_t ToRgb32(OleColor color) {
     return 0xFF000000u | (r << 16) | (g << 8) | b;
 }
 
-QColor ToQColor(OleColor color) { return QColor::fromRgb(ToRgb32(color)); }
+QColor ToQColor(OleColor color) {
+    return QColor::fromRgb(ToRgb32(color));
+}
 
-OleColor FromQColor(const QColor& color) { return Rgb(color.red(), color.green(), color.blue()); }
+OleColor FromQColor(const QColor& color) {
+    return Rgb(color.red(), color.green(), color.blue());
+}
 
 }  // namespace storyloom::forms

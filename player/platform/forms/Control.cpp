@@ -25,7 +25,9 @@ int TwipsToPixels(double twips) {
     return static_cast<int>(std::clamp(px, -1.0e7, 1.0e7));
 }
 
-bool IsValidMousePointer(int value) { return (value >= 0 && value <= 15) || value == 99; }
+bool IsValidMousePointer(int value) {
+    return (value >= 0 && value <= 15) || value == 99;
+}
 
 // ---- Control -----------------------------------------------------------------------------
 
@@ -63,7 +65,9 @@ Window* Control::OwnerWindow() {
     return c->kind_ == ControlKind::Window ? static_cast<Window*>(c) : nullptr;
 }
 
-const Window* Control::OwnerWindow() const { return const_cast<Control*>(this)->OwnerWindow(); }
+const Window* Control::OwnerWindow() const {
+    return const_cast<Control*>(this)->OwnerWindow();
+}
 
 void Control::AdoptChild(std::unique_ptr<Control> child) {
     child->parent_ = this;
@@ -104,14 +108,18 @@ void Control::Remove(Control* child) {
 void Control::SetContainer(Control* container) {
     if (!container || !container->IsContainer() || container == parent_ || !parent_) return;
     for (Control* c = container; c; c = c->parent_)
-        if (c == this) throw ControlError(kErrInvalidPropertyValue,
-                                          QStringLiteral("Invalid property value"));
+        if (c == this)
+            throw ControlError(kErrInvalidPropertyValue, QStringLiteral("Invalid property value"));
     std::unique_ptr<Control> owned = parent_->Detach(this);
     container->AdoptChild(std::move(owned));
 }
 
-void Control::SetLeft(double twips) { SetPixelRect(rect_.translated(TwipsToPixels(twips) - rect_.x(), 0)); }
-void Control::SetTop(double twips) { SetPixelRect(rect_.translated(0, TwipsToPixels(twips) - rect_.y())); }
+void Control::SetLeft(double twips) {
+    SetPixelRect(rect_.translated(TwipsToPixels(twips) - rect_.x(), 0));
+}
+void Control::SetTop(double twips) {
+    SetPixelRect(rect_.translated(0, TwipsToPixels(twips) - rect_.y()));
+}
 void Control::SetWidth(double twips) {
     CheckSize(twips);
     QRect r = rect_;
@@ -221,7 +229,9 @@ int Control::ZIndex() const {
     return 0;
 }
 
-int Control::EventScaleMode() const { return parent_ ? parent_->EventScaleMode() : 1; }
+int Control::EventScaleMode() const {
+    return parent_ ? parent_->EventScaleMode() : 1;
+}
 
 void Control::Changed() {
     if (Window* w = OwnerWindow()) w->Invalidate();
@@ -235,8 +245,12 @@ void DrawingSurface::SetScaleMode(int mode) {
     scaleMode_ = mode;
 }
 
-double DrawingSurface::ScaleWidth() const { return ToScale(SurfaceSize().width()); }
-double DrawingSurface::ScaleHeight() const { return ToScale(SurfaceSize().height()); }
+double DrawingSurface::ScaleWidth() const {
+    return ToScale(SurfaceSize().width());
+}
+double DrawingSurface::ScaleHeight() const {
+    return ToScale(SurfaceSize().height());
+}
 
 int DrawingSurface::FromScale(double v) const {
     return scaleMode_ == 3 ? static_cast<int>(std::lround(v)) : TwipsToPixels(v);
@@ -321,7 +335,8 @@ void DrawingSurface::Print(const QString& text) {
     int x = FromScale(currentX_), y = FromScale(currentY_);
     for (const QString& line : lines) {
         const int w = metrics.horizontalAdvance(line);
-        if (!fontTransparent_) painter.fillRect(x, y, w, metrics.height(), QColor::fromRgb(ToRgb32(backColor_)));
+        if (!fontTransparent_)
+            painter.fillRect(x, y, w, metrics.height(), QColor::fromRgb(ToRgb32(backColor_)));
         painter.setPen(ToQColor(foreColor_));
         painter.drawText(x, y + metrics.ascent(), line);
         y += metrics.height();
@@ -340,7 +355,8 @@ void DrawingSurface::Line(double x1, double y1, double x2, double y2, OleColor c
     const QPoint a(FromScale(x1), FromScale(y1)), b(FromScale(x2), FromScale(y2));
     if (box) {
         const QRect r = QRect(a, b).normalized();
-        if (fill) painter.fillRect(r, c);
+        if (fill)
+            painter.fillRect(r, c);
         else {
             painter.setPen(c);
             painter.drawRect(r.adjusted(0, 0, -1, -1));
@@ -408,7 +424,8 @@ MenuItem* MenuItem::Find(const QString& itemName) {
 // ---- Window ------------------------------------------------------------------------------
 
 Window::Window(QString name)
-    : Control(ControlKind::Window, std::move(name)), DrawingSurface(kSysButtonFace, kSysButtonText) {
+    : Control(ControlKind::Window, std::move(name)),
+      DrawingSurface(kSysButtonFace, kSysButtonText) {
     SetPixelRect(QRect(0, 0, 320, 240));
 }
 
@@ -450,7 +467,8 @@ void Window::Resized() {
 // ---- PictureBox --------------------------------------------------------------------------
 
 PictureBox::PictureBox(QString name)
-    : Control(ControlKind::PictureBox, std::move(name)), DrawingSurface(kSysButtonFace, kSysButtonText) {
+    : Control(ControlKind::PictureBox, std::move(name)),
+      DrawingSurface(kSysButtonFace, kSysButtonText) {
     SetPixelRect(QRect(0, 0, 100, 100));
 }
 
@@ -459,7 +477,9 @@ std::unique_ptr<Control> PictureBox::CloneForArray() const {
     return copy;
 }
 
-int PictureBox::BorderPixels() const { return borderStyle_ ? (appearance_ ? 2 : 1) : 0; }
+int PictureBox::BorderPixels() const {
+    return borderStyle_ ? (appearance_ ? 2 : 1) : 0;
+}
 
 QSize PictureBox::ClientPixelSize() const {
     const int b = BorderPixels();
@@ -499,7 +519,9 @@ void PictureBox::SetAppearance(int appearance) {
     Changed();
 }
 
-void PictureBox::Resized() { ResizeCanvas(ClientPixelSize()); }
+void PictureBox::Resized() {
+    ResizeCanvas(ClientPixelSize());
+}
 
 // ---- Image -------------------------------------------------------------------------------
 
@@ -514,7 +536,8 @@ std::unique_ptr<Control> Image::CloneForArray() const {
 void Image::SetPicture(const Picture& picture) {
     picture_ = picture;
     if (!stretch_ && !picture_.IsEmpty())
-        SetPixelRect(QRect(PixelRect().topLeft(), picture_.Size() + QSize(2, 2) * (borderStyle_ ? 1 : 0)));
+        SetPixelRect(
+            QRect(PixelRect().topLeft(), picture_.Size() + QSize(2, 2) * (borderStyle_ ? 1 : 0)));
     Changed();
 }
 
@@ -566,7 +589,8 @@ void Label::Fit() {
     const QRect r = PixelRect();
     QRect fitted = r;
     if (wordWrap_) {
-        const QStringList lines = LayoutLines(DisplayText(), metrics, std::max(1, r.width() - 2 * b));
+        const QStringList lines =
+            LayoutLines(DisplayText(), metrics, std::max(1, r.width() - 2 * b));
         fitted.setHeight(TextExtent(lines, metrics).height() + 2 * b);
     } else {
         const QSize extent = TextExtent(LayoutLines(DisplayText(), metrics, 0), metrics);
@@ -576,7 +600,9 @@ void Label::Fit() {
     fitting_ = false;
 }
 
-void Label::Resized() { Fit(); }
+void Label::Resized() {
+    Fit();
+}
 
 void Label::SetCaption(const QString& caption) {
     caption_ = caption;
@@ -669,12 +695,17 @@ void Frame::SetBorderStyle(int style) {
 // ---- TimerControl ------------------------------------------------------------------------
 
 TimerControl::TimerControl(EventLoop& loop, QString name)
-    : Control(ControlKind::Timer, std::move(name)), loop_(loop), timer_(std::make_unique<Timer>(loop)) {
+    : Control(ControlKind::Timer, std::move(name)),
+      loop_(loop),
+      timer_(std::make_unique<Timer>(loop)) {
     Wire();
 }
 
 TimerControl::TimerControl(const TimerControl& other)
-    : Control(other), onTimer(other.onTimer), loop_(other.loop_), timer_(std::make_unique<Timer>(other.loop_)) {
+    : Control(other),
+      onTimer(other.onTimer),
+      loop_(other.loop_),
+      timer_(std::make_unique<Timer>(other.loop_)) {
     Wire();
     timer_->SetEnabled(false);
     timer_->SetInterval(other.timer_->Interval());
@@ -698,13 +729,19 @@ std::unique_ptr<Control> TimerControl::CloneForArray() const {
     return std::unique_ptr<TimerControl>(new TimerControl(*this));
 }
 
-int TimerControl::Interval() const { return timer_->Interval(); }
+int TimerControl::Interval() const {
+    return timer_->Interval();
+}
 void TimerControl::SetInterval(int ms) {
     if (ms < 0 || ms > 65535)
         throw ControlError(kErrInvalidPropertyValue, QStringLiteral("Invalid property value"));
     timer_->SetInterval(ms);
 }
-bool TimerControl::TimerEnabled() const { return timer_->Enabled(); }
-void TimerControl::SetTimerEnabled(bool on) { timer_->SetEnabled(on); }
+bool TimerControl::TimerEnabled() const {
+    return timer_->Enabled();
+}
+void TimerControl::SetTimerEnabled(bool on) {
+    timer_->SetEnabled(on);
+}
 
 }  // namespace storyloom::forms

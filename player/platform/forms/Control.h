@@ -25,17 +25,19 @@ inline constexpr int kTwipsPerPixel = 15;
 // Positions are kept in whole pixels, as on the original's desktop: a value in twips is
 // rounded to the nearest pixel and reads back as a multiple of 15.
 int TwipsToPixels(double twips);
-inline double PixelsToTwips(int pixels) { return pixels * double(kTwipsPerPixel); }
+inline double PixelsToTwips(int pixels) {
+    return pixels * double(kTwipsPerPixel);
+}
 
 // A failure that scripts see as a run-time error with Basic's number.
 class ControlError : public std::runtime_error {
-public:
+  public:
     ControlError(int number, const QString& description)
         : std::runtime_error(description.toStdString()), number_(number), text_(description) {}
     int Number() const { return number_; }
     const QString& Description() const { return text_; }
 
-private:
+  private:
     int number_;
     QString text_;
 };
@@ -107,7 +109,7 @@ class Window;
 class ControlArrayBase;
 
 class Control {
-public:
+  public:
     virtual ~Control();
     Control& operator=(const Control&) = delete;
 
@@ -201,7 +203,7 @@ public:
     // Units of event coordinates and drawing methods: twips (1) or pixels (3).
     virtual int EventScaleMode() const;
 
-protected:
+  protected:
     Control(ControlKind kind, QString name);
     // Copies the properties and handlers (not the container, children or index): used when a
     // control array loads a new element.
@@ -212,7 +214,7 @@ protected:
     // Called after the size changed.
     virtual void Resized() {}
 
-private:
+  private:
     friend class ControlArrayBase;
     void AdoptChild(std::unique_ptr<Control> child);
     std::unique_ptr<Control> Detach(Control* child);
@@ -237,7 +239,7 @@ private:
 // Persistent drawing shared by windows and picture boxes: background colour, picture, and the
 // drawing methods (Cls, PaintPicture, Print, Line, copying and blending rectangles).
 class DrawingSurface {
-public:
+  public:
     virtual ~DrawingSurface() = default;
     OleColor BackColor() const { return backColor_; }
     OleColor ForeColor() const { return foreColor_; }
@@ -282,7 +284,7 @@ public:
     bool HasCanvas() const { return !canvas_.isNull(); }
     const QImage& CanvasIfAny() const { return canvas_; }
 
-protected:
+  protected:
     explicit DrawingSurface(OleColor back, OleColor fore) : backColor_(back), foreColor_(fore) {}
     void SetSurfaceBackColor(OleColor color);
     void SetSurfaceForeColor(OleColor color) { foreColor_ = color; }
@@ -293,7 +295,7 @@ protected:
     virtual void SurfaceChanged() = 0;
     void ResetCanvas();
 
-private:
+  private:
     OleColor backColor_;
     OleColor foreColor_;
     Picture picture_;
@@ -320,7 +322,7 @@ struct MenuItem {
 // A top-level window. Its rectangle is the client area on the (virtual) screen; its children
 // are laid out in its client coordinates.
 class Window : public Control, public DrawingSurface {
-public:
+  public:
     explicit Window(QString name = QStringLiteral("Form"));
     ~Window() override;
     bool IsContainer() const override { return true; }
@@ -384,18 +386,18 @@ public:
     std::function<void(int& cancel)> onUnload;
     std::function<void()> onResize;
 
-protected:
+  protected:
     std::unique_ptr<Control> CloneForArray() const override;
     void Resized() override;
     QSize SurfaceSize() const override { return ClientPixelSize(); }
     void SurfaceChanged() override { Changed(); }
 
-private:
+  private:
     friend class Control;
     void UpdateDragOver(QPoint pixel);
     // Controls removed while an event runs are destroyed once the outermost event returns, so
     // a handler that unloads its own control (or its whole array) never runs on freed memory.
-public:
+  public:
     struct DispatchGuard {
         explicit DispatchGuard(Window& w);
         ~DispatchGuard();
@@ -404,7 +406,7 @@ public:
         Window& window;
     };
 
-private:
+  private:
     int dispatchDepth_ = 0;
     std::vector<std::unique_ptr<Control>> graveyard_;
     QPoint lastPointer_;
@@ -421,7 +423,7 @@ private:
 };
 
 class PictureBox : public Control, public DrawingSurface {
-public:
+  public:
     explicit PictureBox(QString name = QStringLiteral("Picture1"));
     bool IsContainer() const override { return true; }
     int EventScaleMode() const override { return ScaleMode(); }
@@ -441,14 +443,14 @@ public:
     int Appearance() const { return appearance_; }  // 0 flat, 1 3D
     void SetAppearance(int appearance);
 
-protected:
+  protected:
     PictureBox(const PictureBox& other) = default;
     std::unique_ptr<Control> CloneForArray() const override;
     void Resized() override;
     QSize SurfaceSize() const override { return ClientPixelSize(); }
     void SurfaceChanged() override { Changed(); }
 
-private:
+  private:
     void FitToPicture();
     bool autoSize_ = false;
     int borderStyle_ = 1;
@@ -456,7 +458,7 @@ private:
 };
 
 class Image : public Control {
-public:
+  public:
     explicit Image(QString name = QStringLiteral("Image1"));
     const Picture& GetPicture() const { return picture_; }
     // Without Stretch the control takes the picture's size.
@@ -466,18 +468,18 @@ public:
     int BorderStyle() const { return borderStyle_; }
     void SetBorderStyle(int style);
 
-protected:
+  protected:
     Image(const Image& other) = default;
     std::unique_ptr<Control> CloneForArray() const override;
 
-private:
+  private:
     Picture picture_;
     bool stretch_ = false;
     int borderStyle_ = 0;
 };
 
 class Label : public Control {
-public:
+  public:
     explicit Label(QString name = QStringLiteral("Label1"));
     const QString& Caption() const { return caption_; }
     void SetCaption(const QString& caption);
@@ -503,12 +505,12 @@ public:
     QString DisplayText() const;
     int BorderPixels() const override { return borderStyle_ ? 2 : 0; }
 
-protected:
+  protected:
     Label(const Label& other) = default;
     std::unique_ptr<Control> CloneForArray() const override;
     void Resized() override;
 
-private:
+  private:
     void Fit();
     QString caption_;
     FontSpec font_;
@@ -524,7 +526,7 @@ private:
 };
 
 class Frame : public Control {
-public:
+  public:
     explicit Frame(QString name = QStringLiteral("Frame1"));
     bool IsContainer() const override { return true; }
     const QString& Caption() const { return caption_; }
@@ -538,11 +540,11 @@ public:
     int BorderStyle() const { return borderStyle_; }
     void SetBorderStyle(int style);
 
-protected:
+  protected:
     Frame(const Frame& other) = default;
     std::unique_ptr<Control> CloneForArray() const override;
 
-private:
+  private:
     QString caption_;
     FontSpec font_;
     OleColor foreColor_ = kSysButtonText;
@@ -552,7 +554,7 @@ private:
 
 // Basic's timer control on the event loop: Interval in ms (0 never fires) and Enabled.
 class TimerControl : public Control {
-public:
+  public:
     TimerControl(EventLoop& loop, QString name = QStringLiteral("Timer1"));
     ~TimerControl() override;
     int Interval() const;
@@ -561,11 +563,11 @@ public:
     void SetTimerEnabled(bool on);
     std::function<void(TimerControl&)> onTimer;
 
-protected:
+  protected:
     TimerControl(const TimerControl& other);
     std::unique_ptr<Control> CloneForArray() const override;
 
-private:
+  private:
     void Wire();
     EventLoop& loop_;
     std::unique_ptr<Timer> timer_;

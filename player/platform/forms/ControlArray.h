@@ -10,12 +10,12 @@
 namespace storyloom::forms {
 
 class ControlArrayBase {
-public:
+  public:
     virtual ~ControlArrayBase() = default;
     // A loaded element is being destroyed (by Unload or with its container).
     virtual void Forget(int index) = 0;
 
-protected:
+  protected:
     static void Attach(Control& control, ControlArrayBase* array, int index) {
         control.array_ = array;
         control.index_ = index;
@@ -30,7 +30,7 @@ protected:
 
 template <class T>
 class ControlArray : public ControlArrayBase {
-public:
+  public:
     // `templateElement` becomes element 0; it must already sit in its container.
     explicit ControlArray(T* templateElement) {
         Attach(*templateElement, this, 0);
@@ -46,8 +46,9 @@ public:
     // template's container, in front of its siblings.
     T* Load(int index) {
         if (index < 0 || index > 32767)
-            throw ControlError(kErrElementMissing,
-                               QStringLiteral("Control array element '%1' doesn't exist").arg(index));
+            throw ControlError(
+                kErrElementMissing,
+                QStringLiteral("Control array element '%1' doesn't exist").arg(index));
         if (elements_.count(index))
             throw ControlError(kErrAlreadyLoaded, QStringLiteral("Object already loaded"));
         T* templ = Template();
@@ -68,8 +69,9 @@ public:
                                QStringLiteral("Can't unload controls created at design time"));
         T* element = Find(index);
         if (!element)
-            throw ControlError(kErrElementMissing,
-                               QStringLiteral("Control array element '%1' doesn't exist").arg(index));
+            throw ControlError(
+                kErrElementMissing,
+                QStringLiteral("Control array element '%1' doesn't exist").arg(index));
         element->Parent()->Remove(element);  // calls Forget
     }
     // Unloads every element above 0.
@@ -84,8 +86,9 @@ public:
     T* Item(int index) const {
         T* element = Find(index);
         if (!element)
-            throw ControlError(kErrElementMissing,
-                               QStringLiteral("Control array element '%1' doesn't exist").arg(index));
+            throw ControlError(
+                kErrElementMissing,
+                QStringLiteral("Control array element '%1' doesn't exist").arg(index));
         return element;
     }
     T* operator[](int index) const { return Item(index); }
@@ -105,7 +108,7 @@ public:
         elements_.erase(index);
     }
 
-private:
+  private:
     std::map<int, T*> elements_;
 };
 

@@ -29,7 +29,8 @@ struct DirEntry {
 
 // One image stored as a device-independent bitmap: colour bits (the "XOR" image) with twice
 // the height, followed by the 1-bit "AND" mask.
-std::optional<CursorImage> DecodeDib(const QByteArray& b, std::uint32_t offset, std::uint32_t size) {
+std::optional<CursorImage> DecodeDib(const QByteArray& b, std::uint32_t offset,
+                                     std::uint32_t size) {
     const qsizetype end = static_cast<qsizetype>(offset) + size;
     if (end > b.size() || size < 40) return std::nullopt;
     const qsizetype at = offset;
@@ -87,27 +88,32 @@ std::optional<CursorImage> DecodeDib(const QByteArray& b, std::uint32_t offset, 
     }
     for (int y = 0; y < height; ++y) {
         const unsigned char* row = data + xorAt + xorStride * (height - 1 - y);
-        const unsigned char* mask = haveMask ? data + andAt + andStride * (height - 1 - y) : nullptr;
+        const unsigned char* mask =
+            haveMask ? data + andAt + andStride * (height - 1 - y) : nullptr;
         auto* dst = reinterpret_cast<QRgb*>(out.image.scanLine(y));
         uchar* inv = out.invertMask.scanLine(y);
         for (int x = 0; x < width; ++x) {
             QRgb color = 0;
             switch (bitCount) {
-            case 1: {
-                const int idx = (row[x >> 3] >> (7 - (x & 7))) & 1;
-                color = palette[static_cast<std::size_t>(idx) % palette.size()];
-                break;
-            }
-            case 4: {
-                const int idx = (x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4);
-                color = palette[static_cast<std::size_t>(idx) % palette.size()];
-                break;
-            }
-            case 8: color = palette[row[x] % palette.size()]; break;
-            case 24: color = qRgb(row[x * 3 + 2], row[x * 3 + 1], row[x * 3]); break;
-            case 32:
-                color = qRgba(row[x * 4 + 2], row[x * 4 + 1], row[x * 4], row[x * 4 + 3]);
-                break;
+                case 1: {
+                    const int idx = (row[x >> 3] >> (7 - (x & 7))) & 1;
+                    color = palette[static_cast<std::size_t>(idx) % palette.size()];
+                    break;
+                }
+                case 4: {
+                    const int idx = (x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4);
+                    color = palette[static_cast<std::size_t>(idx) % palette.size()];
+                    break;
+                }
+                case 8:
+                    color = palette[row[x] % palette.size()];
+                    break;
+                case 24:
+                    color = qRgb(row[x * 3 + 2], row[x * 3 + 1], row[x * 3]);
+                    break;
+                case 32:
+                    color = qRgba(row[x * 4 + 2], row[x * 4 + 1], row[x * 4], row[x * 4 + 3]);
+                    break;
             }
             const bool andBit = mask && ((mask[x >> 3] >> (7 - (x & 7))) & 1);
             if (bitCount == 32 && anyAlpha) {
@@ -127,7 +133,8 @@ std::optional<CursorImage> DecodeDib(const QByteArray& b, std::uint32_t offset, 
     return out;
 }
 
-std::optional<CursorImage> DecodePng(const QByteArray& b, std::uint32_t offset, std::uint32_t size) {
+std::optional<CursorImage> DecodePng(const QByteArray& b, std::uint32_t offset,
+                                     std::uint32_t size) {
     if (static_cast<qsizetype>(offset) + size > b.size()) return std::nullopt;
     QByteArray png = b.mid(offset, size);
     QBuffer buffer(&png);
@@ -189,7 +196,8 @@ std::optional<CursorImage> ParseCursorFile(const QByteArray& bytes, int preferre
     for (std::size_t i : order) {
         const DirEntry& e = entries[i];
         const bool png = bytes.mid(e.offset, 4) == QByteArray("\x89PNG", 4);
-        auto decoded = png ? DecodePng(bytes, e.offset, e.size) : DecodeDib(bytes, e.offset, e.size);
+        auto decoded =
+            png ? DecodePng(bytes, e.offset, e.size) : DecodeDib(bytes, e.offset, e.size);
         if (!decoded) continue;
         decoded->isCursor = isCursor;
         if (isCursor) {

@@ -40,7 +40,9 @@ void Fire(const Handler& handler, Args&&... args) {
 
 }  // namespace
 
-Window::DispatchGuard::DispatchGuard(Window& w) : window(w) { ++window.dispatchDepth_; }
+Window::DispatchGuard::DispatchGuard(Window& w) : window(w) {
+    ++window.dispatchDepth_;
+}
 Window::DispatchGuard::~DispatchGuard() {
     if (--window.dispatchDepth_ == 0) {
         // Destroying may remove further controls; take them all.
@@ -65,7 +67,8 @@ PointerShape Window::PointerAt(QPoint pixel, const ScreenPointer* screen) {
     }
     if (screen && screen->pointer != MousePointer::Default) {
         if (screen->pointer == MousePointer::Custom && screen->icon.IsEmpty()) return {};
-        return {screen->pointer, screen->pointer == MousePointer::Custom ? screen->icon : Picture()};
+        return {screen->pointer,
+                screen->pointer == MousePointer::Custom ? screen->icon : Picture()};
     }
     const Hit hit = HitTest(pixel);
     // A control left at the default shows its container's pointer.
@@ -99,8 +102,8 @@ void Window::MouseDown(QPoint pixel, int button, int shift) {
     if (!Enabled() || !Visible()) return;
     DispatchGuard guard(*this);
     if (drag_.source) return;
-    const Hit hit = capture_ ? Hit{capture_, pixel - capture_->WindowPixelRect().topLeft()}
-                             : HitTest(pixel);
+    const Hit hit =
+        capture_ ? Hit{capture_, pixel - capture_->WindowPixelRect().topLeft()} : HitTest(pixel);
     Control* target = hit.control;
     if (!target) return;
     if (target != this && target->DragMode() == 1 && button == kLeftButton) {

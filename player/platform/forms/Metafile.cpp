@@ -45,7 +45,8 @@ bool LooksLikeWmf(const QByteArray& b) {
 }
 
 bool LooksLikeEmf(const QByteArray& b) {
-    return b.size() >= 88 && I32(b, 0) == 1 && static_cast<std::uint32_t>(I32(b, 40)) == 0x464D4520u;
+    return b.size() >= 88 && I32(b, 0) == 1 &&
+           static_cast<std::uint32_t>(I32(b, 40)) == 0x464D4520u;
 }
 
 std::optional<SvgPicture> WmfToSvg(const QByteArray& bytes) {
@@ -78,8 +79,9 @@ std::optional<SvgPicture> WmfToSvg(const QByteArray& bytes) {
         wmf_scan(api, 0, &bbox) == wmf_E_None) {
         unsigned int width = 0, height = 0;
         wmf_display_size(api, &width, &height, 96, 96);
-        QSize size = SaneSize(headerSize) ? headerSize
-                                          : QSize(static_cast<int>(width), static_cast<int>(height));
+        QSize size = SaneSize(headerSize)
+                         ? headerSize
+                         : QSize(static_cast<int>(width), static_cast<int>(height));
         if (SaneSize(size)) {
             wmf_svg_t* svg = WMF_SVG_GetData(api);
             svg->out = wmf_stream_create(api, nullptr);

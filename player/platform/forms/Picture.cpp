@@ -29,7 +29,9 @@ std::uint32_t U32(const QByteArray& b, qsizetype at) {
            (static_cast<std::uint32_t>(U16(b, at + 2)) << 16);
 }
 
-PictureResult Invalid() { return PictureResult::Fail(kErrInvalidPicture, "Invalid picture"); }
+PictureResult Invalid() {
+    return PictureResult::Fail(kErrInvalidPicture, "Invalid picture");
+}
 
 QImage Normalised(const QImage& image) {
     if (image.hasAlphaChannel()) return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
@@ -143,10 +145,10 @@ PictureResult DecodeMetafile(const QByteArray& bytes, bool enhanced) {
         QPainter painter(&image);
         renderer.render(&painter, QRectF(0, 0, size.width(), size.height()));
     }
-    return PictureResult{Picture::FromImage(image, enhanced ? PictureType::EnhMetafile
-                                                              : PictureType::Metafile),
-                         0,
-                         {}};
+    return PictureResult{
+        Picture::FromImage(image, enhanced ? PictureType::EnhMetafile : PictureType::Metafile),
+        0,
+        {}};
 }
 
 }  // namespace
@@ -174,8 +176,12 @@ qint64 Picture::Handle() const {
               : 0;
 }
 
-int Picture::HimetricWidth() const { return d_ ? (d_->image.width() * 2540 + 48) / 96 : 0; }
-int Picture::HimetricHeight() const { return d_ ? (d_->image.height() * 2540 + 48) / 96 : 0; }
+int Picture::HimetricWidth() const {
+    return d_ ? (d_->image.width() * 2540 + 48) / 96 : 0;
+}
+int Picture::HimetricHeight() const {
+    return d_ ? (d_->image.height() * 2540 + 48) / 96 : 0;
+}
 
 PictureResult DecodePicture(const QByteArray& bytes) {
     if (bytes.size() < 4) return Invalid();

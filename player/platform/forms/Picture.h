@@ -19,7 +19,7 @@ enum class PictureType { None = 0, Bitmap = 1, Metafile = 2, Icon = 3, EnhMetafi
 
 // An immutable, shared picture. Copies are cheap; an empty Picture is Basic's Nothing picture.
 class Picture {
-public:
+  public:
     Picture() = default;
     // `image` is converted to RGB32 (opaque) or premultiplied ARGB32 (with transparency).
     static Picture FromImage(const QImage& image, PictureType type = PictureType::Bitmap);
@@ -51,7 +51,7 @@ public:
     };
     explicit Picture(std::shared_ptr<const Data> d) : d_(std::move(d)) {}
 
-private:
+  private:
     std::shared_ptr<const Data> d_;
 };
 
@@ -79,9 +79,9 @@ PictureResult LoadPictureFile(const QString& nativePath);
 // The frames of an animated GIF with the delays written in the file (in milliseconds; Qt's
 // reader turns short delays into 100 ms, which plays many games' animations too slowly).
 struct GifAnimation {
-    std::vector<QImage> frames;    // ARGB32_Premultiplied, composed as they are shown
-    std::vector<int> delaysMs;     // one per frame, as written (0 stays 0)
-    int loopCount = -1;            // -1 = no loop extension (play once), 0 = endless, n = n loops
+    std::vector<QImage> frames;  // ARGB32_Premultiplied, composed as they are shown
+    std::vector<int> delaysMs;   // one per frame, as written (0 stays 0)
+    int loopCount = -1;          // -1 = no loop extension (play once), 0 = endless, n = n loops
 };
 // Delays (centiseconds) and loop count read straight from the file, frames not decoded.
 struct GifTiming {
@@ -95,7 +95,7 @@ std::optional<GifAnimation> DecodeGifAnimation(const QByteArray& bytes);
 // entry is reused only while the file's size and modification time are unchanged; the least
 // recently used pictures go once the cache holds more than its byte budget.
 class PictureCache {
-public:
+  public:
     explicit PictureCache(std::size_t byteBudget = 256u * 1024u * 1024u) : budget_(byteBudget) {}
     PictureResult Load(const QString& nativePath);
     void Clear();
@@ -104,7 +104,7 @@ public:
     std::size_t Bytes() const { return bytes_; }
     std::size_t Count() const { return entries_.size(); }
 
-private:
+  private:
     struct Entry {
         Picture picture;
         qint64 size = 0;

@@ -7,38 +7,59 @@ namespace storyloom::forms {
 
 namespace {
 
-[[noreturn]] void TypeMismatch() { throw ControlError(kErrTypeMismatch, QStringLiteral("Type mismatch")); }
+[[noreturn]] void TypeMismatch() {
+    throw ControlError(kErrTypeMismatch, QStringLiteral("Type mismatch"));
+}
 
 template <class C>
 C& As(Control& c) {
     return static_cast<C&>(c);
 }
 
-PropertyValue Num(double v) { return PropertyValue(v); }
-PropertyValue Long(qint32 v) { return PropertyValue(v); }
+PropertyValue Num(double v) {
+    return PropertyValue(v);
+}
+PropertyValue Long(qint32 v) {
+    return PropertyValue(v);
+}
 
 FontSpec FontOf(Control& c) {
     switch (c.Kind()) {
-    case ControlKind::Label: return As<Label>(c).Font();
-    case ControlKind::Frame: return As<Frame>(c).Font();
-    case ControlKind::PictureBox: return As<PictureBox>(c).Font();
-    case ControlKind::Window: return As<Window>(c).DrawFont();
-    default: return FontSpec();
+        case ControlKind::Label:
+            return As<Label>(c).Font();
+        case ControlKind::Frame:
+            return As<Frame>(c).Font();
+        case ControlKind::PictureBox:
+            return As<PictureBox>(c).Font();
+        case ControlKind::Window:
+            return As<Window>(c).DrawFont();
+        default:
+            return FontSpec();
     }
 }
 
 void SetFontOf(Control& c, const FontSpec& f) {
     switch (c.Kind()) {
-    case ControlKind::Label: As<Label>(c).SetFont(f); break;
-    case ControlKind::Frame: As<Frame>(c).SetFont(f); break;
-    case ControlKind::PictureBox: As<PictureBox>(c).SetFont(f); break;
-    case ControlKind::Window: As<Window>(c).SetFont(f); break;
-    default: break;
+        case ControlKind::Label:
+            As<Label>(c).SetFont(f);
+            break;
+        case ControlKind::Frame:
+            As<Frame>(c).SetFont(f);
+            break;
+        case ControlKind::PictureBox:
+            As<PictureBox>(c).SetFont(f);
+            break;
+        case ControlKind::Window:
+            As<Window>(c).SetFont(f);
+            break;
+        default:
+            break;
     }
 }
 
 void AddFontProperties(PropertyTable& t) {
-    t.Add({"FontName", PropertyType::String, [](Control& c) { return PropertyValue(FontOf(c).name); },
+    t.Add({"FontName", PropertyType::String,
+           [](Control& c) { return PropertyValue(FontOf(c).name); },
            [](Control& c, const PropertyValue& v) {
                FontSpec f = FontOf(c);
                f.name = std::get<QString>(v);
@@ -48,7 +69,8 @@ void AddFontProperties(PropertyTable& t) {
            [](Control& c, const PropertyValue& v) {
                const double size = std::get<double>(v);
                if (size <= 0 || size > 2048)
-                   throw ControlError(kErrInvalidPropertyValue, QStringLiteral("Invalid property value"));
+                   throw ControlError(kErrInvalidPropertyValue,
+                                      QStringLiteral("Invalid property value"));
                FontSpec f = FontOf(c);
                f.size = size;
                SetFontOf(c, f);
@@ -70,10 +92,10 @@ void AddFontProperties(PropertyTable& t) {
 
 void AddCommon(PropertyTable& t, bool visual) {
     t.Add({"Name", PropertyType::String, [](Control& c) { return PropertyValue(c.Name()); }, {}});
-    t.Add({"Index", PropertyType::Integer,
+    t.Add({"Index",
+           PropertyType::Integer,
            [](Control& c) -> PropertyValue {
-               if (c.Index() < 0)
-                   throw ControlError(343, QStringLiteral("Object not an array"));
+               if (c.Index() < 0) throw ControlError(343, QStringLiteral("Object not an array"));
                return Long(c.Index());
            },
            {}});
@@ -104,12 +126,15 @@ void AddCommon(PropertyTable& t, bool visual) {
            [](Control& c, const PropertyValue& v) {
                const qint32 p = std::get<qint32>(v);
                if (!IsValidMousePointer(p))
-                   throw ControlError(kErrInvalidPropertyValue, QStringLiteral("Invalid property value"));
+                   throw ControlError(kErrInvalidPropertyValue,
+                                      QStringLiteral("Invalid property value"));
                c.SetPointer(static_cast<MousePointer>(p));
            }});
-    t.Add({"MouseIcon", PropertyType::Picture, [](Control& c) { return PropertyValue(c.MouseIcon()); },
+    t.Add({"MouseIcon", PropertyType::Picture,
+           [](Control& c) { return PropertyValue(c.MouseIcon()); },
            [](Control& c, const PropertyValue& v) { c.SetMouseIcon(std::get<Picture>(v)); }});
-    t.Add({"DragIcon", PropertyType::Picture, [](Control& c) { return PropertyValue(c.DragIcon()); },
+    t.Add({"DragIcon", PropertyType::Picture,
+           [](Control& c) { return PropertyValue(c.DragIcon()); },
            [](Control& c, const PropertyValue& v) { c.SetDragIcon(std::get<Picture>(v)); }});
     t.Add({"DragMode", PropertyType::Integer, [](Control& c) { return Long(c.DragMode()); },
            [](Control& c, const PropertyValue& v) { c.SetDragMode(std::get<qint32>(v)); }});
@@ -134,9 +159,10 @@ void AddCommon(PropertyTable& t, bool visual) {
                          return PropertyValue();
                      }});
     t.Add(MethodInfo{"Drag", 0, 1, [](Control& c, const std::vector<PropertyValue>& a) {
-                         const int action = a.empty() || std::holds_alternative<std::monostate>(a[0])
-                                                ? 1
-                                                : ToLong(a[0]);
+                         const int action =
+                             a.empty() || std::holds_alternative<std::monostate>(a[0])
+                                 ? 1
+                                 : ToLong(a[0]);
                          c.Drag(action);
                          return PropertyValue();
                      }});
@@ -150,8 +176,10 @@ void AddSurface(PropertyTable& t) {
     t.Add({"Picture", PropertyType::Picture,
            [](Control& c) { return PropertyValue(As<C>(c).SurfacePicture()); },
            [](Control& c, const PropertyValue& v) { As<C>(c).SetPicture(std::get<Picture>(v)); }});
-    t.Add({"Image", PropertyType::Picture,
-           [](Control& c) { return PropertyValue(As<C>(c).ImagePicture()); }, {}});
+    t.Add({"Image",
+           PropertyType::Picture,
+           [](Control& c) { return PropertyValue(As<C>(c).ImagePicture()); },
+           {}});
     t.Add({"BackColor", PropertyType::Color,
            [](Control& c) { return Long(static_cast<qint32>(As<C>(c).BackColor())); },
            [](Control& c, const PropertyValue& v) {
@@ -167,11 +195,20 @@ void AddSurface(PropertyTable& t) {
            [](Control& c, const PropertyValue& v) { As<C>(c).SetAutoRedraw(std::get<bool>(v)); }});
     t.Add({"FontTransparent", PropertyType::Boolean,
            [](Control& c) { return PropertyValue(As<C>(c).FontTransparent()); },
-           [](Control& c, const PropertyValue& v) { As<C>(c).SetFontTransparent(std::get<bool>(v)); }});
-    t.Add({"ScaleMode", PropertyType::Integer, [](Control& c) { return Long(As<C>(c).ScaleMode()); },
+           [](Control& c, const PropertyValue& v) {
+               As<C>(c).SetFontTransparent(std::get<bool>(v));
+           }});
+    t.Add({"ScaleMode", PropertyType::Integer,
+           [](Control& c) { return Long(As<C>(c).ScaleMode()); },
            [](Control& c, const PropertyValue& v) { As<C>(c).SetScaleMode(std::get<qint32>(v)); }});
-    t.Add({"ScaleWidth", PropertyType::Single, [](Control& c) { return Num(As<C>(c).ScaleWidth()); }, {}});
-    t.Add({"ScaleHeight", PropertyType::Single, [](Control& c) { return Num(As<C>(c).ScaleHeight()); }, {}});
+    t.Add({"ScaleWidth",
+           PropertyType::Single,
+           [](Control& c) { return Num(As<C>(c).ScaleWidth()); },
+           {}});
+    t.Add({"ScaleHeight",
+           PropertyType::Single,
+           [](Control& c) { return Num(As<C>(c).ScaleHeight()); },
+           {}});
     t.Add({"ScaleLeft", PropertyType::Single, [](Control&) { return Num(0); }, {}});
     t.Add({"ScaleTop", PropertyType::Single, [](Control&) { return Num(0); }, {}});
     t.Add({"CurrentX", PropertyType::Single, [](Control& c) { return Num(As<C>(c).CurrentX()); },
@@ -192,7 +229,8 @@ void AddSurface(PropertyTable& t) {
                                         : fallback;
                          };
                          As<C>(c).PaintPicture(*picture, ToDouble(a[1]), ToDouble(a[2]), opt(3, -1),
-                                               opt(4, -1), opt(5, 0), opt(6, 0), opt(7, -1), opt(8, -1));
+                                               opt(4, -1), opt(5, 0), opt(6, 0), opt(7, -1),
+                                               opt(8, -1));
                          return PropertyValue();
                      }});
     t.Add(MethodInfo{"Print", 0, 1, [](Control& c, const std::vector<PropertyValue>& a) {
@@ -205,12 +243,21 @@ PropertyTable MakeWindowTable() {
     PropertyTable t;
     AddCommon(t, true);
     AddSurface<Window>(t);
-    t.Add({"Caption", PropertyType::String, [](Control& c) { return PropertyValue(As<Window>(c).Caption()); },
-           [](Control& c, const PropertyValue& v) { As<Window>(c).SetCaption(std::get<QString>(v)); }});
-    t.Add({"WindowState", PropertyType::Integer, [](Control& c) { return Long(As<Window>(c).WindowState()); },
-           [](Control& c, const PropertyValue& v) { As<Window>(c).SetWindowState(std::get<qint32>(v)); }});
-    t.Add({"KeyPreview", PropertyType::Boolean, [](Control& c) { return PropertyValue(As<Window>(c).KeyPreview()); },
-           [](Control& c, const PropertyValue& v) { As<Window>(c).SetKeyPreview(std::get<bool>(v)); }});
+    t.Add({"Caption", PropertyType::String,
+           [](Control& c) { return PropertyValue(As<Window>(c).Caption()); },
+           [](Control& c, const PropertyValue& v) {
+               As<Window>(c).SetCaption(std::get<QString>(v));
+           }});
+    t.Add({"WindowState", PropertyType::Integer,
+           [](Control& c) { return Long(As<Window>(c).WindowState()); },
+           [](Control& c, const PropertyValue& v) {
+               As<Window>(c).SetWindowState(std::get<qint32>(v));
+           }});
+    t.Add({"KeyPreview", PropertyType::Boolean,
+           [](Control& c) { return PropertyValue(As<Window>(c).KeyPreview()); },
+           [](Control& c, const PropertyValue& v) {
+               As<Window>(c).SetKeyPreview(std::get<bool>(v));
+           }});
     t.Add(MethodInfo{"Show", 0, 2, [](Control& c, const std::vector<PropertyValue>&) {
                          c.SetVisible(true);
                          return PropertyValue();
@@ -227,12 +274,21 @@ PropertyTable MakePictureBoxTable() {
     PropertyTable t;
     AddCommon(t, true);
     AddSurface<PictureBox>(t);
-    t.Add({"AutoSize", PropertyType::Boolean, [](Control& c) { return PropertyValue(As<PictureBox>(c).AutoSize()); },
-           [](Control& c, const PropertyValue& v) { As<PictureBox>(c).SetAutoSize(std::get<bool>(v)); }});
-    t.Add({"BorderStyle", PropertyType::Integer, [](Control& c) { return Long(As<PictureBox>(c).BorderStyle()); },
-           [](Control& c, const PropertyValue& v) { As<PictureBox>(c).SetBorderStyle(std::get<qint32>(v)); }});
-    t.Add({"Appearance", PropertyType::Integer, [](Control& c) { return Long(As<PictureBox>(c).Appearance()); },
-           [](Control& c, const PropertyValue& v) { As<PictureBox>(c).SetAppearance(std::get<qint32>(v)); }});
+    t.Add({"AutoSize", PropertyType::Boolean,
+           [](Control& c) { return PropertyValue(As<PictureBox>(c).AutoSize()); },
+           [](Control& c, const PropertyValue& v) {
+               As<PictureBox>(c).SetAutoSize(std::get<bool>(v));
+           }});
+    t.Add({"BorderStyle", PropertyType::Integer,
+           [](Control& c) { return Long(As<PictureBox>(c).BorderStyle()); },
+           [](Control& c, const PropertyValue& v) {
+               As<PictureBox>(c).SetBorderStyle(std::get<qint32>(v));
+           }});
+    t.Add({"Appearance", PropertyType::Integer,
+           [](Control& c) { return Long(As<PictureBox>(c).Appearance()); },
+           [](Control& c, const PropertyValue& v) {
+               As<PictureBox>(c).SetAppearance(std::get<qint32>(v));
+           }});
     t.SetDefault("Picture");
     return t;
 }
@@ -240,12 +296,19 @@ PropertyTable MakePictureBoxTable() {
 PropertyTable MakeImageTable() {
     PropertyTable t;
     AddCommon(t, true);
-    t.Add({"Picture", PropertyType::Picture, [](Control& c) { return PropertyValue(As<Image>(c).GetPicture()); },
-           [](Control& c, const PropertyValue& v) { As<Image>(c).SetPicture(std::get<Picture>(v)); }});
-    t.Add({"Stretch", PropertyType::Boolean, [](Control& c) { return PropertyValue(As<Image>(c).Stretch()); },
+    t.Add({"Picture", PropertyType::Picture,
+           [](Control& c) { return PropertyValue(As<Image>(c).GetPicture()); },
+           [](Control& c, const PropertyValue& v) {
+               As<Image>(c).SetPicture(std::get<Picture>(v));
+           }});
+    t.Add({"Stretch", PropertyType::Boolean,
+           [](Control& c) { return PropertyValue(As<Image>(c).Stretch()); },
            [](Control& c, const PropertyValue& v) { As<Image>(c).SetStretch(std::get<bool>(v)); }});
-    t.Add({"BorderStyle", PropertyType::Integer, [](Control& c) { return Long(As<Image>(c).BorderStyle()); },
-           [](Control& c, const PropertyValue& v) { As<Image>(c).SetBorderStyle(std::get<qint32>(v)); }});
+    t.Add({"BorderStyle", PropertyType::Integer,
+           [](Control& c) { return Long(As<Image>(c).BorderStyle()); },
+           [](Control& c, const PropertyValue& v) {
+               As<Image>(c).SetBorderStyle(std::get<qint32>(v));
+           }});
     t.Add({"Appearance", PropertyType::Integer, [](Control&) { return Long(1); }, {}});
     t.SetDefault("Picture");
     return t;
@@ -255,24 +318,49 @@ PropertyTable MakeLabelTable() {
     PropertyTable t;
     AddCommon(t, true);
     AddFontProperties(t);
-    t.Add({"Caption", PropertyType::String, [](Control& c) { return PropertyValue(As<Label>(c).Caption()); },
-           [](Control& c, const PropertyValue& v) { As<Label>(c).SetCaption(std::get<QString>(v)); }});
-    t.Add({"ForeColor", PropertyType::Color, [](Control& c) { return Long(static_cast<qint32>(As<Label>(c).ForeColor())); },
-           [](Control& c, const PropertyValue& v) { As<Label>(c).SetForeColor(static_cast<OleColor>(std::get<qint32>(v))); }});
-    t.Add({"BackColor", PropertyType::Color, [](Control& c) { return Long(static_cast<qint32>(As<Label>(c).BackColor())); },
-           [](Control& c, const PropertyValue& v) { As<Label>(c).SetBackColor(static_cast<OleColor>(std::get<qint32>(v))); }});
-    t.Add({"BackStyle", PropertyType::Integer, [](Control& c) { return Long(As<Label>(c).BackStyle()); },
-           [](Control& c, const PropertyValue& v) { As<Label>(c).SetBackStyle(std::get<qint32>(v)); }});
-    t.Add({"Alignment", PropertyType::Integer, [](Control& c) { return Long(As<Label>(c).Alignment()); },
-           [](Control& c, const PropertyValue& v) { As<Label>(c).SetAlignment(std::get<qint32>(v)); }});
-    t.Add({"AutoSize", PropertyType::Boolean, [](Control& c) { return PropertyValue(As<Label>(c).AutoSize()); },
-           [](Control& c, const PropertyValue& v) { As<Label>(c).SetAutoSize(std::get<bool>(v)); }});
-    t.Add({"WordWrap", PropertyType::Boolean, [](Control& c) { return PropertyValue(As<Label>(c).WordWrap()); },
-           [](Control& c, const PropertyValue& v) { As<Label>(c).SetWordWrap(std::get<bool>(v)); }});
-    t.Add({"BorderStyle", PropertyType::Integer, [](Control& c) { return Long(As<Label>(c).BorderStyle()); },
-           [](Control& c, const PropertyValue& v) { As<Label>(c).SetBorderStyle(std::get<qint32>(v)); }});
-    t.Add({"UseMnemonic", PropertyType::Boolean, [](Control& c) { return PropertyValue(As<Label>(c).UseMnemonic()); },
-           [](Control& c, const PropertyValue& v) { As<Label>(c).SetUseMnemonic(std::get<bool>(v)); }});
+    t.Add({"Caption", PropertyType::String,
+           [](Control& c) { return PropertyValue(As<Label>(c).Caption()); },
+           [](Control& c, const PropertyValue& v) {
+               As<Label>(c).SetCaption(std::get<QString>(v));
+           }});
+    t.Add({"ForeColor", PropertyType::Color,
+           [](Control& c) { return Long(static_cast<qint32>(As<Label>(c).ForeColor())); },
+           [](Control& c, const PropertyValue& v) {
+               As<Label>(c).SetForeColor(static_cast<OleColor>(std::get<qint32>(v)));
+           }});
+    t.Add({"BackColor", PropertyType::Color,
+           [](Control& c) { return Long(static_cast<qint32>(As<Label>(c).BackColor())); },
+           [](Control& c, const PropertyValue& v) {
+               As<Label>(c).SetBackColor(static_cast<OleColor>(std::get<qint32>(v)));
+           }});
+    t.Add({"BackStyle", PropertyType::Integer,
+           [](Control& c) { return Long(As<Label>(c).BackStyle()); },
+           [](Control& c, const PropertyValue& v) {
+               As<Label>(c).SetBackStyle(std::get<qint32>(v));
+           }});
+    t.Add({"Alignment", PropertyType::Integer,
+           [](Control& c) { return Long(As<Label>(c).Alignment()); },
+           [](Control& c, const PropertyValue& v) {
+               As<Label>(c).SetAlignment(std::get<qint32>(v));
+           }});
+    t.Add(
+        {"AutoSize", PropertyType::Boolean,
+         [](Control& c) { return PropertyValue(As<Label>(c).AutoSize()); },
+         [](Control& c, const PropertyValue& v) { As<Label>(c).SetAutoSize(std::get<bool>(v)); }});
+    t.Add(
+        {"WordWrap", PropertyType::Boolean,
+         [](Control& c) { return PropertyValue(As<Label>(c).WordWrap()); },
+         [](Control& c, const PropertyValue& v) { As<Label>(c).SetWordWrap(std::get<bool>(v)); }});
+    t.Add({"BorderStyle", PropertyType::Integer,
+           [](Control& c) { return Long(As<Label>(c).BorderStyle()); },
+           [](Control& c, const PropertyValue& v) {
+               As<Label>(c).SetBorderStyle(std::get<qint32>(v));
+           }});
+    t.Add({"UseMnemonic", PropertyType::Boolean,
+           [](Control& c) { return PropertyValue(As<Label>(c).UseMnemonic()); },
+           [](Control& c, const PropertyValue& v) {
+               As<Label>(c).SetUseMnemonic(std::get<bool>(v));
+           }});
     t.Add({"Appearance", PropertyType::Integer, [](Control&) { return Long(1); }, {}});
     t.SetDefault("Caption");
     return t;
@@ -282,14 +370,26 @@ PropertyTable MakeFrameTable() {
     PropertyTable t;
     AddCommon(t, true);
     AddFontProperties(t);
-    t.Add({"Caption", PropertyType::String, [](Control& c) { return PropertyValue(As<Frame>(c).Caption()); },
-           [](Control& c, const PropertyValue& v) { As<Frame>(c).SetCaption(std::get<QString>(v)); }});
-    t.Add({"ForeColor", PropertyType::Color, [](Control& c) { return Long(static_cast<qint32>(As<Frame>(c).ForeColor())); },
-           [](Control& c, const PropertyValue& v) { As<Frame>(c).SetForeColor(static_cast<OleColor>(std::get<qint32>(v))); }});
-    t.Add({"BackColor", PropertyType::Color, [](Control& c) { return Long(static_cast<qint32>(As<Frame>(c).BackColor())); },
-           [](Control& c, const PropertyValue& v) { As<Frame>(c).SetBackColor(static_cast<OleColor>(std::get<qint32>(v))); }});
-    t.Add({"BorderStyle", PropertyType::Integer, [](Control& c) { return Long(As<Frame>(c).BorderStyle()); },
-           [](Control& c, const PropertyValue& v) { As<Frame>(c).SetBorderStyle(std::get<qint32>(v)); }});
+    t.Add({"Caption", PropertyType::String,
+           [](Control& c) { return PropertyValue(As<Frame>(c).Caption()); },
+           [](Control& c, const PropertyValue& v) {
+               As<Frame>(c).SetCaption(std::get<QString>(v));
+           }});
+    t.Add({"ForeColor", PropertyType::Color,
+           [](Control& c) { return Long(static_cast<qint32>(As<Frame>(c).ForeColor())); },
+           [](Control& c, const PropertyValue& v) {
+               As<Frame>(c).SetForeColor(static_cast<OleColor>(std::get<qint32>(v)));
+           }});
+    t.Add({"BackColor", PropertyType::Color,
+           [](Control& c) { return Long(static_cast<qint32>(As<Frame>(c).BackColor())); },
+           [](Control& c, const PropertyValue& v) {
+               As<Frame>(c).SetBackColor(static_cast<OleColor>(std::get<qint32>(v)));
+           }});
+    t.Add({"BorderStyle", PropertyType::Integer,
+           [](Control& c) { return Long(As<Frame>(c).BorderStyle()); },
+           [](Control& c, const PropertyValue& v) {
+               As<Frame>(c).SetBorderStyle(std::get<qint32>(v));
+           }});
     t.Add({"Appearance", PropertyType::Integer, [](Control&) { return Long(1); }, {}});
     t.SetDefault("Caption");
     return t;
@@ -300,14 +400,21 @@ PropertyTable MakeTimerTable() {
     AddCommon(t, false);
     t.Add({"Enabled", PropertyType::Boolean,
            [](Control& c) { return PropertyValue(As<TimerControl>(c).TimerEnabled()); },
-           [](Control& c, const PropertyValue& v) { As<TimerControl>(c).SetTimerEnabled(std::get<bool>(v)); }});
-    t.Add({"Interval", PropertyType::Long, [](Control& c) { return Long(As<TimerControl>(c).Interval()); },
-           [](Control& c, const PropertyValue& v) { As<TimerControl>(c).SetInterval(std::get<qint32>(v)); }});
+           [](Control& c, const PropertyValue& v) {
+               As<TimerControl>(c).SetTimerEnabled(std::get<bool>(v));
+           }});
+    t.Add({"Interval", PropertyType::Long,
+           [](Control& c) { return Long(As<TimerControl>(c).Interval()); },
+           [](Control& c, const PropertyValue& v) {
+               As<TimerControl>(c).SetInterval(std::get<qint32>(v));
+           }});
     t.SetDefault("Enabled");
     return t;
 }
 
-double RoundHalfEven(double v) { return std::nearbyint(v); }
+double RoundHalfEven(double v) {
+    return std::nearbyint(v);
+}
 
 }  // namespace
 
@@ -332,12 +439,18 @@ const PropertyTable& PropertiesOf(ControlKind kind) {
     static const PropertyTable frame = MakeFrameTable();
     static const PropertyTable timer = MakeTimerTable();
     switch (kind) {
-    case ControlKind::Window: return window;
-    case ControlKind::PictureBox: return pictureBox;
-    case ControlKind::Image: return image;
-    case ControlKind::Label: return label;
-    case ControlKind::Frame: return frame;
-    case ControlKind::Timer: return timer;
+        case ControlKind::Window:
+            return window;
+        case ControlKind::PictureBox:
+            return pictureBox;
+        case ControlKind::Image:
+            return image;
+        case ControlKind::Label:
+            return label;
+        case ControlKind::Frame:
+            return frame;
+        case ControlKind::Timer:
+            return timer;
     }
     return window;
 }
@@ -369,7 +482,9 @@ double ToDouble(const PropertyValue& v) {
         const QString t = s->trimmed();
         double d = t.toDouble(&ok);
         if (!ok && t.startsWith(QLatin1String("&H"), Qt::CaseInsensitive)) {
-            const qint64 h = t.mid(2).toLongLong(&ok, 16);
+            QString digits = t.mid(2);
+            if (digits.endsWith(QLatin1Char('&'))) digits.chop(1);  // Long type suffix
+            const qint64 h = digits.toLongLong(&ok, 16);
             d = static_cast<double>(static_cast<qint32>(static_cast<quint32>(h)));
         }
         if (!ok) TypeMismatch();
@@ -389,7 +504,8 @@ qint32 ToLong(const PropertyValue& v) {
 
 QString ToText(const PropertyValue& v) {
     if (std::holds_alternative<std::monostate>(v)) return QString();
-    if (const auto* b = std::get_if<bool>(&v)) return *b ? QStringLiteral("True") : QStringLiteral("False");
+    if (const auto* b = std::get_if<bool>(&v))
+        return *b ? QStringLiteral("True") : QStringLiteral("False");
     if (const auto* i = std::get_if<qint32>(&v)) return QString::number(*i);
     if (const auto* d = std::get_if<double>(&v)) return QString::number(*d, 'g', 15);
     if (const auto* s = std::get_if<QString>(&v)) return *s;
@@ -399,23 +515,28 @@ QString ToText(const PropertyValue& v) {
 
 PropertyValue Convert(const PropertyValue& v, PropertyType type) {
     switch (type) {
-    case PropertyType::Boolean: return ToBool(v);
-    case PropertyType::Integer: {
-        const qint32 n = ToLong(v);
-        if (n < -32768 || n > 32767) throw ControlError(6, QStringLiteral("Overflow"));
-        return n;
-    }
-    case PropertyType::Long:
-    case PropertyType::Color: return ToLong(v);
-    case PropertyType::Single: return ToDouble(v);
-    case PropertyType::String: return ToText(v);
-    case PropertyType::Picture:
-        if (const auto* p = std::get_if<Picture>(&v)) return *p;
-        // Nothing, or 0, clears a picture.
-        if (std::holds_alternative<std::monostate>(v)) return Picture();
-        if ((std::holds_alternative<qint32>(v) || std::holds_alternative<double>(v)) && ToDouble(v) == 0)
-            return Picture();
-        TypeMismatch();
+        case PropertyType::Boolean:
+            return ToBool(v);
+        case PropertyType::Integer: {
+            const qint32 n = ToLong(v);
+            if (n < -32768 || n > 32767) throw ControlError(6, QStringLiteral("Overflow"));
+            return n;
+        }
+        case PropertyType::Long:
+        case PropertyType::Color:
+            return ToLong(v);
+        case PropertyType::Single:
+            return ToDouble(v);
+        case PropertyType::String:
+            return ToText(v);
+        case PropertyType::Picture:
+            if (const auto* p = std::get_if<Picture>(&v)) return *p;
+            // Nothing, or 0, clears a picture.
+            if (std::holds_alternative<std::monostate>(v)) return Picture();
+            if ((std::holds_alternative<qint32>(v) || std::holds_alternative<double>(v)) &&
+                ToDouble(v) == 0)
+                return Picture();
+            TypeMismatch();
     }
     TypeMismatch();
 }
@@ -444,7 +565,8 @@ PropertyValue CallMethod(Control& control, const QString& name,
         throw ControlError(kErrNoSuchMember,
                            QStringLiteral("Object doesn't support this property or method"));
     if (static_cast<int>(args.size()) > m->maxArgs)
-        throw ControlError(450, QStringLiteral("Wrong number of arguments or invalid property assignment"));
+        throw ControlError(
+            450, QStringLiteral("Wrong number of arguments or invalid property assignment"));
     for (int i = 0; i < m->minArgs; ++i)
         if (i >= static_cast<int>(args.size()) || std::holds_alternative<std::monostate>(args[i]))
             throw ControlError(kErrArgumentNotOptional, QStringLiteral("Argument not optional"));

@@ -38,7 +38,7 @@ struct MethodInfo {
 };
 
 class PropertyTable {
-public:
+  public:
     const PropertyInfo* FindProperty(const QString& name) const;
     const MethodInfo* FindMethod(const QString& name) const;
     const std::vector<PropertyInfo>& Properties() const { return properties_; }
@@ -50,7 +50,7 @@ public:
     void Add(MethodInfo info) { methods_.push_back(std::move(info)); }
     void SetDefault(QString name) { defaultProperty_ = std::move(name); }
 
-private:
+  private:
     std::vector<PropertyInfo> properties_;
     std::vector<MethodInfo> methods_;
     QString defaultProperty_;

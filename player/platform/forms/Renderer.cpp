@@ -67,7 +67,8 @@ void DrawSurface(QPainter& painter, const DrawingSurface& surface, const QRect& 
 
 void DrawLabel(QPainter& painter, const Label& label) {
     const QRect outer(QPoint(0, 0), label.PixelRect().size());
-    if (label.BackStyle() == 1) painter.fillRect(outer, QColor::fromRgb(ToRgb32(label.BackColor())));
+    if (label.BackStyle() == 1)
+        painter.fillRect(outer, QColor::fromRgb(ToRgb32(label.BackColor())));
     const int b = label.BorderPixels();
     if (b) DrawSunkenBorder(painter, outer);
     const QRect inner = outer.adjusted(b, b, -b, -b);
@@ -75,7 +76,8 @@ void DrawLabel(QPainter& painter, const Label& label) {
     if (text.isEmpty() || inner.isEmpty()) return;
     const QFont font = MakeQFont(label.Font());
     const QFontMetrics metrics(font);
-    const QStringList lines = LayoutLines(text, metrics, label.WordWrap() || !label.AutoSize() ? inner.width() : 0);
+    const QStringList lines =
+        LayoutLines(text, metrics, label.WordWrap() || !label.AutoSize() ? inner.width() : 0);
     painter.save();
     painter.setClipRect(inner, Qt::IntersectClip);
     painter.setFont(font);
@@ -86,7 +88,8 @@ void DrawLabel(QPainter& painter, const Label& label) {
         int x = inner.left();
         if (label.Alignment() != 0) {
             const int w = metrics.horizontalAdvance(line);
-            x = label.Alignment() == 1 ? inner.right() + 1 - w : inner.left() + (inner.width() - w) / 2;
+            x = label.Alignment() == 1 ? inner.right() + 1 - w
+                                       : inner.left() + (inner.width() - w) / 2;
         }
         painter.drawText(x, y + metrics.ascent(), line);
         y += metrics.height();
@@ -154,32 +157,37 @@ void Renderer::DrawControl(QPainter& painter, const Control& control) {
     if (!control.Visible()) return;
     const QSize size = control.PixelRect().size();
     switch (control.Kind()) {
-    case ControlKind::Window: {
-        const auto& window = static_cast<const Window&>(control);
-        const QRect client(QPoint(0, 0), size);
-        DrawSurface(painter, window, client);
-        DrawChildren(painter, control, client);
-        break;
-    }
-    case ControlKind::PictureBox: {
-        const auto& box = static_cast<const PictureBox&>(control);
-        const QRect outer(QPoint(0, 0), size);
-        const int b = box.BorderPixels();
-        if (b == 2) DrawSunkenBorder(painter, outer);
-        if (b == 1) DrawFlatBorder(painter, outer);
-        const QRect client(QPoint(b, b), box.ClientPixelSize());
-        DrawSurface(painter, box, client);
-        DrawChildren(painter, control, client);
-        break;
-    }
-    case ControlKind::Image: DrawImageControl(painter, static_cast<const Image&>(control)); break;
-    case ControlKind::Label: DrawLabel(painter, static_cast<const Label&>(control)); break;
-    case ControlKind::Frame: {
-        DrawFrame(painter, static_cast<const Frame&>(control));
-        DrawChildren(painter, control, QRect(QPoint(0, 0), size));
-        break;
-    }
-    case ControlKind::Timer: break;
+        case ControlKind::Window: {
+            const auto& window = static_cast<const Window&>(control);
+            const QRect client(QPoint(0, 0), size);
+            DrawSurface(painter, window, client);
+            DrawChildren(painter, control, client);
+            break;
+        }
+        case ControlKind::PictureBox: {
+            const auto& box = static_cast<const PictureBox&>(control);
+            const QRect outer(QPoint(0, 0), size);
+            const int b = box.BorderPixels();
+            if (b == 2) DrawSunkenBorder(painter, outer);
+            if (b == 1) DrawFlatBorder(painter, outer);
+            const QRect client(QPoint(b, b), box.ClientPixelSize());
+            DrawSurface(painter, box, client);
+            DrawChildren(painter, control, client);
+            break;
+        }
+        case ControlKind::Image:
+            DrawImageControl(painter, static_cast<const Image&>(control));
+            break;
+        case ControlKind::Label:
+            DrawLabel(painter, static_cast<const Label&>(control));
+            break;
+        case ControlKind::Frame: {
+            DrawFrame(painter, static_cast<const Frame&>(control));
+            DrawChildren(painter, control, QRect(QPoint(0, 0), size));
+            break;
+        }
+        case ControlKind::Timer:
+            break;
     }
 }
 
@@ -220,20 +228,29 @@ QRect LetterboxRect(QSize source, QSize target, ScalingMode mode) {
     } else {
         scaled = source.scaled(target, Qt::KeepAspectRatio);
     }
-    return QRect(QPoint((target.width() - scaled.width()) / 2, (target.height() - scaled.height()) / 2),
-                 scaled);
+    return QRect(
+        QPoint((target.width() - scaled.width()) / 2, (target.height() - scaled.height()) / 2),
+        scaled);
 }
 
 void Present(QPainter& painter, const QImage& frame, const QRect& area, ScalingMode mode) {
     const QRect inner = LetterboxRect(frame.size(), area.size(), mode).translated(area.topLeft());
     // Only the bars are filled; the picture covers the rest.
     const QColor black(Qt::black);
-    if (inner.top() > area.top()) painter.fillRect(QRect(area.left(), area.top(), area.width(), inner.top() - area.top()), black);
+    if (inner.top() > area.top())
+        painter.fillRect(QRect(area.left(), area.top(), area.width(), inner.top() - area.top()),
+                         black);
     if (inner.bottom() < area.bottom())
-        painter.fillRect(QRect(area.left(), inner.bottom() + 1, area.width(), area.bottom() - inner.bottom()), black);
-    if (inner.left() > area.left()) painter.fillRect(QRect(area.left(), inner.top(), inner.left() - area.left(), inner.height()), black);
+        painter.fillRect(
+            QRect(area.left(), inner.bottom() + 1, area.width(), area.bottom() - inner.bottom()),
+            black);
+    if (inner.left() > area.left())
+        painter.fillRect(
+            QRect(area.left(), inner.top(), inner.left() - area.left(), inner.height()), black);
     if (inner.right() < area.right())
-        painter.fillRect(QRect(inner.right() + 1, inner.top(), area.right() - inner.right(), inner.height()), black);
+        painter.fillRect(
+            QRect(inner.right() + 1, inner.top(), area.right() - inner.right(), inner.height()),
+            black);
     if (inner.isEmpty()) return;
     painter.setRenderHint(QPainter::SmoothPixmapTransform, mode == ScalingMode::Smooth);
     if (inner.size() == frame.size()) {

@@ -11,7 +11,7 @@
 namespace storyloom::forms {
 
 class Renderer {
-public:
+  public:
     // A new RGB32 image of the window's client size.
     static QImage Compose(const Window& window);
     // Reuses `target` when it has the right size and format (no allocation per frame).

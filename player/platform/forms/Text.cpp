@@ -11,8 +11,10 @@ namespace {
 // Windows names whose fontconfig alias may land on a face that Qt lists under a second family
 // name (a condensed width of a family): Qt would otherwise take the family's normal width.
 constexpr const char* kWindowsFamilies[] = {
-    "MS Sans Serif", "Microsoft Sans Serif", "MS Shell Dlg", "MS Shell Dlg 2", "Small Fonts",
-    "Tahoma", "Verdana", "Comic Sans MS", "Arial", "Times New Roman", "Courier New",
+    "MS Sans Serif",   "Microsoft Sans Serif", "MS Shell Dlg",
+    "MS Shell Dlg 2",  "Small Fonts",          "Tahoma",
+    "Verdana",         "Comic Sans MS",        "Arial",
+    "Times New Roman", "Courier New",
 };
 
 QString FontconfigChoice(const char* family) {
@@ -53,7 +55,9 @@ bool InstallSubstitutions() {
 
 }  // namespace
 
-int PointsToPixels(double points) { return std::max(1, int(std::lround(points * 96.0 / 72.0))); }
+int PointsToPixels(double points) {
+    return std::max(1, int(std::lround(points * 96.0 / 72.0)));
+}
 
 QFont MakeQFont(const FontSpec& spec) {
     // Once per process: Qt's substitution table, filled from the fontconfig aliases.

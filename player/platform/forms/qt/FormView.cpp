@@ -18,28 +18,49 @@ int KeyCodeFromQt(int key) {
     if (key >= Qt::Key_0 && key <= Qt::Key_9) return 48 + (key - Qt::Key_0);
     if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return 112 + (key - Qt::Key_F1);
     switch (key) {
-    case Qt::Key_Backspace: return 8;
-    case Qt::Key_Tab: return 9;
-    case Qt::Key_Return:
-    case Qt::Key_Enter: return 13;
-    case Qt::Key_Shift: return 16;
-    case Qt::Key_Control: return 17;
-    case Qt::Key_Alt: return 18;
-    case Qt::Key_Pause: return 19;
-    case Qt::Key_CapsLock: return 20;
-    case Qt::Key_Escape: return 27;
-    case Qt::Key_Space: return 32;
-    case Qt::Key_PageUp: return 33;
-    case Qt::Key_PageDown: return 34;
-    case Qt::Key_End: return 35;
-    case Qt::Key_Home: return 36;
-    case Qt::Key_Left: return 37;
-    case Qt::Key_Up: return 38;
-    case Qt::Key_Right: return 39;
-    case Qt::Key_Down: return 40;
-    case Qt::Key_Insert: return 45;
-    case Qt::Key_Delete: return 46;
-    default: return 0;
+        case Qt::Key_Backspace:
+            return 8;
+        case Qt::Key_Tab:
+            return 9;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return 13;
+        case Qt::Key_Shift:
+            return 16;
+        case Qt::Key_Control:
+            return 17;
+        case Qt::Key_Alt:
+            return 18;
+        case Qt::Key_Pause:
+            return 19;
+        case Qt::Key_CapsLock:
+            return 20;
+        case Qt::Key_Escape:
+            return 27;
+        case Qt::Key_Space:
+            return 32;
+        case Qt::Key_PageUp:
+            return 33;
+        case Qt::Key_PageDown:
+            return 34;
+        case Qt::Key_End:
+            return 35;
+        case Qt::Key_Home:
+            return 36;
+        case Qt::Key_Left:
+            return 37;
+        case Qt::Key_Up:
+            return 38;
+        case Qt::Key_Right:
+            return 39;
+        case Qt::Key_Down:
+            return 40;
+        case Qt::Key_Insert:
+            return 45;
+        case Qt::Key_Delete:
+            return 46;
+        default:
+            return 0;
     }
 }
 
@@ -50,10 +71,14 @@ int ShiftMaskFromQt(Qt::KeyboardModifiers m) {
 
 int ButtonFromQt(Qt::MouseButton button) {
     switch (button) {
-    case Qt::LeftButton: return kLeftButton;
-    case Qt::RightButton: return kRightButton;
-    case Qt::MiddleButton: return kMiddleButton;
-    default: return 0;
+        case Qt::LeftButton:
+            return kLeftButton;
+        case Qt::RightButton:
+            return kRightButton;
+        case Qt::MiddleButton:
+            return kMiddleButton;
+        default:
+            return 0;
     }
 }
 
@@ -65,23 +90,37 @@ int ButtonsFromQt(Qt::MouseButtons buttons) {
 
 QCursor CursorFor(const PointerShape& shape, int scale) {
     switch (shape.kind) {
-    case MousePointer::Default:
-    case MousePointer::Arrow: return QCursor(Qt::ArrowCursor);
-    case MousePointer::Cross: return QCursor(Qt::CrossCursor);
-    case MousePointer::IBeam: return QCursor(Qt::IBeamCursor);
-    case MousePointer::Icon:
-    case MousePointer::SizeAll:
-    case MousePointer::Size: return QCursor(Qt::SizeAllCursor);
-    case MousePointer::SizeNESW: return QCursor(Qt::SizeBDiagCursor);
-    case MousePointer::SizeNS: return QCursor(Qt::SizeVerCursor);
-    case MousePointer::SizeNWSE: return QCursor(Qt::SizeFDiagCursor);
-    case MousePointer::SizeWE: return QCursor(Qt::SizeHorCursor);
-    case MousePointer::UpArrow: return QCursor(Qt::UpArrowCursor);
-    case MousePointer::Hourglass: return QCursor(Qt::WaitCursor);
-    case MousePointer::NoDrop: return QCursor(Qt::ForbiddenCursor);
-    case MousePointer::ArrowHourglass: return QCursor(Qt::BusyCursor);
-    case MousePointer::ArrowQuestion: return QCursor(Qt::WhatsThisCursor);
-    case MousePointer::Custom: break;
+        case MousePointer::Default:
+        case MousePointer::Arrow:
+            return QCursor(Qt::ArrowCursor);
+        case MousePointer::Cross:
+            return QCursor(Qt::CrossCursor);
+        case MousePointer::IBeam:
+            return QCursor(Qt::IBeamCursor);
+        case MousePointer::Icon:
+        case MousePointer::SizeAll:
+        case MousePointer::Size:
+            return QCursor(Qt::SizeAllCursor);
+        case MousePointer::SizeNESW:
+            return QCursor(Qt::SizeBDiagCursor);
+        case MousePointer::SizeNS:
+            return QCursor(Qt::SizeVerCursor);
+        case MousePointer::SizeNWSE:
+            return QCursor(Qt::SizeFDiagCursor);
+        case MousePointer::SizeWE:
+            return QCursor(Qt::SizeHorCursor);
+        case MousePointer::UpArrow:
+            return QCursor(Qt::UpArrowCursor);
+        case MousePointer::Hourglass:
+            return QCursor(Qt::WaitCursor);
+        case MousePointer::NoDrop:
+            return QCursor(Qt::ForbiddenCursor);
+        case MousePointer::ArrowHourglass:
+            return QCursor(Qt::BusyCursor);
+        case MousePointer::ArrowQuestion:
+            return QCursor(Qt::WhatsThisCursor);
+        case MousePointer::Custom:
+            break;
     }
     if (shape.icon.IsEmpty()) return QCursor(Qt::ArrowCursor);
     QImage image = shape.icon.Image().convertToFormat(QImage::Format_ARGB32);
@@ -96,7 +135,8 @@ QCursor CursorFor(const PointerShape& shape, int scale) {
         }
     }
     scale = std::max(1, scale);
-    if (scale > 1) image = image.scaled(image.size() * scale, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    if (scale > 1)
+        image = image.scaled(image.size() * scale, Qt::IgnoreAspectRatio, Qt::FastTransformation);
     const QPoint hot = shape.icon.HotSpot() * scale;
     return QCursor(QPixmap::fromImage(image), hot.x(), hot.y());
 }
@@ -134,7 +174,9 @@ void FormView::SetScaling(ScalingMode mode) {
     update();
 }
 
-QRect FormView::ScreenArea() const { return LetterboxRect(VirtualScreen(), size(), scaling_); }
+QRect FormView::ScreenArea() const {
+    return LetterboxRect(VirtualScreen(), size(), scaling_);
+}
 
 // The window's client area in widget coordinates.
 QRect FormView::WindowArea() const {
@@ -146,8 +188,8 @@ QRect FormView::WindowArea() const {
     const QPoint origin = virtualScreen_.isEmpty() ? QPoint(0, 0) : window_.PixelRect().topLeft();
     const QSize client = window_.ClientPixelSize();
     return QRect(screen.left() + int(std::lround(origin.x() * sx)),
-                 screen.top() + int(std::lround(origin.y() * sy)), int(std::lround(client.width() * sx)),
-                 int(std::lround(client.height() * sy)));
+                 screen.top() + int(std::lround(origin.y() * sy)),
+                 int(std::lround(client.width() * sx)), int(std::lround(client.height() * sy)));
 }
 
 QPoint FormView::ToWindowPixels(QPoint widgetPoint) const {
@@ -205,24 +247,28 @@ void FormView::UpdatePointer() {
 
 void FormView::mousePressEvent(QMouseEvent* event) {
     lastWindowPoint_ = ToWindowPixels(event->position().toPoint());
-    window_.MouseDown(lastWindowPoint_, ButtonFromQt(event->button()), ShiftMaskFromQt(event->modifiers()));
+    window_.MouseDown(lastWindowPoint_, ButtonFromQt(event->button()),
+                      ShiftMaskFromQt(event->modifiers()));
     UpdatePointer();
 }
 
 void FormView::mouseReleaseEvent(QMouseEvent* event) {
     lastWindowPoint_ = ToWindowPixels(event->position().toPoint());
-    window_.MouseUp(lastWindowPoint_, ButtonFromQt(event->button()), ShiftMaskFromQt(event->modifiers()));
+    window_.MouseUp(lastWindowPoint_, ButtonFromQt(event->button()),
+                    ShiftMaskFromQt(event->modifiers()));
     UpdatePointer();
 }
 
 void FormView::mouseDoubleClickEvent(QMouseEvent* event) {
     lastWindowPoint_ = ToWindowPixels(event->position().toPoint());
-    window_.DoubleClick(lastWindowPoint_, ButtonFromQt(event->button()), ShiftMaskFromQt(event->modifiers()));
+    window_.DoubleClick(lastWindowPoint_, ButtonFromQt(event->button()),
+                        ShiftMaskFromQt(event->modifiers()));
 }
 
 void FormView::mouseMoveEvent(QMouseEvent* event) {
     lastWindowPoint_ = ToWindowPixels(event->position().toPoint());
-    window_.MouseMove(lastWindowPoint_, ButtonsFromQt(event->buttons()), ShiftMaskFromQt(event->modifiers()));
+    window_.MouseMove(lastWindowPoint_, ButtonsFromQt(event->buttons()),
+                      ShiftMaskFromQt(event->modifiers()));
     UpdatePointer();
 }
 
@@ -268,7 +314,8 @@ FormHost::FormHost(Window& window, ScreenPointer* screenPointer, QWidget* parent
     setWindowTitle(window.Caption());
     // Rebuilt later: a menu command that changes the menus is still running inside one of them.
     window_.onMenusChanged = [this] {
-        QMetaObject::invokeMethod(this, [this] { RebuildMenus(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { RebuildMenus(); }, Qt::QueuedConnection);
     };
     RebuildMenus();
 }
@@ -346,8 +393,10 @@ void FormHost::closeEvent(QCloseEvent* event) {
         auto handler = window_.onUnload;
         handler(cancel);
     }
-    if (cancel) event->ignore();
-    else event->accept();
+    if (cancel)
+        event->ignore();
+    else
+        event->accept();
 }
 
 }  // namespace storyloom::forms

@@ -24,7 +24,7 @@ QCursor CursorFor(const PointerShape& shape, int scale = 1);
 
 class FormView : public QWidget {
     Q_OBJECT
-public:
+  public:
     FormView(Window& window, ScreenPointer* screenPointer = nullptr, QWidget* parent = nullptr);
     ~FormView() override;
 
@@ -42,7 +42,7 @@ public:
     // Re-reads the pointer shape under the mouse (after a pointer property changed).
     void UpdatePointer();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -52,7 +52,7 @@ protected:
     void keyReleaseEvent(QKeyEvent* event) override;
     bool event(QEvent* event) override;
 
-private:
+  private:
     const QImage& Frame();
     QRect WindowArea() const;
     Window& window_;
@@ -69,17 +69,17 @@ private:
 // handler, which may cancel.
 class FormHost : public QWidget {
     Q_OBJECT
-public:
+  public:
     FormHost(Window& window, ScreenPointer* screenPointer = nullptr, QWidget* parent = nullptr);
     FormView& View() { return *view_; }
     QMenuBar& MenuBar() { return *menuBar_; }
     // Rebuilds the Qt menus from the window's menu model.
     void RebuildMenus();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     Window& window_;
     QMenuBar* menuBar_;
     FormView* view_;
