@@ -159,7 +159,10 @@ QString FileSystem::FindNameIgnoringCase(const QString& nativeFolder, const QStr
     // on (coarse file system clocks): such a listing is used once and not kept.
     timespec now{};
     ::clock_gettime(CLOCK_REALTIME, &now);
-    const bool settled = now.tv_sec - std::max(st.st_mtim.tv_sec, st.st_ctim.tv_sec) >= 2;
+    // Relative folders are not kept either: they name another folder once the working folder
+    // changes.
+    const bool settled = now.tv_sec - std::max(st.st_mtim.tv_sec, st.st_ctim.tv_sec) >= 2 &&
+                         nativeFolder.startsWith(QLatin1Char('/'));
     if (settled) {
         QMutexLocker lock(&cache_->mutex);
         if (cache_->folders.size() >= detail::DirCache::kMaxFolders) cache_->folders.clear();
