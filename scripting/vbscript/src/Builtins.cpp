@@ -108,6 +108,7 @@ Variant FnCBool(EngineImpl&, Args a) {
     return Variant::Bool(ToBool(A(a, 0)));
 }
 Variant FnCByte(EngineImpl&, Args a) {
+    if (A(a, 0).Type() == vtBoolean) return Variant::Byte(A(a, 0).AsBoolRaw() ? 255 : 0);
     return Variant::Byte(Ck(rt::ToByte(D(a, 0))));
 }
 Variant FnCCur(EngineImpl&, Args a) {
@@ -597,7 +598,7 @@ Variant FnIsNull(EngineImpl&, Args a) {
 Variant FnIsObject(EngineImpl&, Args a) {
     return Variant::Bool(A(a, 0).Type() == vtObject);
 }
-Variant FnIsNumeric(EngineImpl&, Args a) {
+Variant FnIsNumeric(EngineImpl& e, Args a) {
     const Variant& v = A(a, 0);
     switch (v.Type()) {
         case vtString:
@@ -606,8 +607,17 @@ Variant FnIsNumeric(EngineImpl&, Args a) {
         case vtError:
         case vtDate:
             return Variant::Bool(false);
-        case vtObject:
-            return Variant::Bool(false);
+        case vtObject: {
+            if (!v.AsObject()) return Variant::Bool(false);
+            Variant d;
+            try {
+                d = DefaultValue(v);
+            } catch (const ScriptException&) {
+                return Variant::Bool(false);
+            }
+            Variant one[1] = {d};
+            return FnIsNumeric(e, one);
+        }
         default:
             return Variant::Bool(!v.IsArray());
     }
@@ -827,9 +837,14 @@ struct Table {
     std::unordered_map<std::u16string_view, int32_t> numeric;
 };
 
-Variant NumericConst(int32_t v) {
-    if (v >= -32768 && v <= 32767) return Variant::Integer(int16_t(v));
-    return Variant::Long(v);
+// Colours and the message box flags above 16 bits are Longs; the rest are Integers.
+Variant NumericConst(const Builtin* b) {
+    std::u16string_view n = b->name;
+    bool isLong = n.substr(0, 8) == u"vbmsgbox" || n == u"vbblack" || n == u"vbblue" ||
+                  n == u"vbcyan" || n == u"vbgreen" || n == u"vbmagenta" || n == u"vbred" ||
+                  n == u"vbwhite" || n == u"vbyellow";
+    if (isLong) return Variant::Long(b->constValue);
+    return Variant::Integer(int16_t(b->constValue));
 }
 
 }  // namespace
@@ -978,7 +993,7 @@ const Builtin* FindBuiltin(std::u16string_view lower) {
 }
 
 Variant CallBuiltin(EngineImpl& e, const Builtin* b, std::span<Variant> args) {
-    if (!b->fn) return NumericConst(b->constValue);
+    if (!b->fn) return NumericConst(b);
     return b->fn(e, args);
 }
 

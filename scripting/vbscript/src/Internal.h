@@ -248,7 +248,10 @@ class EngineImpl {
     std::function<int(const MsgBoxRequest&)> msgBoxHook;
     std::function<Variant(const InputBoxRequest&)> inputBoxHook;
     bool dying = false;
-    uint32_t resolveGen = 1;  // bumped when objects are added: failed lookups are retried
+    uint32_t resolveGen = 1;
+    // Arrays whose elements are passed by reference to a call in progress: kept alive and
+    // locked against ReDim and Erase until the call returns.
+    std::vector<Variant> refHolds;  // bumped when objects are added: failed lookups are retried
     Ref<Dispatch> errObject;
     void InitBuiltinObjects();
 

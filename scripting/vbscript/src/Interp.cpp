@@ -12,9 +12,17 @@ constexpr int kMaxDepth = 1500;
 // Argument storage without heap allocation for the common short lists.
 class ArgBuf {
   public:
-    explicit ArgBuf(size_t n) : n_(n) {
+    ArgBuf(EngineImpl& e, size_t n) : e_(e), mark_(e.refHolds.size()), n_(n) {
         if (n > kInline) heap_.resize(n);
     }
+    ~ArgBuf() {
+        while (e_.refHolds.size() > mark_) {
+            --e_.refHolds.back().AsArray()->locks;
+            e_.refHolds.pop_back();
+        }
+    }
+    ArgBuf(const ArgBuf&) = delete;
+    ArgBuf& operator=(const ArgBuf&) = delete;
     Variant* data() { return n_ > kInline ? heap_.data() : inl_; }
     size_t size() const { return n_; }
     Variant& operator[](size_t i) { return data()[i]; }
@@ -31,6 +39,8 @@ class ArgBuf {
 
   private:
     static constexpr size_t kInline = 6;
+    EngineImpl& e_;
+    size_t mark_;
     size_t n_;
     Variant inl_[kInline];
     std::vector<Variant> heap_;
@@ -51,6 +61,18 @@ void EvalArgs(EngineImpl& e, const std::vector<ExprPtr>& args, const ProcDef* ca
 
 void EvalArgsByValue(EngineImpl& e, const std::vector<ExprPtr>& args, ArgBuf& out) {
     for (size_t i = 0; i < args.size(); ++i) out[i] = args[i]->Eval(e);
+}
+
+// Host objects that ask for references get every variable argument as a link.
+void EvalHostArgs(EngineImpl& e, const std::vector<ExprPtr>& args, Dispatch* d, ArgBuf& out) {
+    if (!d->WantsReferences()) return EvalArgsByValue(e, args, out);
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (Variant* r = args[i]->Ref(e)) {
+            out[i] = Variant::MakeRef(r);
+            continue;
+        }
+        out[i] = args[i]->Eval(e);
+    }
 }
 
 // Refs for the parameters of a class member (method or property accessor).
@@ -234,8 +256,21 @@ Variant* NameExpr::Storage(EngineImpl& e, bool create) {
 }
 
 Variant* NameExpr::Ref(EngineImpl& e) {
-    if (hasParens) return nullptr;
-    return Storage(e, true);
+    if (!hasParens) return Storage(e, true);
+    if (args.empty() || mode == NameMode::MeMember) return nullptr;
+    // An array element is passed by reference too.
+    Variant* s = Storage(e, false);
+    if (!s || !s->IsArray()) return nullptr;
+    std::vector<Variant> idx;
+    idx.reserve(args.size());
+    for (auto& a : args) idx.push_back(a->Eval(e));
+    s = Storage(e, false);
+    if (!s || !s->IsArray()) return nullptr;
+    ArrData* arr = s->MutableArray();
+    Variant* el = ArrayElement(arr, idx);
+    ++arr->locks;
+    e.refHolds.push_back(*s);
+    return el;
 }
 
 Variant NameExpr::Eval(EngineImpl& e) {
@@ -255,13 +290,13 @@ Variant NameExpr::Invoke(EngineImpl& e, bool asStatement) {
                     return v.AsObject()->Invoke(kDispValue, InvokeKind::Method, {});
                 return v;
             }
-            ArgBuf a(args.size());
+            ArgBuf a(e, args.size());
             EvalArgsByValue(e, args, a);
             return IndexValueOf(e, e.frame->locals[slot], a.span());
         }
         case NameMode::Field: {
             if (args.empty()) return e.frame->me->fields[size_t(slot)];
-            ArgBuf a(args.size());
+            ArgBuf a(e, args.size());
             EvalArgsByValue(e, args, a);
             return IndexValueOf(e, e.frame->me->fields[size_t(slot)], a.span());
         }
@@ -269,7 +304,7 @@ Variant NameExpr::Invoke(EngineImpl& e, bool asStatement) {
             ClassInstance* me = e.frame->me;
             const ClassMember& m = me->Class()->members[size_t(slot)];
             InvokeKind kind = asStatement ? InvokeKind::Method : InvokeKind::Get;
-            ArgBuf a(args.size());
+            ArgBuf a(e, args.size());
             EvalArgs(e, args, MemberProc(m, kind), a);
             return me->InvokeMember(slot, kind, a.span());
         }
@@ -287,12 +322,12 @@ Variant NameExpr::Invoke(EngineImpl& e, bool asStatement) {
                     return g.value.AsObject()->Invoke(kDispValue, InvokeKind::Method, {});
                 return g.value;
             }
-            ArgBuf a(args.size());
+            ArgBuf a(e, args.size());
             EvalArgsByValue(e, args, a);
             return IndexValueOf(e, g.value, a.span());
         }
         case SlotKind::Proc: {
-            ArgBuf a(args.size());
+            ArgBuf a(e, args.size());
             EvalArgs(e, args, g.proc, a);
             int savedLine = e.line;
             Variant r = e.CallProc(g.proc, nullptr, a.data(), a.size());
@@ -300,8 +335,8 @@ Variant NameExpr::Invoke(EngineImpl& e, bool asStatement) {
             return r;
         }
         case SlotKind::HostMember: {
-            ArgBuf a(args.size());
-            EvalArgsByValue(e, args, a);
+            ArgBuf a(e, args.size());
+            EvalHostArgs(e, args, g.host, a);
             return g.host->Invoke(g.dispId, asStatement ? InvokeKind::Method : InvokeKind::Get,
                                   a.span());
         }
@@ -315,7 +350,7 @@ Variant NameExpr::Invoke(EngineImpl& e, bool asStatement) {
             if (b->isConstant && hasParens && args.empty()) return CallBuiltin(e, b, {});
             ThrowError(kErrWrongArgs);
         }
-        ArgBuf a(args.size());
+        ArgBuf a(e, args.size());
         EvalArgsByValue(e, args, a);
         return CallBuiltin(e, b, a.span());
     }
@@ -323,7 +358,7 @@ Variant NameExpr::Invoke(EngineImpl& e, bool asStatement) {
     if (mode == NameMode::Dyn) {
         const Variant& v = e.frame->locals[slot].Deref();
         if (args.empty()) return v;
-        ArgBuf a(args.size());
+        ArgBuf a(e, args.size());
         EvalArgsByValue(e, args, a);
         return IndexValueOf(e, e.frame->locals[slot], a.span());
     }
@@ -340,14 +375,14 @@ void NameExpr::Assign(EngineImpl& e, Variant v, bool isSet) {
         ClassInstance* me = e.frame->me;
         const ClassMember& m = me->Class()->members[size_t(slot)];
         InvokeKind kind = isSet ? InvokeKind::Set : InvokeKind::Let;
-        ArgBuf a(args.size());
+        ArgBuf a(e, args.size());
         EvalArgs(e, args, MemberProc(m, kind), a);
         a.PushBack(std::move(v));
         me->InvokeMember(slot, kind, a.span());
         return;
     }
     if (!args.empty()) {
-        ArgBuf a(args.size());
+        ArgBuf a(e, args.size());
         EvalArgsByValue(e, args, a);
         Variant* s = Storage(e, false);
         if (s) {
@@ -401,6 +436,7 @@ void NameExpr::Assign(EngineImpl& e, Variant v, bool isSet) {
 // ---- members ----
 
 Variant MemberExpr::Invoke(EngineImpl& e, InvokeKind kind, Variant* value, bool isSet) {
+    if (!object && withSlot < 0) ThrowError(kErrInvalidReference);
     Variant objVal = object ? object->Eval(e) : Variant(e.frame->locals[withSlot].Deref());
     Dispatch* d = RequireObject(objVal);
     if (auto* ci = dynamic_cast<ClassInstance*>(d)) {
@@ -409,7 +445,7 @@ Variant MemberExpr::Invoke(EngineImpl& e, InvokeKind kind, Variant* value, bool 
         if (it == cls->byName.end()) ThrowError(kErrNoMember);
         const ClassMember& m = cls->members[size_t(it->second)];
         if (!m.isPublic && e.frame->me != ci) ThrowError(kErrNoMember);
-        ArgBuf a(args.size());
+        ArgBuf a(e, args.size());
         EvalArgs(e, args, MemberProc(m, kind), a);
         if (value) {
             if (isSet && value->Type() != vtObject) ThrowError(kErrObjectRequired);
@@ -422,8 +458,8 @@ Variant MemberExpr::Invoke(EngineImpl& e, InvokeKind kind, Variant* value, bool 
     }
     int id = d->FindMember(name);
     if (id == kDispUnknown) ThrowError(kErrNoMember);
-    ArgBuf a(args.size());
-    EvalArgsByValue(e, args, a);
+    ArgBuf a(e, args.size());
+    EvalHostArgs(e, args, d, a);
     if (value) {
         if (isSet && value->Type() != vtObject) ThrowError(kErrObjectRequired);
         Variant v = value->IsRef() ? Variant(value->Deref()) : std::move(*value);
@@ -435,7 +471,7 @@ Variant MemberExpr::Invoke(EngineImpl& e, InvokeKind kind, Variant* value, bool 
 
 Variant IndexExpr::Eval(EngineImpl& e) {
     Variant b = base->Eval(e);
-    ArgBuf a(args.size());
+    ArgBuf a(e, args.size());
     EvalArgsByValue(e, args, a);
     return IndexValueOf(e, b, a.span());
 }
@@ -443,7 +479,7 @@ Variant IndexExpr::Eval(EngineImpl& e) {
 void IndexExpr::Assign(EngineImpl& e, Variant v, bool isSet) {
     Variant b = base->Eval(e);
     if (b.Type() != vtObject) ThrowError(kErrIllegalAssign);
-    ArgBuf a(args.size());
+    ArgBuf a(e, args.size());
     EvalArgsByValue(e, args, a);
     AssignIndexed(b, a.span(), std::move(v), isSet);
 }
@@ -680,20 +716,31 @@ Flow ForEachStmt::Exec(EngineImpl& e) {
     return Flow::Normal;
 }
 
+// A loop condition; after an error under On Error Resume Next, execution goes on with the
+// statement that follows the test: into the body for a test at the top, out of the loop for one
+// at the bottom.
+static bool LoopTest(EngineImpl& e, Expr& cond, bool isUntil, bool atEnd) {
+    if (!e.frame->resumeNext) {
+        bool c = CondTrue(cond.Eval(e));
+        return isUntil ? !c : c;
+    }
+    try {
+        bool c = CondTrue(cond.Eval(e));
+        return isUntil ? !c : c;
+    } catch (const ScriptException& ex) {
+        e.SetErr(ex);
+        return !atEnd;
+    }
+}
+
 Flow DoStmt::Exec(EngineImpl& e) {
     for (;;) {
-        if (cond && !condAtEnd) {
-            bool c = CondTrue(cond->Eval(e));
-            if (isUntil ? c : !c) return Flow::Normal;
-        }
+        if (cond && !condAtEnd && !LoopTest(e, *cond, isUntil, false)) return Flow::Normal;
         Flow f = body.Exec(e);
         if (f == Flow::ExitDo) return Flow::Normal;
         if (f != Flow::Normal) return f;
         e.Tick();
-        if (cond && condAtEnd) {
-            bool c = CondTrue(cond->Eval(e));
-            if (isUntil ? c : !c) return Flow::Normal;
-        }
+        if (cond && condAtEnd && !LoopTest(e, *cond, isUntil, true)) return Flow::Normal;
     }
 }
 
@@ -741,6 +788,7 @@ Flow EraseStmt::Exec(EngineImpl& e) {
     auto* n = static_cast<NameExpr*>(target.get());
     Variant* s = n->Storage(e, false);
     if (!s || !s->IsArray()) ThrowError(kErrTypeMismatch);
+    if (s->AsArray()->locks) ThrowError(kErrArrayLocked);
     ArrData* a = s->MutableArray();
     if (a->fixed) {
         for (auto& v : a->items) v = Variant();

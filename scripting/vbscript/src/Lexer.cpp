@@ -237,7 +237,12 @@ std::vector<Token> Tokenize(std::u16string_view s, int firstLine) {
                 if (v > 0xFFFFFFFFull) fail(1006);
                 ++digits;
             }
-            if (digits == 0) fail(1031);
+            if (digits == 0) {
+                // Not a number after all: "&" followed by a name such as hi.
+                push(Tok::Amp, start);
+                ++i;
+                continue;
+            }
             bool forceLong = j < n && s[j] == '&';
             if (forceLong) ++j;
             Token& t = push(Tok::Number, start);
@@ -298,7 +303,12 @@ std::vector<Token> Tokenize(std::u16string_view s, int firstLine) {
                 k = Tok::Dot;
                 break;
             case '=':
-                k = Tok::Eq;
+                if (i + 1 < n && s[i + 1] == '>')
+                    k = Tok::Ge, len = 2;
+                else if (i + 1 < n && s[i + 1] == '<')
+                    k = Tok::Le, len = 2;
+                else
+                    k = Tok::Eq;
                 break;
             case '+':
                 k = Tok::Plus;
@@ -330,7 +340,9 @@ std::vector<Token> Tokenize(std::u16string_view s, int firstLine) {
                     k = Tok::Lt;
                 break;
             case '>':
-                if (i + 1 < n && s[i + 1] == '=')
+                if (i + 1 < n && s[i + 1] == '<')
+                    k = Tok::Ne, len = 2;
+                else if (i + 1 < n && s[i + 1] == '=')
                     k = Tok::Ge, len = 2;
                 else
                     k = Tok::Gt;

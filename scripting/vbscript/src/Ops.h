@@ -30,6 +30,7 @@ enum ErrNo : int32_t {
     kErrNotCollection = 451,
     kErrUndefined = 500,
     kErrIllegalAssign = 501,
+    kErrInvalidReference = 505,
     kErrClassNotDefined = 506,
     kErrKeyExists = 457,
     kErrElementNotFound = 32811,

@@ -129,11 +129,15 @@ class Parser {
         while (Is(Tok::Newline)) Next();
     }
     bool AtEos() const {
-        return Is(Tok::Newline) || Is(Tok::End) || (singleLineIf_ > 0 && Is(Kw::Else));
+        return Is(Tok::Newline) || Is(Tok::End) || (singleLineIf_ > 0 && Is(Kw::Else)) ||
+               (singleLineIf_ > 0 && Is(Kw::End) && Peek().kind == Tok::Keyword &&
+                Peek().kw == Kw::If);
     }
     void EndOfStatement() {
         if (Is(Tok::End)) return;
         if (singleLineIf_ > 0 && Is(Kw::Else)) return;
+        if (singleLineIf_ > 0 && Is(Kw::End) && Peek().kind == Tok::Keyword && Peek().kw == Kw::If)
+            return;
         if (!Is(Tok::Newline)) Fail(kExpectedEos);
         Next();
     }
@@ -505,11 +509,10 @@ class Parser {
         int line = t.line;
         ExprPtr node;
         if (t.kind == Tok::Dot) {
-            if (withSlots_.empty()) Fail(kSyntax);
             Next();
             auto m = std::make_unique<MemberExpr>();
             m->line = line;
-            m->withSlot = withSlots_.back();
+            m->withSlot = withSlots_.empty() ? -1 : withSlots_.back();
             m->name = ExpectMemberName();
             node = std::move(m);
         } else if (t.kind == Tok::Keyword && t.kw == Kw::Me) {
