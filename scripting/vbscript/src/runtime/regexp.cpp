@@ -22,9 +22,15 @@ constexpr char16_t kSpaceBody[] =
 bool IsHex(char16_t c) {
     return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
 }
-bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
-bool IsOctal(char16_t c) { return c >= u'0' && c <= u'7'; }
-bool IsAsciiLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
+bool IsDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
+bool IsOctal(char16_t c) {
+    return c >= u'0' && c <= u'7';
+}
+bool IsAsciiLetter(char16_t c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
 
 std::u16string CodePoint(uint32_t v) {
     std::string hex;
@@ -154,15 +160,28 @@ void TranslateCommonEscape(std::u16string_view p, size_t& i, std::u16string& out
 int Translate(std::u16string_view p, std::u16string& out) {
     const int groups = CountGroups(p);
     bool inClass = false;
+    bool afterClassEscape = false;
     // Quantifier state: 0 nothing to repeat, 1 repeatable atom, 2 after a quantifier,
     // 3 after a lazy '?'.
     int quant = 0;
     for (size_t i = 0; i < p.size(); ++i) {
         char16_t c = p[i];
         if (inClass) {
+            // A '-' next to a class escape ([\d-z]) is a literal dash.
+            const bool classEscapeNext =
+                i + 2 < p.size() && p[i + 1] == u'\\' &&
+                std::u16string_view(u"dDwWsS").find(p[i + 2]) != std::u16string_view::npos;
+            if (c == u'-' && (afterClassEscape || classEscapeNext)) {
+                out += u"\\-";
+                afterClassEscape = false;
+                continue;
+            }
+            afterClassEscape = false;
             if (c == u'\\') {
                 if (++i >= p.size()) return kErrRegexSyntax;
                 char16_t e = p[i];
+                afterClassEscape =
+                    std::u16string_view(u"dDwWsS").find(e) != std::u16string_view::npos;
                 if (e == u's') {
                     out += kSpaceBody;
                 } else if (e == u'S') {
@@ -337,8 +356,8 @@ struct RegExp::Compiled {
 
     // Finds the next match at or after start: 1 found, 0 none, or minus an error number.
     int Match(std::u16string_view text, size_t start) {
-        int rc = pcre2_match(code, reinterpret_cast<PCRE2_SPTR>(text.data()), text.size(), start,
-                             0, data, context);
+        int rc = pcre2_match(code, reinterpret_cast<PCRE2_SPTR>(text.data()), text.size(), start, 0,
+                             data, context);
         if (rc == PCRE2_ERROR_NOMATCH) return 0;
         if (rc == PCRE2_ERROR_MATCHLIMIT || rc == PCRE2_ERROR_DEPTHLIMIT ||
             rc == PCRE2_ERROR_HEAPLIMIT)
@@ -368,7 +387,9 @@ void RegExp::SetIgnoreCase(bool value) {
     if (value != ignoreCase_) compiled_.reset(), compileError_ = 0;
     ignoreCase_ = value;
 }
-void RegExp::SetGlobal(bool value) { global_ = value; }
+void RegExp::SetGlobal(bool value) {
+    global_ = value;
+}
 void RegExp::SetMultiline(bool value) {
     if (value != multiline_) compiled_.reset(), compileError_ = 0;
     multiline_ = value;
@@ -410,8 +431,8 @@ namespace {
 size_t NextStart(std::u16string_view text, size_t start, size_t end) {
     if (end > start) return end;
     size_t next = end + 1;
-    if (next < text.size() && text[next] >= 0xDC00 && text[next] <= 0xDFFF &&
-        text[end] >= 0xD800 && text[end] <= 0xDBFF)
+    if (next < text.size() && text[next] >= 0xDC00 && text[next] <= 0xDFFF && text[end] >= 0xD800 &&
+        text[end] <= 0xDBFF)
         ++next;
     return next;
 }
@@ -455,8 +476,7 @@ Outcome<std::vector<RegExpMatch>> RegExp::Execute(std::u16string_view text) {
     return matches;
 }
 
-Outcome<std::u16string> RegExp::Replace(std::u16string_view text,
-                                        std::u16string_view replacement) {
+Outcome<std::u16string> RegExp::Replace(std::u16string_view text, std::u16string_view replacement) {
     using Result = Outcome<std::u16string>;
     if (int err = Compile()) return Result::Fail(err);
     const int groups = compiled_->Groups();
