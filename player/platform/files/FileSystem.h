@@ -4,12 +4,14 @@
 // Game data names files the way the authoring tool wrote them on Windows: "\" separators and
 // any letter case ("Frames\door.bmp" while the disk holds "Frames/Door.BMP"). Every path given
 // to this service may use "\" or "/"; each component is looked up exactly first and, when that
-// name is absent, without regard to case. Drive letters are not supported.
+// name is absent, without regard to case (when several names differ from it only in case, the
+// smallest by code unit is taken, whatever order the disk lists them in). Drive letters are
+// not supported. Folder listings used for these lookups are cached while the folder's change
+// time stays the same.
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
