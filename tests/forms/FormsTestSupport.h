@@ -173,3 +173,31 @@ inline QByteArray Emf(std::uint32_t colorRef) {
 }
 
 }  // namespace storyloom::forms::test
+
+#include "platform/forms/Picture.h"
+
+namespace storyloom::forms::test {
+
+// A 16x16 icon: a blue disc on transparency with a white ring, decoded as a picture file.
+inline Picture DecodeIconForTests() {
+    Bytes image;
+    image.U32(40).I32(16).I32(32).U16(1).U16(32).U32(0).U32(0).U32(0).U32(0).U32(0).U32(0);
+    for (int y = 15; y >= 0; --y)
+        for (int x = 0; x < 16; ++x) {
+            const int dx = x - 8, dy = y - 8, d = dx * dx + dy * dy;
+            if (d < 30)
+                image.U8(255).U8(64).U8(0).U8(255);
+            else if (d < 49)
+                image.U8(255).U8(255).U8(255).U8(255);
+            else
+                image.U8(0).U8(0).U8(0).U8(0);
+        }
+    for (int y = 0; y < 16; ++y) image.U32(0);
+    Bytes b;
+    b.U16(0).U16(1).U16(1).U8(16).U8(16).U8(0).U8(0).U16(1).U16(32);
+    b.U32(image.data.size()).U32(22);
+    b.Raw(image.data);
+    return DecodePicture(b.data).picture;
+}
+
+}  // namespace storyloom::forms::test

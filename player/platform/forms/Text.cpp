@@ -2,20 +2,37 @@
 
 #include <fontconfig/fontconfig.h>
 
+#include <QFontMetricsF>
 #include <cmath>
+#include <map>
 
 namespace storyloom::forms {
 
 namespace {
 
-// Windows names whose fontconfig alias may land on a face that Qt lists under a second family
-// name (a condensed width of a family): Qt would otherwise take the family's normal width.
-constexpr const char* kWindowsFamilies[] = {
-    "MS Sans Serif",   "Microsoft Sans Serif", "MS Shell Dlg",
-    "MS Shell Dlg 2",  "Small Fonts",          "Tahoma",
-    "Verdana",         "Comic Sans MS",        "Arial",
-    "Times New Roman", "Courier New",
+// Windows face names the games use, with their width relative to Arial on a mixed-case
+// pangram with digits (measured on the original faces). Their fontconfig aliases choose the
+// free face; when that face is still more than 3% off, Qt stretches it to the right width.
+struct WindowsFace {
+    const char* name;
+    double widthToArial;  // 0: a metric-compatible alias, nothing to correct
 };
+constexpr WindowsFace kWindowsFaces[] = {
+    {"MS Sans Serif", 0.952},
+    {"Microsoft Sans Serif", 0.952},
+    {"MS Shell Dlg", 0.952},
+    {"MS Shell Dlg 2", 0.952},
+    {"Small Fonts", 0.952},
+    {"Tahoma", 0.952},
+    {"Verdana", 1.085},
+    {"Comic Sans MS", 1.053},
+    {"Arial", 0},
+    {"Times New Roman", 0},
+    {"Courier New", 0},
+};
+constexpr const char* kPangram =
+    "The quick brown fox jumps over the lazy dog. THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG "
+    "0123456789";
 
 QString FontconfigChoice(const char* family) {
     QString result;
@@ -32,7 +49,8 @@ QString FontconfigChoice(const char* family) {
         for (int i = 0; FcPatternGetString(match, FC_FAMILY, i, &name) == FcResultMatch; ++i) {
             const QString candidate = QString::fromUtf8(reinterpret_cast<const char*>(name));
             if (i == 0) result = candidate;
-            // A narrow face: prefer the family name that says so.
+            // A narrow face that Qt lists under a family name of its own ("... Condensed"):
+            // the first name would give Qt the normal width.
             if (width < FC_WIDTH_NORMAL && candidate.contains(QLatin1String("Condensed"))) {
                 result = candidate;
                 break;
@@ -44,13 +62,42 @@ QString FontconfigChoice(const char* family) {
     return result;
 }
 
-bool InstallSubstitutions() {
-    for (const char* family : kWindowsFamilies) {
-        const QString choice = FontconfigChoice(family);
-        if (!choice.isEmpty() && choice.compare(QLatin1String(family), Qt::CaseInsensitive) != 0)
-            QFont::insertSubstitution(QLatin1String(family), choice);
+double PangramWidth(const QString& family, int stretch = 100) {
+    QFont font(family);
+    font.setPixelSize(100);
+    font.setStretch(stretch);
+    return QFontMetricsF(font).horizontalAdvance(QString::fromLatin1(kPangram));
+}
+
+struct CaseInsensitiveLess {
+    bool operator()(const QString& a, const QString& b) const {
+        return a.compare(b, Qt::CaseInsensitive) < 0;
     }
-    return true;
+};
+using StretchTable = std::map<QString, int, CaseInsensitiveLess>;
+
+// Installs Qt's substitutions from the fontconfig aliases and works out each face's stretch.
+StretchTable BuildSubstitutions() {
+    StretchTable stretches;
+    const double arial = PangramWidth(FontconfigChoice("Arial"));
+    for (const WindowsFace& face : kWindowsFaces) {
+        const QString choice = FontconfigChoice(face.name);
+        if (choice.isEmpty()) continue;
+        if (choice.compare(QLatin1String(face.name), Qt::CaseInsensitive) != 0)
+            QFont::insertSubstitution(QLatin1String(face.name), choice);
+        if (face.widthToArial <= 0 || arial <= 0) continue;
+        const double ratio = PangramWidth(choice) / arial;
+        if (ratio > 0 && std::abs(ratio / face.widthToArial - 1.0) > 0.03)
+            stretches[QLatin1String(face.name)] =
+                int(std::lround(100.0 * face.widthToArial / ratio));
+    }
+    return stretches;
+}
+
+const StretchTable& Stretches() {
+    // Built once per process and never changed afterwards.
+    static const StretchTable table = BuildSubstitutions();
+    return table;
 }
 
 }  // namespace
@@ -60,10 +107,10 @@ int PointsToPixels(double points) {
 }
 
 QFont MakeQFont(const FontSpec& spec) {
-    // Once per process: Qt's substitution table, filled from the fontconfig aliases.
-    static const bool substituted = InstallSubstitutions();
-    (void)substituted;
-    QFont font(spec.name.isEmpty() ? QStringLiteral("MS Sans Serif") : spec.name);
+    const QString family = spec.name.isEmpty() ? QStringLiteral("MS Sans Serif") : spec.name;
+    const StretchTable& stretches = Stretches();
+    QFont font(family);
+    if (auto it = stretches.find(family); it != stretches.end()) font.setStretch(it->second);
     font.setPixelSize(PointsToPixels(spec.size));
     font.setBold(spec.bold);
     font.setItalic(spec.italic);
