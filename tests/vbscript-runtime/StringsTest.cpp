@@ -52,7 +52,12 @@ TEST(Searching, FindForwardAndBackward) {
     EXPECT_EQ(FindReverse(u"abcbc", u"bc", 4, kBinaryCompare), 1u);
     EXPECT_EQ(FindReverse(u"abcbc", u"BC", npos, kTextCompare), 3u);
     EXPECT_EQ(FindReverse(u"abcbc", u"x", npos, kBinaryCompare), npos);
-    EXPECT_EQ(FindReverse(u"abc", u"", npos, kBinaryCompare), 3u);
+    EXPECT_EQ(FindReverse(u"abc", u"", npos, kBinaryCompare), 2u);
+    EXPECT_EQ(FindReverse(u"abcd", u"", 3, kTextCompare), 2u);
+    EXPECT_EQ(FindReverse(u"", u"", npos, kBinaryCompare), npos);
+    EXPECT_EQ(FindReverse(std::u16string(u"abc\0ABC", 7), std::u16string(1, u'\0') + u"a", 6,
+                          kTextCompare),
+              3u);
     EXPECT_EQ(FindReverse(u"abc", u"abc", 2, kBinaryCompare), npos);
     EXPECT_EQ(FindReverse(u"abc", u"abc", 3, kBinaryCompare), 0u);
 }

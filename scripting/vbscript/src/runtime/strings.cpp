@@ -230,7 +230,7 @@ size_t Find(std::u16string_view haystack, std::u16string_view needle, size_t sta
 size_t FindReverse(std::u16string_view haystack, std::u16string_view needle, size_t endExclusive,
                    int mode) {
     size_t end = std::min(endExclusive, haystack.size());
-    if (needle.empty()) return end;
+    if (needle.empty()) return end == 0 ? std::u16string_view::npos : end - 1;
     if (needle.size() > end) return std::u16string_view::npos;
     for (size_t i = end - needle.size() + 1; i-- > 0;)
         if (Matches(haystack, i, needle, mode)) return i;

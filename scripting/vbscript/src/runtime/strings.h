@@ -33,8 +33,9 @@ bool EqualStrings(std::u16string_view a, std::u16string_view b, int mode);
 // An empty needle is found at start (when start <= haystack.size()).
 size_t Find(std::u16string_view haystack, std::u16string_view needle, size_t start, int mode);
 // InStrRev: the 0-based position of the last occurrence that ends at or before endExclusive
-// (the whole string when endExclusive is npos), or npos. An empty needle returns endExclusive
-// clipped to the string length.
+// (the whole string when endExclusive is npos), or npos. An empty needle gives the position
+// before endExclusive (clipped to the string length), so that InStrRev's 1-based answer is its
+// start argument; npos for an empty range.
 size_t FindReverse(std::u16string_view haystack, std::u16string_view needle, size_t endExclusive,
                    int mode);
 // Replace(expression, find, replacewith, start, count, compare) with 0-based start: as VBScript,
