@@ -496,14 +496,21 @@ Variant EngineImpl::NewInstance(const ClassDef* cls) {
 }
 
 std::shared_ptr<Program> EngineImpl::Compile(std::u16string_view text, int firstLine,
-                                             bool asExpression) {
+                                             bool asExpression, bool optionExplicit) {
     std::u16string key(text);
     key += asExpression ? u'\x02' : u'\x01';
+    key += optionExplicit ? u'E' : u'-';
     key += char16_t(firstLine & 0xFFFF);
+    key += char16_t((firstLine >> 16) & 0xFFFF);
     auto it = cache_.find(key);
     if (it != cache_.end()) return it->second;
-    auto p = CompileProgram(*this, text, firstLine, asExpression);
-    if (cache_.size() >= 256) cache_.clear();
+    auto p = CompileProgram(*this, text, firstLine, asExpression, optionExplicit);
+    // Bounded: the texts of a game fit many times over.
+    if (cache_.size() >= 8192 || cacheChars_ > (size_t(16) << 20)) {
+        cache_.clear();
+        cacheChars_ = 0;
+    }
+    cacheChars_ += key.size();
     cache_.emplace(std::move(key), p);
     return p;
 }
@@ -554,17 +561,19 @@ void EngineImpl::Declare(const std::shared_ptr<Program>& p) {
 }
 
 void EngineImpl::AddProgram(std::u16string_view text, int firstLine) {
-    std::shared_ptr<Program> p;
+    // Every piece is compiled before anything is declared or run, as one text would be.
+    std::vector<std::shared_ptr<Program>> pieces;
     try {
-        p = Compile(text, firstLine, false);
+        bool explicitOpt = false;
+        for (const Chunk& c : SplitChunks(text, firstLine, 64)) {
+            pieces.push_back(
+                Compile(text.substr(c.offset, c.length), c.firstLine, false, explicitOpt));
+            explicitOpt = pieces.front()->optionExplicit;
+        }
     } catch (const CompileFailure& f) {
         if (!frame) throw;
         ThrowError(f.number);  // inside Execute/ExecuteGlobal: a run-time error of the caller
     }
-    programs.push_back(p);
-    Frame top;
-    std::vector<Variant> locals(size_t(std::max(p->top.localCount, 1)));
-    top.locals = locals.data();
     struct Restore {
         EngineImpl* e;
         Frame* saved;
@@ -574,9 +583,19 @@ void EngineImpl::AddProgram(std::u16string_view text, int firstLine) {
             if (!std::uncaught_exceptions()) e->line = line;
         }
     } restore{this, frame, line};
-    frame = &top;
-    Declare(p);
-    p->top.body.Exec(*this);
+    for (auto& p : pieces) {
+        programs.push_back(p);
+        Declare(p);
+    }
+    for (auto& p : pieces) {
+        if (p->top.body.stmts.empty()) continue;
+        Frame top;
+        std::vector<Variant> locals(size_t(std::max(p->top.localCount, 1)));
+        top.locals = locals.data();
+        frame = &top;
+        p->top.body.Exec(*this);
+        frame = restore.saved;
+    }
 }
 
 Variant EngineImpl::EvalText(std::u16string_view text) {

@@ -267,7 +267,8 @@ class EngineImpl {
     void ResetState();
 
   private:
-    std::shared_ptr<Program> Compile(std::u16string_view text, int firstLine, bool asExpression);
+    std::shared_ptr<Program> Compile(std::u16string_view text, int firstLine, bool asExpression,
+                                     bool optionExplicit = false);
     void Declare(const std::shared_ptr<Program>& p);
 
     std::vector<Atom> atoms_;
@@ -278,13 +279,22 @@ class EngineImpl {
     bool hasDeadline_ = false;
     // Compiled programs by text (and first line), reused across Reset.
     std::unordered_map<std::u16string, std::shared_ptr<Program>> cache_;
+    size_t cacheChars_ = 0;
 
     friend class Engine;
 };
 
 // Compiles text into a Program (throws CompileFailure).
 std::shared_ptr<Program> CompileProgram(EngineImpl& e, std::u16string_view text, int firstLine,
-                                        bool asExpression);
+                                        bool asExpression, bool optionExplicit = false);
+// Splits program text into pieces that compile independently (runs of whole top-level
+// procedures and classes, at least minLines long), so that an unchanged piece is compiled once.
+struct Chunk {
+    size_t offset;
+    size_t length;
+    int firstLine;
+};
+std::vector<Chunk> SplitChunks(std::u16string_view text, int firstLine, int minLines);
 
 // Value helpers shared by the interpreter and the built-ins.
 Variant IndexValueOf(EngineImpl& e, const Variant& base, std::span<Variant> args);

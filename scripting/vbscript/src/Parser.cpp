@@ -130,14 +130,12 @@ class Parser {
     }
     bool AtEos() const {
         return Is(Tok::Newline) || Is(Tok::End) || (singleLineIf_ > 0 && Is(Kw::Else)) ||
-               (singleLineIf_ > 0 && Is(Kw::End) && Peek().kind == Tok::Keyword &&
-                Peek().kw == Kw::If);
+               Is(Kw::End);
     }
     void EndOfStatement() {
         if (Is(Tok::End)) return;
         if (singleLineIf_ > 0 && Is(Kw::Else)) return;
-        if (singleLineIf_ > 0 && Is(Kw::End) && Peek().kind == Tok::Keyword && Peek().kw == Kw::If)
-            return;
+        if (Is(Kw::End)) return;  // "Sub f() x = 1 End Sub" on one line
         if (!Is(Tok::Newline)) Fail(kExpectedEos);
         Next();
     }
@@ -698,7 +696,7 @@ class Parser {
                 }
                 case Kw::Call: {
                     Next();
-                    ExprPtr target = ParseChain(false);
+                    ExprPtr target = Is(Tok::LParen) ? ParsePrimary() : ParseChain(false);
                     auto s = std::make_unique<CallStmt>();
                     s->line = line;
                     s->call = std::move(target);
@@ -726,6 +724,11 @@ class Parser {
                 case Kw::Public:
                 case Kw::Private:
                 case Kw::Property:
+                    // Definitions may stand inside blocks of top-level code; they exist anyway.
+                    if (scope_->isTop && !cls_) {
+                        ParseTopLevelItem(b);
+                        return;
+                    }
                     Fail(kSyntax);
                 case Kw::Option:
                     Fail(kMustBeFirst);
@@ -1070,10 +1073,7 @@ class Parser {
                     break;
                 }
             }
-            if (Is(Tok::Newline))
-                Next();
-            else if (!Is(Tok::End))
-                Fail(kExpectedEos);
+            if (Is(Tok::Newline)) Next();  // a statement may follow on the same line
             ParseBlock(c.body);
             bool isElse = c.values.empty();
             s->cases.push_back(std::move(c));
@@ -1323,7 +1323,7 @@ class Parser {
         if (inClass && (lowerName == u"class_initialize" || lowerName == u"class_terminate") &&
             !def->params.empty())
             Fail(kInitNoArgs);
-        EndOfStatement();
+        if (Is(Tok::Newline)) Next();
         PrescanLocals(scope);
         ProcScope* saved = scope_;
         scope_ = &scope;
@@ -1343,9 +1343,7 @@ class Parser {
         if (inClass) {
             AddClassProc(std::move(def));
         } else {
-            if (!declaredHere_.insert(lowerName).second) {
-                throw CompileFailure{kNameRedefined, line, 1};
-            }
+            // A later definition of the same name replaces the earlier one.
             prog_.procs.push_back(std::move(def));
         }
     }
@@ -1644,8 +1642,9 @@ class Parser {
 }  // namespace
 
 std::shared_ptr<Program> CompileProgram(EngineImpl& e, std::u16string_view text, int firstLine,
-                                        bool asExpression) {
+                                        bool asExpression, bool optionExplicit) {
     auto prog = std::make_shared<Program>();
+    prog->optionExplicit = optionExplicit;
     Parser p(e, Tokenize(text, firstLine), *prog);
     if (asExpression)
         prog->expression = p.ParseLoneExpression();
