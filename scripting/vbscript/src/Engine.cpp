@@ -356,6 +356,11 @@ Variant ClassInstance::InvokeMember(int index, InvokeKind kind, std::span<Varian
         }
         case ClassMember::Method:
             if (assigning || !m.method) ThrowError(kErrIllegalAssign);
+            if (m.method->params.empty() && !args.empty()) {
+                // obj.Items(1) on a member without parameters indexes its result.
+                Variant r = engine->CallProc(m.method, this, nullptr, 0);
+                return IndexValueOf(*engine, r, args);
+            }
             return engine->CallProc(m.method, this, args.data(), args.size());
         case ClassMember::Property: {
             const ProcDef* p;
@@ -366,6 +371,10 @@ Variant ClassInstance::InvokeMember(int index, InvokeKind kind, std::span<Varian
             else
                 p = m.get;
             if (!p) ThrowError(assigning ? kErrIllegalAssign : kErrNoMember);
+            if (!assigning && p->params.empty() && !args.empty()) {
+                Variant r = engine->CallProc(p, this, nullptr, 0);
+                return IndexValueOf(*engine, r, args);
+            }
             return engine->CallProc(p, this, args.data(), args.size());
         }
     }

@@ -269,8 +269,13 @@ class Match : public Dispatch {
     int FindMember(std::u16string_view name) override {
         return FindIn({u"value", u"firstindex", u"length", u"submatches"}, name);
     }
-    Variant Invoke(int id, InvokeKind, std::span<Variant>) override {
+    Variant Invoke(int id, InvokeKind kind, std::span<Variant> args) override {
         if (id == kDispValue) id = 1;
+        if (id == 4 && !args.empty()) {
+            // m.SubMatches(i): the index goes to the collection.
+            Variant sub = Invoke(4, kind, {});
+            return sub.AsObject()->Invoke(kDispValue, kind, args);
+        }
         switch (id) {
             case 1:
                 return Variant::String(m_.value);

@@ -785,9 +785,16 @@ class Parser {
             EndOfStatement();
             return;
         }
-        // Arguments without parentheses: parse the head again, stopping before '('.
-        pos_ = start;
-        head = ParseChain(true);
+        // Arguments without parentheses. When the head ends in a name without an argument list
+        // (obj.Items(1).Add x) the arguments follow it; otherwise the last parenthesised part
+        // starts the first argument (Foo (1) + 2, 3): parse the head again stopping before '('.
+        bool bare = false;
+        if (auto* n = dynamic_cast<NameExpr*>(head.get())) bare = !n->hasParens;
+        if (auto* m = dynamic_cast<MemberExpr*>(head.get())) bare = !m->hasParens;
+        if (!bare) {
+            pos_ = start;
+            head = ParseChain(true);
+        }
         std::vector<ExprPtr> args;
         for (;;) {
             if (Is(Tok::Comma))

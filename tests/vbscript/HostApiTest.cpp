@@ -1,0 +1,128 @@
+// The host API: objects, procedures, reset, time limit and safety limits.
+#include "Harness.h"
+
+namespace vbs::test {
+namespace {
+
+class HostApi : public ScriptTest {};
+
+// A game-variable-like object: a default Value property.
+class ValueObject : public HostObject {
+  public:
+    ValueObject() : HostObject(u"GameVariable") {
+        AddProperty(
+            u"Value", [this](std::span<Variant>) { return value; },
+            [this](std::span<Variant>, const Variant& v) { value = v; });
+        SetDefault(u"Value");
+        AddMethod(u"Describe", [](std::span<Variant>) { return Variant::String(u"described"); });
+    }
+    Variant value = Variant::Long(1);
+};
+
+TEST_F(HostApi, DefaultMemberReadAndAssignedByBareName) {
+    auto v = MakeRef<ValueObject>();
+    ASSERT_TRUE(engine_.AddObject(u"Score", v.get(), true));
+    EXPECT_EQ(Run("Score = Score + 41\nOut.Print Score, Score.Value"), "42 42\n");
+    EXPECT_EQ(v->value.AsLong(), 42);
+}
+
+TEST_F(HostApi, GlobalMembersOfAddedObjects) {
+    auto v = MakeRef<ValueObject>();
+    ASSERT_TRUE(engine_.AddObject(u"Thing", v.get(), true));
+    EXPECT_EQ(Run("Out.Print Describe"), "described\n");
+    auto w = MakeRef<ValueObject>();
+    ASSERT_TRUE(engine_.AddObject(u"Other", w.get(), false));
+    EXPECT_EQ(Run("Out.Print Other.Describe()"), "described\n");
+}
+
+TEST_F(HostApi, ObjectNamesMustBeFreeAndNotReserved) {
+    auto v = MakeRef<ValueObject>();
+    EXPECT_FALSE(engine_.AddObject(u"Dim", v.get(), false));
+    EXPECT_TRUE(engine_.AddObject(u"Hotspot", v.get(), false));
+    EXPECT_FALSE(engine_.AddObject(u"hotspot", v.get(), false));
+    EXPECT_EQ(engine_.LastError().number, 1041);
+}
+
+TEST_F(HostApi, RunProceduresByNameWithArguments) {
+    ASSERT_EQ(Run("Function Add(a, b)\n Add = a + b\nEnd Function\nSub Nothing1()\nEnd Sub"), "");
+    Variant r;
+    Variant args[] = {Variant::Long(2), Variant::Long(3)};
+    ASSERT_TRUE(engine_.Run(u"add", args, &r));
+    EXPECT_EQ(r.AsLong(), 5);
+    EXPECT_FALSE(engine_.Run(u"Missing"));
+    EXPECT_EQ(engine_.LastError().number, 35);
+    auto procs = engine_.Procedures();
+    ASSERT_EQ(procs.size(), 2u);
+    EXPECT_EQ(U8(procs[0].name), "Add");
+    EXPECT_EQ(procs[0].argumentCount, 2);
+    EXPECT_TRUE(procs[0].isFunction);
+}
+
+TEST_F(HostApi, ResetGivesFreshVariablesEvenForCachedCode) {
+    const char* code = "Dim n\nn = n + 1\nSub Show()\n Out.Print n\nEnd Sub";
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(engine_.Reset());
+        ASSERT_TRUE(engine_.AddObject(u"Out", out_.get(), false));
+        ASSERT_EQ(Run(code), "");
+        printed_.clear();
+        ASSERT_TRUE(engine_.Run(u"Show"));
+        EXPECT_EQ(printed_, "1\n");
+    }
+    EXPECT_TRUE(engine_.Procedures().size() == 1);
+}
+
+TEST_F(HostApi, ResetIsRefusedWhileRunning) {
+    bool resetResult = true;
+    auto h = MakeRef<HostObject>();
+    h->AddMethod(u"TryReset", [&](std::span<Variant>) {
+        resetResult = engine_.Reset();
+        return Variant();
+    });
+    engine_.AddObject(u"Host", h.get(), false);
+    EXPECT_EQ(Run("Host.TryReset"), "");
+    EXPECT_FALSE(resetResult);
+    EXPECT_FALSE(engine_.IsRunning());
+    EXPECT_TRUE(engine_.Reset());
+}
+
+TEST_F(HostApi, TimeoutEndsRunawayScripts) {
+    engine_.SetTimeout(50);
+    std::string r = Run("On Error Resume Next\nDo\nLoop");
+    EXPECT_NE(r.find("error " + std::to_string(0x7FFF0001)), std::string::npos) << r;
+    engine_.SetTimeout(-1);
+    EXPECT_EQ(engine_.Timeout(), -1);
+}
+
+TEST_F(HostApi, DeepRecursionAndHugeAllocationsAreErrors) {
+    EXPECT_EQ(Run("Function R(n)\n R = R(n + 1)\nEnd Function\nx = R(0)"),
+              "error 28: Out of stack space (line 2)");
+    EXPECT_EQ(Run("ReDim a(100000, 100000)"), "error 7: Out of memory (line 1)");
+    EXPECT_EQ(Run("x = Space(2000000000)"), "error 7: Out of memory (line 1)");
+    std::string deep(5000, '(');
+    EXPECT_NE(Run("x = " + deep), "");
+}
+
+TEST_F(HostApi, HostErrorsReachScripts) {
+    auto h = MakeRef<HostObject>();
+    h->AddMethod(u"Fail", [](std::span<Variant>) -> Variant {
+        throw ScriptException(1001, u"custom failure");
+    });
+    engine_.AddObject(u"Host", h.get(), false);
+    EXPECT_EQ(Run("On Error Resume Next\nHost.Fail\nOut.Print Err.Number, Err.Description"),
+              "1001 custom failure\n");
+    EXPECT_EQ(Run("Host.Missing"),
+              "error 438: Object doesn't support this property or method (line 1)");
+}
+
+TEST_F(HostApi, EnumerationAndIndexAccess) {
+    auto list = MakeRef<HostObject>(u"List");
+    list->AddMethod(
+        u"Item", [](std::span<Variant> a) { return Variant::Long(a[0].Deref().AsInteger() * 10); });
+    list->SetDefault(u"Item");
+    list->SetEnumerator([] { return std::vector<Variant>{Variant::Long(1), Variant::Long(2)}; });
+    engine_.AddObject(u"List", list.get(), false);
+    EXPECT_EQ(Run("Out.Print List(3)\nFor Each x In List: Out.Print x: Next"), "30\n1\n2\n");
+}
+
+}  // namespace
+}  // namespace vbs::test
