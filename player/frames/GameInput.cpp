@@ -66,6 +66,7 @@ void Game::MouseMoveAt(int x, int y) {
 int Game::HotspotAt(int x, int y) const {
     // Hotspots loaded later lie on top; walk from the front.
     const QPoint at = PictureBox->WindowPixelRect().topLeft() + QPoint(x, y);
+    if (!PictureBox->WindowPixelRect().contains(at)) return 0;
     const auto& children = PictureBox->Children();
     for (auto it = children.rbegin(); it != children.rend(); ++it) {
         const forms::Control* c = it->get();

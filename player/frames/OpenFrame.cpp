@@ -27,8 +27,11 @@ struct Superseded {};
 
 }  // namespace
 
-void Game::OpenFrame(const QString& CurrentFrame, bool bWithTransition, int iTransNumber,
+void Game::OpenFrame(const QString& frameName, bool bWithTransition, int iTransNumber,
                      double dTransitionDuration) {
+    // A copy: callers pass names that live in the state this operation clears (the current
+    // frame's name, the history, the script's requests).
+    const QString CurrentFrame = frameName;
     Program& p = program;
     FileSystem& fs = p.platform.files;
     if (CurrentFrame.isEmpty()) {

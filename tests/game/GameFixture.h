@@ -170,8 +170,8 @@ class GameTest : public ::testing::Test {
         s.savedGames = &savedGames;
         s.dialogues = &dialogues;
         game = std::make_unique<Game>(t.program, media, scripts, s);
-        game->ScreenWidthPx = 64;
-        game->ScreenHeightPx = 48;
+        game->ScreenWidthPx = general.ProjectWidth;
+        game->ScreenHeightPx = general.ProjectHeight;
         game->onClosed = [this](bool) { ++closedCount; };
         game->ResetAll();
         return *game;
