@@ -205,6 +205,21 @@ TEST_F(PictureTest, DamagedAndMissingPicturesFailWithBasicsErrors) {
     EXPECT_FALSE(ParseCursorFile(test::MonoCursor(true, 1, 1, {}, {}, {}).left(30)));
 }
 
+TEST_F(PictureTest, MetafileSizesThatDoNotAddUpAreRefused) {
+    // A header claiming records of a gigabyte made the converter try to allocate them.
+    QByteArray wmf = test::Wmf(0xFF);
+    const char huge[4] = {0x52, 0x52, 0x52, 0x52};
+    wmf.replace(22 + 12, 4, huge, 4);
+    EXPECT_EQ(DecodePicture(wmf).errorNumber, kErrInvalidPicture);
+    QByteArray longRecord = test::Wmf(0xFF);
+    longRecord[22 + 18] = char(0x40);  // the first record runs past the end of the file
+    EXPECT_EQ(DecodePicture(longRecord).errorNumber, kErrInvalidPicture);
+    QByteArray emf = test::Emf(0xFF00);
+    emf[88 + 4] = char(0x7C);  // a record size beyond the data
+    EXPECT_EQ(DecodePicture(emf).errorNumber, kErrInvalidPicture);
+    EXPECT_EQ(DecodePicture(test::Emf(0xFF00).left(88 + 24)).errorNumber, kErrInvalidPicture);
+}
+
 TEST_F(PictureTest, CacheServesTheSecondLoadAndNoticesChangedFiles) {
     QImage first(8, 8, QImage::Format_RGB32);
     first.fill(Qt::red);

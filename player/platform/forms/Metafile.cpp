@@ -31,6 +31,40 @@ bool IsPlaceable(const QByteArray& b) {
     return b.size() >= 22 && static_cast<std::uint32_t>(I32(b, 0)) == 0x9AC6CDD7u;
 }
 
+std::uint32_t ReadU32(const QByteArray& b, qsizetype at) { return static_cast<std::uint32_t>(I32(b, at)); }
+std::uint16_t ReadU16(const QByteArray& b, qsizetype at) { return static_cast<std::uint16_t>(I16(b, at)); }
+
+// The converters trust the sizes written in the file: a damaged header can make them allocate
+// gigabytes or read past the end. Walk the records first and refuse what does not add up.
+bool WmfRecordsFit(const QByteArray& b) {
+    const qsizetype start = IsPlaceable(b) ? 22 : 0;
+    if (start + 18 > b.size()) return false;
+    const qsizetype available = b.size() - start;
+    const std::uint32_t maxRecordWords = ReadU32(b, start + 12);
+    if (maxRecordWords < 3 || maxRecordWords > std::uint32_t(available / 2)) return false;
+    qsizetype pos = start + 18;
+    while (pos + 6 <= b.size()) {
+        const std::uint32_t words = ReadU32(b, pos);
+        const std::uint16_t function = ReadU16(b, pos + 4);
+        if (words < 3 || words > maxRecordWords || pos + qsizetype(words) * 2 > b.size()) return false;
+        if (function == 0) return true;  // end of the metafile
+        pos += qsizetype(words) * 2;
+    }
+    return false;
+}
+
+bool EmfRecordsFit(const QByteArray& b) {
+    qsizetype pos = 0;
+    while (pos + 8 <= b.size()) {
+        const std::uint32_t type = ReadU32(b, pos);
+        const std::uint32_t size = ReadU32(b, pos + 4);
+        if (size < 8 || size % 4 != 0 || pos + qsizetype(size) > b.size()) return false;
+        if (type == 14) return true;  // end of the metafile
+        pos += size;
+    }
+    return false;
+}
+
 bool SaneSize(QSize s) {
     return s.width() > 0 && s.height() > 0 && s.width() <= kMaxSide && s.height() <= kMaxSide;
 }
@@ -50,7 +84,7 @@ bool LooksLikeEmf(const QByteArray& b) {
 }
 
 std::optional<SvgPicture> WmfToSvg(const QByteArray& bytes) {
-    if (!LooksLikeWmf(bytes)) return std::nullopt;
+    if (!LooksLikeWmf(bytes) || !WmfRecordsFit(bytes)) return std::nullopt;
     QSize headerSize;
     if (IsPlaceable(bytes)) {
         // The placeable header gives the picture's frame in logical units per inch.
@@ -103,7 +137,7 @@ std::optional<SvgPicture> WmfToSvg(const QByteArray& bytes) {
 }
 
 std::optional<SvgPicture> EmfToSvg(const QByteArray& bytes) {
-    if (!LooksLikeEmf(bytes)) return std::nullopt;
+    if (!LooksLikeEmf(bytes) || !EmfRecordsFit(bytes)) return std::nullopt;
     // The header's frame is in hundredths of a millimetre; its bounds are in device pixels.
     const int fl = I32(bytes, 24), ft = I32(bytes, 28), fr = I32(bytes, 32), fb = I32(bytes, 36);
     QSize size(static_cast<int>(std::lround(std::abs(double(fr) - fl) / 2540.0 * 96.0)),
