@@ -20,6 +20,11 @@ TEST(NumberText, DoubleUsesFifteenSignificantDigits) {
     EXPECT_EQ(DoubleToText(123456789012345.6), u"123456789012346");
     EXPECT_EQ(DoubleToText(-2.25), u"-2.25");
     EXPECT_EQ(DoubleToText(0.0), u"0");
+    // An exact tie at the sixteenth digit rounds away from zero.
+    EXPECT_EQ(DoubleToText(1e14 + 0.5), u"100000000000001");
+    EXPECT_EQ(DoubleToText(-(1e14 + 0.5)), u"-100000000000001");
+    EXPECT_EQ(DoubleToText(999999999999999.5), u"1E+15");
+    EXPECT_EQ(DoubleToText(0.1 * 3), u"0.3");
     EXPECT_EQ(DoubleToText(-0.0), u"0");
 }
 
@@ -45,6 +50,23 @@ TEST(NumberText, SingleUsesSevenDigits) {
     EXPECT_EQ(SingleToText(16777217.0f), u"1.677722E+07");
     EXPECT_EQ(SingleToText(1e-5f), u"1E-05");
     EXPECT_EQ(SingleToText(-0.5f), u"-0.5");
+}
+
+TEST(NumberText, SignificantDigits) {
+    DecimalDigits d = SignificantDigits(-1234.5678, 6);
+    EXPECT_EQ(d.digits, "123457");
+    EXPECT_EQ(d.exponent, 3);
+    d = SignificantDigits(9.99999, 3);
+    EXPECT_EQ(d.digits, "100");
+    EXPECT_EQ(d.exponent, 1);
+    d = SignificantDigits(0.000125, 2);  // 0.000125 is stored just above the tie
+    EXPECT_EQ(d.digits, "13");
+    EXPECT_EQ(d.exponent, -4);
+    d = SignificantDigits(0.5, 1);
+    EXPECT_EQ(d.digits, "5");
+    EXPECT_EQ(d.exponent, -1);
+    d = SignificantDigits(0, 3);
+    EXPECT_EQ(d.digits, "000");
 }
 
 TEST(NumberText, CurrencyAndIntegers) {

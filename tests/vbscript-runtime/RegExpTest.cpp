@@ -113,6 +113,14 @@ TEST(RegExpExecute, EmptyMatchesAdvance) {
     EXPECT_EQ(m[4].firstIndex, 4);
     EXPECT_EQ(m[4].value, u"");
     EXPECT_TRUE(re.Test(u"test").value);
+    // Unpaired surrogates in the text are skipped over, not an error.
+    re.SetPattern(u"b");
+    const std::u16string text{u'a', 0xD800, u'b', 0xDC00, u'b'};
+    auto lone = re.Execute(text);
+    ASSERT_TRUE(lone.Ok());
+    ASSERT_EQ(lone.value.size(), 2u);
+    EXPECT_EQ(lone.value[0].firstIndex, 2);
+    EXPECT_EQ(lone.value[1].firstIndex, 4);
     // An empty match never splits a surrogate pair.
     re.SetPattern(u"");
     EXPECT_EQ(re.Execute(u"\xd83d\xde00").value.size(), 2u);

@@ -1,7 +1,7 @@
 #include "format.h"
 
-#include <array>
-#include <charconv>
+#include "numbers.h"
+
 #include <cmath>
 #include <string>
 
@@ -22,15 +22,9 @@ Decimal ToDecimal(double value, int decimals) {
     std::string digits;
     int exponent = 0;
     if (value != 0 && std::isfinite(value)) {
-        std::array<char, 64> buf{};
-        auto res = std::to_chars(buf.data(), buf.data() + buf.size(), std::fabs(value),
-                                 std::chars_format::scientific, 14);
-        std::string sci(buf.data(), res.ptr);
-        size_t e = sci.find('e');
-        for (size_t i = 0; i < e; ++i)
-            if (sci[i] != '.') digits += sci[i];
-        std::from_chars(sci.data() + e + 1 + (sci[e + 1] == '+' ? 1 : 0), sci.data() + sci.size(),
-                        exponent);
+        DecimalDigits sig = SignificantDigits(value, 15);
+        digits = sig.digits;
+        exponent = sig.exponent;
     }
     // Place the digits: digits[0] has weight 10^exponent.
     std::string intPart, fracPart;

@@ -14,25 +14,10 @@ std::u16string Widen(std::string_view s) {
     return std::u16string(s.begin(), s.end());
 }
 
-// Lays out a number given its scientific form "d.dddde[+-]x" (as std::to_chars prints it) the
-// way VBScript does: trailing zeros dropped, plain notation for exponents -4..precision-1,
-// otherwise "dE+xx" with at least two exponent digits.
-std::u16string LayoutScientific(std::string_view sci, int precision) {
-    bool negative = false;
-    if (!sci.empty() && sci[0] == '-') {
-        negative = true;
-        sci.remove_prefix(1);
-    }
-    size_t ePos = sci.find('e');
-    std::string_view mantissa = sci.substr(0, ePos);
-    int exponent = 0;
-    std::from_chars(sci.data() + ePos + 1 + (sci[ePos + 1] == '+' ? 1 : 0), sci.data() + sci.size(),
-                    exponent);
-    std::string digits;
-    for (char c : mantissa)
-        if (c != '.') digits += c;
+// Lays out significant digits the way VBScript prints numbers: trailing zeros dropped, plain
+// notation for exponents -4..precision-1, otherwise "dE+xx" with at least two exponent digits.
+std::u16string Layout(bool negative, std::string digits, int exponent, int precision) {
     while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
-
     std::string out;
     if (negative) out += '-';
     if (exponent < -4 || exponent >= precision) {
@@ -64,15 +49,12 @@ std::u16string LayoutScientific(std::string_view sci, int precision) {
     return Widen(out);
 }
 
-template <typename T>
-std::u16string FloatToText(T value, int precision) {
+std::u16string FloatToText(double value, int precision) {
     if (std::isnan(value)) return u"NaN";
     if (std::isinf(value)) return value < 0 ? u"-1.#INF" : u"1.#INF";
     if (value == 0) return u"0";
-    std::array<char, 64> buf{};
-    auto res = std::to_chars(buf.data(), buf.data() + buf.size(), value,
-                             std::chars_format::scientific, precision - 1);
-    return LayoutScientific(std::string_view(buf.data(), res.ptr - buf.data()), precision);
+    DecimalDigits d = SignificantDigits(value, precision);
+    return Layout(value < 0, d.digits, d.exponent, precision);
 }
 
 bool IsBlank(char16_t c) {
@@ -223,6 +205,41 @@ std::optional<double> ParseNumber(std::u16string_view text) {
     Outcome<double> r = ParseNumberChecked(text);
     if (!r.Ok()) return std::nullopt;
     return r.value;
+}
+
+DecimalDigits SignificantDigits(double value, int precision) {
+    DecimalDigits out;
+    if (value == 0 || !std::isfinite(value)) {
+        out.digits.assign(static_cast<size_t>(precision), '0');
+        return out;
+    }
+    // 40 significant digits show whether the dropped part is below, at or above one half: a
+    // double cannot differ from an exact tie by less than that.
+    std::array<char, 64> buf{};
+    auto res = std::to_chars(buf.data(), buf.data() + buf.size(), std::fabs(value),
+                             std::chars_format::scientific, 39);
+    std::string_view sci(buf.data(), static_cast<size_t>(res.ptr - buf.data()));
+    size_t e = sci.find('e');
+    std::string all;
+    for (size_t i = 0; i < e; ++i)
+        if (sci[i] != '.') all += sci[i];
+    std::from_chars(sci.data() + e + 1 + (sci[e + 1] == '+' ? 1 : 0), sci.data() + sci.size(),
+                    out.exponent);
+    out.digits = all.substr(0, static_cast<size_t>(precision));
+    if (all[static_cast<size_t>(precision)] >= '5') {
+        // Round half away from zero on the decimal digits.
+        int i = precision - 1;
+        for (; i >= 0 && out.digits[static_cast<size_t>(i)] == '9'; --i)
+            out.digits[static_cast<size_t>(i)] = '0';
+        if (i < 0) {
+            out.digits.insert(out.digits.begin(), '1');
+            out.digits.pop_back();
+            ++out.exponent;
+        } else {
+            ++out.digits[static_cast<size_t>(i)];
+        }
+    }
+    return out;
 }
 
 std::u16string DoubleToText(double value) {

@@ -25,6 +25,15 @@ std::u16string CurrencyToText(int64_t scaled);
 // An integral value (Byte, Integer, Long) as decimal text.
 std::u16string IntegerToText(int64_t value);
 
+// The first `precision` significant decimal digits of |value| (1 <= precision <= 30), rounded half
+// away from zero as VBScript rounds printed numbers (1E+14 + 0.5 prints as "100000000000001"),
+// and the power of ten of the first digit. Zero gives all zeros with exponent 0.
+struct DecimalDigits {
+    std::string digits;
+    int exponent = 0;
+};
+DecimalDigits SignificantDigits(double value, int precision);
+
 // ---- Text to number ----
 
 // Parses text the way VBScript converts a String to a number (CDbl, arithmetic, comparisons with
