@@ -32,6 +32,11 @@ TEST(Comparison, BinaryAndText) {
     EXPECT_EQ(Compare(u"abc", u"ABCD", kTextCompare), -1);
     EXPECT_EQ(Compare(u"", u"ABC", kTextCompare), -1);
     EXPECT_EQ(Compare(u"a", u"B", kTextCompare), -1);  // binary would put "B" first
+    EXPECT_EQ(Compare(u"a", u"_", kTextCompare), 1);   // ordered by the lower-case forms
+    EXPECT_EQ(Compare(u"Z", u"[", kTextCompare), 1);
+    EXPECT_EQ(Compare(u"Z", u"[", kBinaryCompare), -1);
+    EXPECT_EQ(Compare(u"\u00e9", u"f", kTextCompare), 1);
+    EXPECT_EQ(Compare(u"ab", u"a-b", kTextCompare), 1);
     EXPECT_EQ(Compare(u"\u00e9", u"\u00c9", kTextCompare), 0);
     EXPECT_TRUE(EqualStrings(u"Key", u"kEY", kTextCompare));
     EXPECT_FALSE(EqualStrings(u"Key", u"kEY", kBinaryCompare));

@@ -164,7 +164,7 @@ int HexValue(char16_t c) {
 bool Matches(std::u16string_view text, size_t pos, std::u16string_view needle, int mode) {
     if (mode == kBinaryCompare) return text.compare(pos, needle.size(), needle) == 0;
     for (size_t i = 0; i < needle.size(); ++i)
-        if (ToUpperChar(text[pos + i]) != ToUpperChar(needle[i])) return false;
+        if (ToLowerChar(text[pos + i]) != ToLowerChar(needle[i])) return false;
     return true;
 }
 
@@ -200,7 +200,7 @@ int CompareBinary(std::u16string_view a, std::u16string_view b) {
 int CompareText(std::u16string_view a, std::u16string_view b) {
     size_t n = std::min(a.size(), b.size());
     for (size_t i = 0; i < n; ++i) {
-        char16_t x = ToUpperChar(a[i]), y = ToUpperChar(b[i]);
+        char16_t x = ToLowerChar(a[i]), y = ToLowerChar(b[i]);
         if (x != y) return x < y ? -1 : 1;
     }
     if (a.size() == b.size()) return 0;

@@ -20,8 +20,9 @@ char16_t ToLowerChar(char16_t c);
 std::u16string UCase(std::u16string_view text);
 std::u16string LCase(std::u16string_view text);
 
-// -1, 0 or 1. Binary compares code units; text mode compares case-insensitively (by the
-// upper-case mapping of each code unit). A shorter string that is a prefix sorts first.
+// -1, 0 or 1. Binary compares code units; text mode compares the lower-case mapping of each
+// code unit (so "_" sorts before "a" and "[" after "Z"). A shorter string that is a prefix sorts
+// first.
 int CompareBinary(std::u16string_view a, std::u16string_view b);
 int CompareText(std::u16string_view a, std::u16string_view b);
 // StrComp-style comparison with a compare mode (any nonzero mode is text mode).
