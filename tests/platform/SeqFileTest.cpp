@@ -31,7 +31,7 @@ TEST(SeqReader, FieldsOfEveryKindInOneRecord) {
 
 TEST(SeqReader, QuotedFieldEndsAtClosingQuoteAndSkipsToSeparator) {
     // Text after the closing quote up to the comma is dropped; line ends inside quotes stay.
-    SeqReader r("\"ab\"cd,\"line1\r\nline2\"  ,  next  \n");
+    SeqReader r("\"ab\"cd,  \t\"line1\r\nline2\"  ,  next  \n");
     EXPECT_EQ(r.ReadString(), "ab");
     EXPECT_EQ(r.ReadString(), "line1\r\nline2");
     EXPECT_EQ(r.ReadString(), "next");
