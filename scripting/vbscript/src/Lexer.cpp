@@ -287,7 +287,7 @@ std::vector<Token> Tokenize(std::u16string_view s, int firstLine) {
             i = j;
             continue;
         }
-        Tok k;
+        Tok k = Tok::End;
         size_t len = 1;
         switch (c) {
             case '(':

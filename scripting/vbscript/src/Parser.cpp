@@ -1424,7 +1424,21 @@ class Parser {
         def->owner = c;
         std::u16string lower = Lower(def->name);
         auto it = c->byName.find(lower);
+        if (it == c->byName.end()) {
+            // Not seen by the prescan (an unusual layout): register it now.
+            ClassMember nm;
+            nm.name = def->name;
+            nm.kind = def->kind == ProcKind::Sub || def->kind == ProcKind::Function
+                          ? ClassMember::Method
+                          : ClassMember::Property;
+            nm.isPublic = def->isPublic;
+            it = c->byName.emplace(lower, int(c->members.size())).first;
+            c->members.push_back(std::move(nm));
+        }
         ClassMember* m = &c->members[size_t(it->second)];
+        bool isMethod = def->kind == ProcKind::Sub || def->kind == ProcKind::Function;
+        if (m->kind == ClassMember::Field || (m->kind == ClassMember::Method) != isMethod)
+            throw CompileFailure{kNameRedefined, def->line, 1};
         const ProcDef* p = def.get();
         switch (def->kind) {
             case ProcKind::Sub:

@@ -213,9 +213,28 @@ DecimalDigits SignificantDigits(double value, int precision) {
         out.digits.assign(static_cast<size_t>(precision), '0');
         return out;
     }
+    std::array<char, 64> buf{};
+    if (precision >= 15) {
+        // Fast path: a shortest round-trip form with at most `precision` digits is already the
+        // correctly rounded answer, because 15-digit decimals lie further apart than a double's
+        // rounding error.
+        auto res = std::to_chars(buf.data(), buf.data() + buf.size(), std::fabs(value),
+                                 std::chars_format::scientific);
+        std::string_view sci(buf.data(), static_cast<size_t>(res.ptr - buf.data()));
+        size_t e = sci.find('e');
+        std::string digits;
+        for (size_t i = 0; i < e; ++i)
+            if (sci[i] != '.') digits += sci[i];
+        if (digits.size() <= static_cast<size_t>(precision)) {
+            std::from_chars(sci.data() + e + 1 + (sci[e + 1] == '+' ? 1 : 0),
+                            sci.data() + sci.size(), out.exponent);
+            digits.resize(static_cast<size_t>(precision), '0');
+            out.digits = digits;
+            return out;
+        }
+    }
     // 40 significant digits show whether the dropped part is below, at or above one half: a
     // double cannot differ from an exact tie by less than that.
-    std::array<char, 64> buf{};
     auto res = std::to_chars(buf.data(), buf.data() + buf.size(), std::fabs(value),
                              std::chars_format::scientific, 39);
     std::string_view sci(buf.data(), static_cast<size_t>(res.ptr - buf.data()));
