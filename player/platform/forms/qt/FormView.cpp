@@ -320,6 +320,8 @@ FormHost::FormHost(Window& window, ScreenPointer* screenPointer, QWidget* parent
     RebuildMenus();
 }
 
+FormHost::~FormHost() { window_.onMenusChanged = nullptr; }
+
 namespace {
 
 void FillMenu(QMenu* menu, MenuItem& item) {

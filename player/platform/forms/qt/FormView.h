@@ -71,6 +71,7 @@ class FormHost : public QWidget {
     Q_OBJECT
   public:
     FormHost(Window& window, ScreenPointer* screenPointer = nullptr, QWidget* parent = nullptr);
+    ~FormHost() override;
     FormView& View() { return *view_; }
     QMenuBar& MenuBar() { return *menuBar_; }
     // Rebuilds the Qt menus from the window's menu model.
