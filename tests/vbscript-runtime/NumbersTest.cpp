@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "runtime/numbers.h"
@@ -67,6 +69,56 @@ TEST(NumberText, SignificantDigits) {
     EXPECT_EQ(d.exponent, -1);
     d = SignificantDigits(0, 3);
     EXPECT_EQ(d.digits, "000");
+}
+
+// Rounds the exact decimal expansion of |v| to 15 digits, half away from zero.
+std::pair<std::string, int> ExactFifteen(double v) {
+    char buf[80];
+    auto res =
+        std::to_chars(buf, buf + sizeof buf, std::fabs(v), std::chars_format::scientific, 45);
+    std::string sci(buf, res.ptr);
+    size_t e = sci.find('e');
+    std::string all;
+    for (size_t i = 0; i < e; ++i)
+        if (sci[i] != '.') all += sci[i];
+    int exp = std::stoi(sci.substr(e + 1));
+    std::string d = all.substr(0, 15);
+    if (all[15] >= '5') {
+        int k = 14;
+        for (; k >= 0 && d[static_cast<size_t>(k)] == '9'; --k) d[static_cast<size_t>(k)] = '0';
+        if (k < 0) {
+            d = "1" + d.substr(0, 14);
+            ++exp;
+        } else {
+            ++d[static_cast<size_t>(k)];
+        }
+    }
+    return {d, exp};
+}
+
+TEST(NumberText, ShortAndLongDigitPathsAgree) {
+    // Short decimals (the common case) and arbitrary doubles both match exact rounding.
+    uint64_t state = 88172645463325252ull;
+    auto next = [&] {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        return state;
+    };
+    for (int i = 0; i < 20000; ++i) {
+        double v = 0;
+        if (i % 2 == 0) {
+            v = static_cast<double>(next() % 100000000000ull) / std::pow(10.0, next() % 20);
+        } else {
+            uint64_t bits = (next() & 0x800FFFFFFFFFFFFFull) | (((next() % 200) + 923) << 52);
+            std::memcpy(&v, &bits, sizeof v);
+        }
+        if (v == 0) continue;
+        DecimalDigits d = SignificantDigits(v, 15);
+        auto [digits, exp] = ExactFifteen(v);
+        ASSERT_EQ(d.digits, digits) << v;
+        ASSERT_EQ(d.exponent, exp) << v;
+    }
 }
 
 TEST(NumberText, CurrencyAndIntegers) {
