@@ -53,6 +53,12 @@ std::u16string FloatToText(double value, int precision) {
     if (std::isnan(value)) return u"NaN";
     if (std::isinf(value)) return value < 0 ? u"-1.#INF" : u"1.#INF";
     if (value == 0) return u"0";
+    if (precision >= 15 && std::fabs(value) < 1e15 && value == std::trunc(value)) {
+        // Whole numbers below 10^15 print exactly as integers (the common case in scripts).
+        char buf[24];
+        auto res = std::to_chars(buf, buf + sizeof buf, static_cast<int64_t>(value));
+        return std::u16string(buf, res.ptr);
+    }
     DecimalDigits d = SignificantDigits(value, precision);
     return Layout(value < 0, d.digits, d.exponent, precision);
 }
