@@ -75,6 +75,7 @@ Game::Game(Program& program_, MediaPlayerFactory& media, ScriptRunner& scripts_,
     caption(menus.OptionsCaption, 49);
     caption(menus.DisableTransitionsCaption, 50);
     caption(menus.DisableEffectsCaption, 51);
+    BuildWindowMenus();
     services.components->ResetComponents();
     services.transitions->InitTransitions();
 }

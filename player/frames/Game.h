@@ -188,6 +188,11 @@ class Game {
     void mnuDisableTransitions_Click();
     void mnuDisableEffects_Click();
     void mnuFrameName_Click(int Index);
+    void mnuExecuteVBScript_Click();
+    void mnuEditProcedures_Click();
+    void mnuViewVariables_Click();
+    // Brings the window's menu bar (what the Qt shell shows) in line with `menus`.
+    void SyncWindowMenus();
     // Runs the command whose caption is `caption` (case ignored, "..." and "&" ignored); false
     // when no visible item has that caption.
     bool RunMenuCommand(const QString& caption);
@@ -255,6 +260,8 @@ class Game {
 
   private:
     void BuildWindow();
+    void BuildWindowMenus();
+    void RebuildFrameMenu();
     void WireInput();
     void StopSoundChannelPlayers();
     void StopAnyWavOrMP3();

@@ -186,6 +186,7 @@ void Game::Form_KeyDown(int KeyCode, int Shift) {
         if (DebugKeyState == 4) {
             DebugKeyState = 0;
             menus.DebugVisible = true;
+            SyncWindowMenus();
         }
     } else {
         DebugKeyState = 0;

@@ -1,5 +1,7 @@
 // A game that has not begun: every variable 0, no item, no hidden hotspot, no visited frame,
 // nothing running; then the first frame.
+#include <algorithm>
+
 #include "core/Errors.h"
 #include "core/Program.h"
 #include "frames/Game.h"
@@ -61,6 +63,7 @@ void Game::ResetAll() {
         menus.FrameNames.clear();
         for (const QString& file : ListFiles(p, p.paths.FramesPath, QStringLiteral("*.fme")))
             if (file.size() > 4) menus.FrameNames << file.left(file.size() - 4);
+        RebuildFrameMenu();
 
         // 9: plug-ins, variables, procedures, the second script engine, component events.
         services.plugins->LoadPlugins();
@@ -80,11 +83,14 @@ void Game::ResetAll() {
         };
         menus.DisableTransitionsChecked = setting(UserKeys::kDisableTransitions);
         menus.DisableEffectsChecked = setting(UserKeys::kDisableEffects);
+        SyncWindowMenus();
 
         // 11-12: sound channels back on their own players; the script time-out.
         ResetSoundChannels();
         const double timeout = ScriptTimeOutSeconds(p);
-        if (timeout != 0) scripts.SetMainTimeout(static_cast<int>(timeout * 1000));
+        if (timeout != 0)
+            scripts.SetMainTimeout(
+                static_cast<int>(std::clamp(timeout * 1000, -2147483647.0, 2147483647.0)));
     } catch (const std::exception& e) {
         p.ShowErrorBox(QStringLiteral(" Unable to initialize the program. "), ErrorDescription(e));
     }

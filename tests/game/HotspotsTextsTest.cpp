@@ -175,6 +175,34 @@ TEST_F(HotspotsTest, MissingHotspotPictureIsReportedAndTheHotspotStillWorks) {
     EXPECT_TRUE(g.AreaVisible(1));
 }
 
+TEST_F(HotspotsTest, UnreadableHotspotFileIsReportedForLoadingAndVisibility) {
+    ColourFrame("Room");
+    t.project.MakeFolder("FramesData/Room.fm2");  // a name the frame's file cannot be read under
+    Game& g = Start();
+    g.OpenFrame("Room", false, 0, 0);
+    EXPECT_EQ(BoxTexts(),
+              QStringList({ErrorText(" Unable to load hotspot #1. File not found"),
+                           ErrorText(" Unable to set hotspots visibility. File not found")}));
+    EXPECT_EQ(t.program.frame.CurrentFrameName, "Room");
+}
+
+TEST_F(HotspotsTest, VideoThatCannotStartIsReported) {
+    ColourFrame("Room");
+    HotspotRecord video = At(0, 0);
+    video.HasVideo = true;
+    video.VideoFile = "broken.avi";
+    WriteHotspots(t.project, "Room", {video});
+    t.project.WriteText("Frames/broken.avi", "RIFF");
+    media.unreadable << "broken.avi";
+    Game& g = Start();
+    g.OpenFrame("Room", false, 0, 0);
+    ASSERT_EQ(t.Boxes().size(), 1u);
+    EXPECT_EQ(t.Boxes()[0].title, "Error");
+    EXPECT_EQ(t.Boxes()[0].icon, BoxIcon::Critical);
+    EXPECT_TRUE(t.Boxes()[0].text.startsWith(t.program.Messages(30) + " " + t.program.Messages(31) +
+                                             "\r\n\r\nUnable to play video file. "));
+}
+
 TextRecord Text(const QString& caption, double left = 150, double top = 150) {
     TextRecord r;
     r.Caption = caption;
@@ -247,6 +275,17 @@ TEST_F(TextBoxesTest, BadValuesKeepTheirDefaultsAndTheBoxStillShows) {
     EXPECT_EQ(g.TextRectTwips(1).topLeft(), QPoint(0, 300));
     EXPECT_TRUE(g.Text->Item(1)->Visible());
     EXPECT_EQ(g.TextRectTwips(2).topLeft(), QPoint(600, 600));
+}
+
+TEST_F(TextBoxesTest, UnreadableTextFileIsReportedInItsOwnBox) {
+    ColourFrame("Room");
+    t.project.MakeFolder("FramesData/Room.fm1");
+    Game& g = Start();
+    g.OpenFrame("Room", false, 0, 0);
+    ASSERT_EQ(t.Boxes().size(), 1u);
+    EXPECT_EQ(t.Boxes()[0].title, "Error");
+    EXPECT_EQ(t.Boxes()[0].text, ErrorText(" Error loading TextBoxes. File not found"));
+    EXPECT_EQ(g.TextCount(), 0);
 }
 
 TEST_F(TextBoxesTest, TruncatedFileShowsWhatItHas) {

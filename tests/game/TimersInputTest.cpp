@@ -296,6 +296,40 @@ TEST_F(InputRoom, MessageStripSitsOnTheBottomEdgeOfThePicture) {
     EXPECT_EQ(g.RenderFrame().pixel(1, 119), qRgb(0, 0, 0));
 }
 
+TEST_F(InputRoom, DebugCommands) {
+    QStringList names;
+    for (int i = 1; i <= 30; ++i) names << QStringLiteral("v%1").arg(i);
+    t.project.WriteVariables(names);
+    Game& g = Room();
+    g.ChangeVariableValue("v2", 1);
+    g.mnuViewVariables_Click();
+    ASSERT_EQ(t.Boxes().size(), 2u);
+    EXPECT_EQ(t.Boxes()[0].title, "Variables Status");
+    EXPECT_TRUE(t.Boxes()[0].text.contains("\r\nv2 = 1\r\n"));
+    EXPECT_TRUE(t.Boxes()[1].text.startsWith(QString(52, ' ') + "\r\n"));
+    EXPECT_TRUE(t.Boxes()[1].text.endsWith("\r\n\r\n"));
+
+    t.dialogs.QueueAnswer("Cancel");
+    g.mnuExecuteVBScript_Click();
+    EXPECT_TRUE(scripts.texts.isEmpty());
+    t.dialogs.QueueAnswer("lamp = 1");
+    g.mnuExecuteVBScript_Click();
+    EXPECT_EQ(scripts.texts, QStringList({"lamp = 1"}));
+    EXPECT_EQ(t.program.GetUserSetting(UserKeys::kExecuteVBScriptCode), "lamp = 1");
+    EXPECT_EQ(t.Boxes().back().title, "Execute VBScript Code (for advanced users)");
+    g.mnuExecuteVBScript_Click();  // unanswered: the stored code is offered again and runs
+    EXPECT_EQ(scripts.texts.size(), 2);
+
+    g.mnuEditProcedures_Click();
+    EXPECT_EQ(t.Boxes().back().title, "Not Available");
+    EXPECT_EQ(t.Boxes().back().text,
+              "This command is not available in the compiled version of the project.");
+    g.menus.FrameNames = QStringList({"Hall"});
+    g.menus.DebugVisible = true;
+    EXPECT_TRUE(g.RunMenuCommand("hall"));
+    EXPECT_EQ(t.program.frame.CurrentFrameName, "Hall");
+}
+
 TEST_F(ShutdownResetTest, SecondStopRequestStartsTheHalfSecondOver) {
     ColourFrame("Start");
     Game& g = Start();
