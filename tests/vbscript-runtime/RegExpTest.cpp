@@ -256,6 +256,13 @@ TEST(RegExpReplace, EmptyMatches) {
     EXPECT_EQ(re.Replace(u"a\nb", u"x").value, u"xa\nxb");
     re = Make(u"$", true, false, true);
     EXPECT_EQ(re.Replace(u"a\nb", u"x").value, u"ax\nbx");
+    // CR and LF each end a line.
+    re = Make(u"^", true, false, true);
+    EXPECT_EQ(re.Replace(u"a\r\nb\u2028c", u"x").value, u"xa\rx\nxb\u2028xc");
+    re = Make(u"$", true, false, true);
+    EXPECT_EQ(re.Replace(u"a\r\nb", u"x").value, u"ax\rx\nbx");
+    re = Make(u"^a|b$", true, false, false);
+    EXPECT_EQ(re.Replace(u"ab\nab", u"x").value, u"xb\nax");
 }
 
 }  // namespace

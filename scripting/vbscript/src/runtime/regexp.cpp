@@ -157,7 +157,7 @@ void TranslateCommonEscape(std::u16string_view p, size_t& i, std::u16string& out
 }
 
 // Translates a JScript-dialect pattern to PCRE2 syntax; returns 0 or a VBScript error number.
-int Translate(std::u16string_view p, std::u16string& out) {
+int Translate(std::u16string_view p, bool multiline, std::u16string& out) {
     const int groups = CountGroups(p);
     bool inClass = false;
     bool afterClassEscape = false;
@@ -306,6 +306,16 @@ int Translate(std::u16string_view p, std::u16string& out) {
                 break;
             case u'^':
             case u'$':
+                // Across lines, CR, LF, U+2028 and U+2029 each end a line (so a CR LF pair has
+                // an empty line between them, as in JScript).
+                if (multiline) {
+                    out += c == u'^' ? u"(?<![^\\n\\r\\x{2028}\\x{2029}])"
+                                     : u"(?![^\\n\\r\\x{2028}\\x{2029}])";
+                } else {
+                    out += c;
+                }
+                quant = 0;
+                break;
             case u'|':
                 out += c;
                 quant = 0;
@@ -399,12 +409,11 @@ int RegExp::Compile() {
     if (compiled_) return 0;
     if (compileError_ != 0) return compileError_;
     std::u16string translated;
-    int err = Translate(pattern_, translated);
+    int err = Translate(pattern_, multiline_, translated);
     if (err != 0) return compileError_ = err;
     uint32_t options = PCRE2_UTF | PCRE2_MATCH_INVALID_UTF | PCRE2_ALLOW_EMPTY_CLASS |
                        PCRE2_MATCH_UNSET_BACKREF | PCRE2_DOLLAR_ENDONLY;
     if (ignoreCase_) options |= PCRE2_CASELESS;
-    if (multiline_) options |= PCRE2_MULTILINE;
     pcre2_compile_context* cctx = pcre2_compile_context_create(nullptr);
     pcre2_set_newline(cctx, PCRE2_NEWLINE_ANYCRLF);
     int errorCode = 0;
