@@ -217,6 +217,14 @@ TEST_F(InputTest, ShellMapsTheScaledVirtualScreenBackToWindowPixels) {
     EXPECT_EQ(code, 116);
     EXPECT_EQ(shift, kShiftMask);
 
+    FixedDisplay display(QSize(1920, 1080));
+    view.FollowDisplay(display);
+    EXPECT_EQ(view.VirtualScreen(), QSize(1920, 1080));
+    display.ChangeMode(640, 480);
+    display.SetScaling(ScreenScaling::Sharp);
+    EXPECT_EQ(view.VirtualScreen(), QSize(640, 480));
+    EXPECT_EQ(view.Scaling(), ScalingMode::Sharp);
+
     const QImage screenImage = view.ScreenImage();
     EXPECT_EQ(screenImage.size(), QSize(640, 480));
     EXPECT_EQ(screenImage.pixel(10, 10), qRgb(0, 0, 0));

@@ -158,6 +158,7 @@ FormView::FormView(Window& window, ScreenPointer* screenPointer, QWidget* parent
 FormView::~FormView() {
     window_.onInvalidated = nullptr;
     if (screenPointer_) screenPointer_->onChanged = nullptr;
+    if (display_) display_->onScreenChanged = nullptr;
 }
 
 void FormView::SetVirtualScreen(QSize size) {
@@ -172,6 +173,17 @@ QSize FormView::VirtualScreen() const {
 void FormView::SetScaling(ScalingMode mode) {
     scaling_ = mode;
     update();
+}
+
+void FormView::FollowDisplay(Display& display) {
+    auto apply = [this, &display] {
+        SetVirtualScreen(display.ScreenSize());
+        SetScaling(display.Scaling() == ScreenScaling::Sharp ? ScalingMode::Sharp
+                                                             : ScalingMode::Smooth);
+    };
+    display.onScreenChanged = apply;
+    display_ = &display;
+    apply();
 }
 
 QRect FormView::ScreenArea() const {
@@ -311,6 +323,7 @@ FormHost::FormHost(Window& window, ScreenPointer* screenPointer, QWidget* parent
     view_ = new FormView(window, screenPointer, this);
     layout->addWidget(menuBar_);
     layout->addWidget(view_, 1);
+    setFocusProxy(view_);
     setWindowTitle(window.Caption());
     // Rebuilt later: a menu command that changes the menus is still running inside one of them.
     window_.onMenusChanged = [this] {
@@ -320,7 +333,9 @@ FormHost::FormHost(Window& window, ScreenPointer* screenPointer, QWidget* parent
     RebuildMenus();
 }
 
-FormHost::~FormHost() { window_.onMenusChanged = nullptr; }
+FormHost::~FormHost() {
+    window_.onMenusChanged = nullptr;
+}
 
 namespace {
 

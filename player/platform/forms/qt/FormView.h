@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <unordered_map>
 
+#include "platform/display/Display.h"
 #include "platform/forms/Control.h"
 #include "platform/forms/Renderer.h"
 
@@ -33,6 +34,9 @@ class FormView : public QWidget {
     QSize VirtualScreen() const;
     void SetScaling(ScalingMode mode);
     ScalingMode Scaling() const { return scaling_; }
+    // Takes the virtual screen's size and the scaling from the display, now and whenever they
+    // change (a game switching to 800x600 is then shown scaled on the real screen).
+    void FollowDisplay(Display& display);
 
     // Where the virtual screen lies in the widget, and a widget point in window pixels.
     QRect ScreenArea() const;
@@ -57,6 +61,7 @@ class FormView : public QWidget {
     QRect WindowArea() const;
     Window& window_;
     ScreenPointer* screenPointer_;
+    Display* display_ = nullptr;
     QSize virtualScreen_;
     ScalingMode scaling_ = ScalingMode::Smooth;
     QImage frame_;
