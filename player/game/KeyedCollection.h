@@ -16,6 +16,13 @@ class KeyedCollection {
   public:
     using Ptr = std::shared_ptr<T>;
 
+  private:
+    struct Entry {
+        Ptr item;
+        QString key;
+    };
+
+  public:
     // Appends `item`, under `key` when it is not empty. A key already present fails with the
     // duplicate-key error and adds nothing.
     void Add(Ptr item, const QString& key = {}) {
@@ -55,7 +62,7 @@ class KeyedCollection {
     // Enumeration in list order (Basic's For Each over NewEnum).
     class Iterator {
       public:
-        using Inner = typename std::vector<typename KeyedCollection::Entry>::const_iterator;
+        using Inner = typename std::vector<Entry>::const_iterator;
         explicit Iterator(Inner it) : it_(it) {}
         const Ptr& operator*() const { return it_->item; }
         Iterator& operator++() {
@@ -71,10 +78,6 @@ class KeyedCollection {
     Iterator end() const { return Iterator(entries_.end()); }
 
   private:
-    struct Entry {
-        Ptr item;
-        QString key;
-    };
     size_t CheckedIndex(int index) const {
         if (index < 1 || index > Count()) throw RunError::InvalidCall();
         return static_cast<size_t>(index - 1);

@@ -12,7 +12,7 @@ std::shared_ptr<ClassVariable> VariablesCollection::Add(const QString& Name, qin
     auto variable = std::make_shared<ClassVariable>();
     variable->Name = Name;
     variable->Value = Value;
-    KeyedCollection::Add(variable, sKey);
+    KeyedCollection<ClassVariable>::Add(variable, sKey);
     return variable;
 }
 
@@ -22,7 +22,7 @@ std::shared_ptr<ClassVariableVariant> VariantCollection::Add(const QString& Name
     auto variable = std::make_shared<ClassVariableVariant>();
     variable->Name = Name;
     variable->Value = Value;
-    KeyedCollection::Add(variable, sKey);
+    KeyedCollection<ClassVariableVariant>::Add(variable, sKey);
     return variable;
 }
 
