@@ -245,11 +245,14 @@ void Game::RebuildFrameMenu() {
         forms::MenuItem* item = goTo->Add(QStringLiteral("mnuFrameName"), menus.FrameNames.at(i));
         item->onClick = [this, i] { mnuFrameName_Click(i); };
     }
+    window.MenusChanged();
 }
 
 void Game::SyncWindowMenus() {
-    auto set = [this](const char* name, bool visible, bool checked = false) {
+    bool changed = false;
+    auto set = [this, &changed](const char* name, bool visible, bool checked = false) {
         if (forms::MenuItem* item = window.FindMenu(QString::fromLatin1(name))) {
+            changed = changed || item->visible != visible || item->checked != checked;
             item->visible = visible;
             item->checked = checked;
         }
@@ -261,7 +264,8 @@ void Game::SyncWindowMenus() {
     set("mnuDisableTransitions", menus.DisableTransitionsVisible, menus.DisableTransitionsChecked);
     set("mnuDisableEffects", menus.DisableEffectsVisible, menus.DisableEffectsChecked);
     set("mnuDebug", menus.DebugVisible);
-    window.MenusChanged();
+    // The shell rebuilds its menu bar on every notice; the video wait hides the menus often.
+    if (changed) window.MenusChanged();
 }
 
 }  // namespace storyloom

@@ -319,3 +319,116 @@ TEST_F(OpenFrameTest, DialogueFileLoadsItsQuestions) {
 
 }  // namespace
 }  // namespace storyloom::test
+
+namespace storyloom::test {
+namespace {
+
+using FrameSettingsTest = GameTest;
+
+TEST_F(FrameSettingsTest, ChannelRowsApplyOnlyWhereTheyChangeSomething) {
+    FrameFile f;
+    f.ChannelFadeDuration = 1500;
+    f.channels = {ChannelRow{4, true, false, 6, ""},         // mode 4 on an idle channel
+                  ChannelRow{0, false, true, 5, "b.wav"},    // a file on a channel without one
+                  ChannelRow{1, false, false, 3, ""},        // nothing to change
+                  ChannelRow{4, false, false, 2, "d.wav"}};  // channel 4 is busy (mode 3)
+    ColourFrame("Mixer", 0, f);
+    Game& g = Start();
+    g.SoundChannels[1].Volume = 9;
+    g.SoundChannels[4].Mode = 3;
+    g.SoundChannels[4].FileName = "old.wav";
+    g.OpenFrame("Mixer", false, 0, 0);
+    const SoundChannel& c1 = g.SoundChannels[1];
+    EXPECT_EQ(c1.Mode, 4);
+    EXPECT_TRUE(c1.CrossFade);
+    EXPECT_EQ(c1.PreviousVolume, 9);
+    EXPECT_EQ(c1.Volume, 6);
+    EXPECT_TRUE(c1.KeepIfPlaying);
+    EXPECT_EQ(g.SoundChannels[2].FileName, "b.wav");
+    EXPECT_TRUE(g.SoundChannels[2].Repeat);
+    EXPECT_EQ(g.SoundChannels[3].Volume, 0);  // untouched
+    EXPECT_EQ(g.SoundChannels[4].FileName, "old.wav");
+    EXPECT_DOUBLE_EQ(g.AudioFadeDuration, 1.5);  // a row cross-fades
+    EXPECT_TRUE(log.Has("channels"));
+}
+
+TEST_F(FrameSettingsTest, WideChannelTableHidesTheLaterFields) {
+    FrameFile f;
+    f.ChannelColumns = 6;
+    f.channels = {ChannelRow{4, false, false, 6, "a.wav"}};
+    f.VideoBeforeFrame = true;
+    f.VideoFile = "v.avi";
+    f.PluginSettings = "abc";
+    ColourFrame("Wide", 0, f);
+    Game& g = Start();
+    g.OpenFrame("Wide", false, 0, 0);
+    EXPECT_TRUE(t.Boxes().empty()) << BoxTexts().join("\n").toStdString();
+    EXPECT_EQ(g.SoundChannels[1].Mode, 0);
+    EXPECT_TRUE(g.PluginSettingsText.isEmpty());
+    // Not "before the frame": the video plays after the channel changes.
+    EXPECT_GT(log.IndexOf("video v.avi 1 0 0 0 0"), log.IndexOf("channels"));
+}
+
+class PluginCode : public PluginService {
+  public:
+    QString PerFrameCode() const override { return "PerFrame\r\n"; }
+    QString CodeForFrameSettings(const QString& settings) const override {
+        return "Settings(" + settings + ")";
+    }
+};
+
+TEST_F(FrameSettingsTest, PluginCodeRunsWithoutAFrameScript) {
+    FrameFile f;
+    f.PluginSettings = "say \"x\"";
+    ColourFrame("Plugged", 0, f);
+    Start();
+    PluginCode plugins;
+    game->services.plugins = &plugins;
+    game->OpenFrame("Plugged", false, 0, 0);
+    ASSERT_EQ(scripts.texts.size(), 1);
+    EXPECT_EQ(scripts.texts[0], "\r\nPerFrame\r\nSettings(say \"\"x\"\")\r\n");
+}
+
+class Gifs : public AnimatedObjectService {
+  public:
+    int AniGifNewWithIndex(int hotspot, const QString&, int left, int top, int speed) override {
+        created << QStringLiteral("%1 %2 %3 %4").arg(hotspot).arg(left).arg(top).arg(speed);
+        return static_cast<int>(created.size());
+    }
+    bool BoxVisible(int) const override { return visible; }
+    void SetBoxVisible(int, bool v) override { visible = v; }
+    void StartAnimation(int k) override { started << k; }
+    QStringList created;
+    QList<int> started;
+    bool visible = false;
+};
+
+TEST_F(FrameSettingsTest, AnimatedHotspotsGoThroughTheAnimatedPictures) {
+    ColourFrame("Zoo");
+    HotspotRecord h;
+    h.Left = 300;
+    h.Top = 450;
+    h.PictureKind = 1;
+    h.HasPicture = true;
+    h.PictureFile = "bird.gif";
+    h.AnimationSpeed = 7;
+    h.HasConditions = 1;
+    h.ShowIfTrue = QStringList({"lamp"});
+    WriteHotspots(t.project, "Zoo", {h});
+    t.project.WriteText("Areas/bird.gif", "GIF89a");
+    Game& g = Start();
+    Gifs gifs;
+    g.services.animated = &gifs;
+    g.OpenFrame("Zoo", false, 0, 0);
+    EXPECT_EQ(gifs.created, QStringList({"1 330 480 7"}));
+    EXPECT_EQ(g.AreaLink(1), 1);
+    EXPECT_EQ(g.AreaRectTwips(1).size(), QSize(15, 15));
+    EXPECT_FALSE(gifs.visible);
+    g.ChangeVariableValue("lamp", 1);
+    g.ShowOrNotShowAreas();
+    EXPECT_TRUE(gifs.visible);
+    EXPECT_EQ(gifs.started, QList<int>({1}));
+}
+
+}  // namespace
+}  // namespace storyloom::test
