@@ -147,7 +147,7 @@ TEST_F(Language, ExecuteEvalAndGetRef) {
 }
 
 TEST_F(Language, OperatorPrecedence) {
-    EXPECT_EQ(Eval("-2 ^ 2"), "-4");
+    EXPECT_EQ(Eval("-2 ^ 2"), "4");  // unary minus binds tighter
     EXPECT_EQ(Eval("2 + 3 * 4 Mod 5"), "4");
     EXPECT_EQ(Eval("7 \\ 2 * 3"), "1");  // "*" binds tighter
     EXPECT_EQ(Eval("Not 1 = 2"), "True");

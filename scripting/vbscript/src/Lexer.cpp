@@ -163,7 +163,8 @@ std::vector<Token> Tokenize(std::u16string_view s, int firstLine) {
             while (i < n && IsIdentChar(s[i])) ++i;
             std::u16string_view word = s.substr(start, i - start);
             std::u16string lower = Lower(word);
-            if (lower == u"rem") {
+            bool afterDot = !out.empty() && out.back().kind == Tok::Dot;
+            if (lower == u"rem" && !afterDot) {
                 while (i < n && s[i] != '\r' && s[i] != '\n') ++i;
                 continue;
             }
@@ -246,10 +247,14 @@ std::vector<Token> Tokenize(std::u16string_view s, int firstLine) {
             bool forceLong = j < n && s[j] == '&';
             if (forceLong) ++j;
             Token& t = push(Tok::Number, start);
-            if (!forceLong && v <= 0xFFFF)
-                t.value = Variant::Integer(int16_t(uint16_t(v)));
+            // Up to four hex digits are a 16-bit pattern (&HFFFF = -1) unless "&" asks for 32
+            // bits; the literal is an Integer whenever its value fits one.
+            int32_t value =
+                (!forceLong && v <= 0xFFFF) ? int32_t(int16_t(uint16_t(v))) : int32_t(uint32_t(v));
+            if (value >= -32768 && value <= 32767)
+                t.value = Variant::Integer(int16_t(value));
             else
-                t.value = Variant::Long(int32_t(uint32_t(v)));
+                t.value = Variant::Long(value);
             i = j;
             continue;
         }

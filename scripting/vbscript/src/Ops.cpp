@@ -381,6 +381,7 @@ Variant OpNot(const Variant& a0) {
     Variant a = DefaultValue(a0);
     if (a.IsNull()) return a;
     if (a.Type() == vtBoolean) return Variant::Bool(!a.AsBoolRaw());
+    if (a.Type() == vtString && !rt::ParseNumber(a.Str())) return Variant::Bool(!ToBool(a));
     a = ToNumeric(a);
     if (a.IsEmpty()) return Variant::Integer(-1);
     return FitLogical(~LongOf(a), IntRank(a));

@@ -341,16 +341,17 @@ class Parser {
         return l;
     }
     ExprPtr ParseMul() {
-        ExprPtr l = ParseUnary();
+        ExprPtr l = ParseMulOperand();
         for (;;) {
             if (Is(Tok::Star))
-                l = Binary(std::move(l), BinOp::Mul, &Parser::ParseUnary);
+                l = Binary(std::move(l), BinOp::Mul, &Parser::ParseMulOperand);
             else if (Is(Tok::Slash))
-                l = Binary(std::move(l), BinOp::Div, &Parser::ParseUnary);
+                l = Binary(std::move(l), BinOp::Div, &Parser::ParseMulOperand);
             else
                 return l;
         }
     }
+    // Unary minus binds tighter than "^" in VBScript: -3 ^ 2 = 9.
     ExprPtr ParseUnary() {
         DepthGuard g(*this);
         if (Is(Tok::Minus)) {
@@ -364,34 +365,11 @@ class Parser {
             Next();
             return ParseUnary();
         }
-        return ParsePow();
+        return ParsePrimary();
     }
-    ExprPtr ParsePow() {
-        ExprPtr l = ParsePrimary();
-        while (Is(Tok::Caret)) {
-            int line = Cur().line;
-            Next();
-            auto b = std::make_unique<BinaryExpr>();
-            b->line = line;
-            b->op = BinOp::Pow;
-            b->left = std::move(l);
-            // The exponent may carry its own sign: 2 ^ -1.
-            if (Is(Tok::Minus) || Is(Tok::Plus)) {
-                DepthGuard g(*this);
-                bool neg = Is(Tok::Minus);
-                Next();
-                ExprPtr operand = ParsePrimary();
-                if (neg) {
-                    auto u = std::make_unique<UnaryExpr>();
-                    u->operand = std::move(operand);
-                    operand = std::move(u);
-                }
-                b->right = std::move(operand);
-            } else {
-                b->right = ParsePrimary();
-            }
-            l = std::move(b);
-        }
+    ExprPtr ParseMulOperand() {
+        ExprPtr l = ParseUnary();
+        while (Is(Tok::Caret)) l = Binary(std::move(l), BinOp::Pow, &Parser::ParseUnary);
         return l;
     }
 
@@ -718,12 +696,17 @@ class Parser {
                     EndOfStatement();
                     return;
                 }
+                case Kw::Property:
+                    // "Property" also names variables.
+                    if (!(Peek().kind == Tok::Keyword &&
+                          (Peek().kw == Kw::Get || Peek().kw == Kw::Let || Peek().kw == Kw::Set)))
+                        break;
+                    [[fallthrough]];
                 case Kw::Sub:
                 case Kw::Function:
                 case Kw::Class:
                 case Kw::Public:
                 case Kw::Private:
-                case Kw::Property:
                     // Definitions may stand inside blocks of top-level code; they exist anyway.
                     if (scope_->isTop && !cls_) {
                         ParseTopLevelItem(b);

@@ -66,6 +66,13 @@ class Collection : public HostObject {
     }
 };
 
+// testObj: every member name (keywords included) reads as 10.
+class AnyMember : public Dispatch {
+  public:
+    int FindMember(std::u16string_view) override { return 1; }
+    Variant Invoke(int, InvokeKind, std::span<Variant>) override { return Variant::Integer(10); }
+};
+
 }  // namespace
 
 void InstallTestHost(Engine& engine, TestCounts& counts, const std::string& fileName) {
@@ -132,6 +139,8 @@ void InstallTestHost(Engine& engine, TestCounts& counts, const std::string& file
     host->AddMethod(u"collectionObj",
                     [coll](std::span<Variant>) { return Variant::Object(coll.get()); });
     host->AddMethod(u"testArray", [](std::span<Variant>) { return Variant(); });
+    Ref<Dispatch> any(new AnyMember);
+    host->AddMethod(u"testObj", [any](std::span<Variant>) { return Variant::Object(any.get()); });
     engine.AddObject(u"TestHost", host.get(), true);
     auto test = MakeRef<HostObject>(u"Object");
     engine.AddObject(u"test", test.get(), false);

@@ -11,6 +11,7 @@ inline constexpr int kErrInvalidCall = 5;              // "Invalid procedure cal
 inline constexpr int kErrOverflow = 6;                 // "Overflow"
 inline constexpr int kErrOutOfMemory = 7;              // "Out of memory"
 inline constexpr int kErrTypeMismatch = 13;            // "Type mismatch"
+inline constexpr int kErrOutOfStack = 28;              // "Out of stack space"
 inline constexpr int kErrRegexSyntax = 5017;           // "Syntax error in regular expression"
 inline constexpr int kErrRegexBadQuantifier = 5018;    // "Unexpected quantifier"
 inline constexpr int kErrRegexExpectedBracket = 5019;  // "Expected ']' in regular expression"

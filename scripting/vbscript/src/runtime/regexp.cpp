@@ -12,7 +12,6 @@ namespace {
 // Runaway backtracking ends the match with an error instead of hanging the game.
 constexpr uint32_t kMatchLimit = 20000000;
 constexpr uint32_t kDepthLimit = 10000;
-constexpr int kErrOutOfStack = 28;  // "Out of stack space"
 
 // What \s matches: ECMAScript white space and line terminators.
 constexpr char16_t kSpaceBody[] =

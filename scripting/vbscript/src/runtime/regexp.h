@@ -52,7 +52,9 @@ class RegExp {
     Outcome<std::u16string> Replace(std::u16string_view text, std::u16string_view replacement);
 
     // Compile errors are numbered as VBScript numbers them (5017 "Syntax error in regular
-    // expression", 5019 "Expected ']' in regular expression", ...).
+    // expression", 5019 "Expected ']' in regular expression", ...). A match that backtracks
+    // beyond a fixed budget (a pattern like "^(a+)+$" on a long text) stops with Out of stack
+    // space (28) instead of hanging the game.
   private:
     struct Compiled;
     int Compile();  // returns 0 or an error number; caches until a property changes
