@@ -50,7 +50,9 @@ TEST(Searching, FindForwardAndBackward) {
     EXPECT_EQ(Find(u"abcd", u"BC", 0, kBinaryCompare), npos);
     EXPECT_EQ(Find(u"abcd", u"BC", 0, kTextCompare), 1u);
     EXPECT_EQ(Find(u"abc", u"", 2, kBinaryCompare), 2u);
-    EXPECT_EQ(Find(u"abc", u"", 3, kBinaryCompare), 3u);
+    EXPECT_EQ(Find(u"abc", u"", 3, kBinaryCompare), npos);
+    EXPECT_EQ(Find(u"abcdef", u"", 3, kBinaryCompare), 3u);
+    EXPECT_EQ(Find(u"", u"", 0, kBinaryCompare), npos);
     EXPECT_EQ(Find(u"abc", u"", 4, kBinaryCompare), npos);
     EXPECT_EQ(Find(u"ab", u"abc", 0, kTextCompare), npos);
     EXPECT_EQ(FindReverse(u"abcbc", u"bc", npos, kBinaryCompare), 3u);

@@ -218,8 +218,8 @@ bool EqualStrings(std::u16string_view a, std::u16string_view b, int mode) {
 }
 
 size_t Find(std::u16string_view haystack, std::u16string_view needle, size_t start, int mode) {
+    if (needle.empty()) return start < haystack.size() ? start : std::u16string_view::npos;
     if (start > haystack.size()) return std::u16string_view::npos;
-    if (needle.empty()) return start;
     if (needle.size() > haystack.size()) return std::u16string_view::npos;
     if (mode == kBinaryCompare) return haystack.find(needle, start);
     for (size_t i = start; i + needle.size() <= haystack.size(); ++i)

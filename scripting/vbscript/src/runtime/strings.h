@@ -31,7 +31,7 @@ int Compare(std::u16string_view a, std::u16string_view b, int mode);
 bool EqualStrings(std::u16string_view a, std::u16string_view b, int mode);
 
 // InStr: the 0-based position of the first occurrence of needle at or after start, or npos.
-// An empty needle is found at start (when start <= haystack.size()).
+// An empty needle is found at start when start is inside the haystack (so never in "").
 size_t Find(std::u16string_view haystack, std::u16string_view needle, size_t start, int mode);
 // InStrRev: the 0-based position of the last occurrence that ends at or before endExclusive
 // (the whole string when endExclusive is npos), or npos. An empty needle gives the position
