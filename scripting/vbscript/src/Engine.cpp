@@ -649,6 +649,8 @@ bool EngineImpl::Guard(const std::function<void()>& body) {
             deadline_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         steps_ = 0;
         line = 0;
+        char probe = 0;
+        stackBase = reinterpret_cast<uintptr_t>(&probe);
     }
     ++running;
     struct Dec {

@@ -241,6 +241,7 @@ class EngineImpl {
     int line = 0;
     int depth = 0;
     int running = 0;
+    uintptr_t stackBase = 0;  // stack address at the outermost entry (depth limit in bytes)
     int timeoutMs = 10000;
     ErrState err;
     ScriptError lastError;

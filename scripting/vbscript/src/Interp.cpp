@@ -8,6 +8,7 @@ namespace vbs {
 namespace {
 
 constexpr int kMaxDepth = 1500;
+constexpr uintptr_t kStackBudget = uintptr_t(2) << 20;
 
 // Argument storage without heap allocation for the common short lists.
 class ArgBuf {
@@ -828,7 +829,12 @@ Flow RandomizeStmt::Exec(EngineImpl& e) {
 
 Variant EngineImpl::CallProc(const ProcDef* def, ClassInstance* me, Variant* args, size_t n) {
     if (n != def->params.size()) ThrowError(kErrWrongArgs);
-    if (depth >= kMaxDepth) ThrowError(kErrOutOfStack);
+    // Recursion ends with "Out of stack space" well before the thread's stack runs out,
+    // whatever the frame sizes of this build are.
+    char probe = 0;
+    uintptr_t here = reinterpret_cast<uintptr_t>(&probe);
+    if (depth >= kMaxDepth || (stackBase > here && stackBase - here > kStackBudget))
+        ThrowError(kErrOutOfStack);
     Tick();
     constexpr size_t kInline = 10;
     size_t count = size_t(def->localCount);
