@@ -63,6 +63,7 @@ class Collection : public HostObject {
   public:
     Collection() : HostObject(u"Object") {
         SetEnumerator([] { return std::vector<Variant>{}; });
+        AddMethod(u"reset", [](std::span<Variant>) { return Variant(); });
     }
 };
 
