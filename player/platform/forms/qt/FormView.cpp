@@ -150,7 +150,16 @@ FormView::FormView(Window& window, ScreenPointer* screenPointer, QWidget* parent
     setAttribute(Qt::WA_OpaquePaintEvent);
     window_.onInvalidated = [this] {
         update();
-        UpdatePointer();
+        // Loading a frame changes hundreds of properties: look at the pointer once afterwards.
+        if (pointerCheckPending_) return;
+        pointerCheckPending_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                pointerCheckPending_ = false;
+                UpdatePointer();
+            },
+            Qt::QueuedConnection);
     };
     if (screenPointer_) screenPointer_->onChanged = [this] { UpdatePointer(); };
 }

@@ -67,6 +67,7 @@ class FormView : public QWidget {
     QImage frame_;
     std::uint64_t frameGeneration_ = 0;
     PointerShape shownPointer_;
+    bool pointerCheckPending_ = false;
     QPoint lastWindowPoint_;
 };
 
