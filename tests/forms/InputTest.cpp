@@ -217,6 +217,23 @@ TEST_F(InputTest, ShellMapsTheScaledVirtualScreenBackToWindowPixels) {
     EXPECT_EQ(code, 116);
     EXPECT_EQ(shift, kShiftMask);
 
+    // The pointer over a control follows its MousePointer, a custom one scaled with the screen.
+    box->SetPointer(MousePointer::Hourglass);
+    QMouseEvent move(QEvent::MouseMove, QPointF(320 + 2 * 185, 60 + 2 * 135), QPointF(),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&view, &move);
+    EXPECT_EQ(view.cursor().shape(), Qt::WaitCursor);
+    const Picture pointer =
+        DecodePicture(test::MonoCursor(true, 3, 5, {QPoint(1, 1)}, {}, {QPoint(2, 2)})).picture;
+    box->SetMouseIcon(pointer);
+    box->SetPointer(MousePointer::Custom);
+    view.UpdatePointer();
+    EXPECT_EQ(view.cursor().shape(), Qt::BitmapCursor);
+    EXPECT_EQ(view.cursor().hotSpot(), QPoint(6, 10));
+    screen.Set(MousePointer::ArrowHourglass);
+    EXPECT_EQ(view.cursor().shape(), Qt::BusyCursor);
+    screen.Set(MousePointer::Default);
+
     FixedDisplay display(QSize(1920, 1080));
     view.FollowDisplay(display);
     EXPECT_EQ(view.VirtualScreen(), QSize(1920, 1080));
