@@ -123,13 +123,12 @@ QByteArray UnscrambleLine2(const QByteArray& text, qint64 offset) {
     QByteArray out;
     out.reserve(length - 1);
     for (qsizetype i = 0; i <= length - 2; ++i) {
-        const int c = exchange(static_cast<unsigned char>(text.at(length - 1 - i)));
-        if (c >= 33 && c <= 126) {
-            const qint64 shifted = c - (offset + (i + base) * Key(i)) - 33;
-            out.append(static_cast<char>(exchange(static_cast<int>(Modulo(shifted, 93) + 33))));
-        } else {
-            out.append(static_cast<char>(c));
-        }
+        // Blank and double quote trade places on the way in and on the way out, so codes
+        // outside the transformed range (a double quote among them) come out as they were.
+        int c = exchange(static_cast<unsigned char>(text.at(length - 1 - i)));
+        if (c >= 33 && c <= 126)
+            c = static_cast<int>(Modulo(c - (offset + (i + base) * Key(i)) - 33, 93) + 33);
+        out.append(static_cast<char>(exchange(c)));
     }
     return out;
 }

@@ -58,13 +58,17 @@ TEST(UnscrambleTest, VariantOneKeepsCharactersOutsideThePrintableRange) {
 }
 
 TEST(UnscrambleTest, VariantTwoInvertsItsScramblerAndExchangesBlankAndQuote) {
-    const QByteArray plain = "Name = Plug In 2 {x}\t\xfe";
+    const QByteArray plain = "Name = \"Plug In\" 2 {x}\t\xfe";
     for (qint64 offset : {100LL, 200LL}) {
         const QByteArray scrambled = ScrambleLine2(plain, offset, '#');
         EXPECT_EQ(UnscrambleLine2(scrambled, offset), plain);
     }
-    // A double quote in the scrambled text stands for a blank.
-    EXPECT_EQ(UnscrambleLine2("#\"", 100), " ");
+    // A double quote is outside the transformed range and stays; a blank is transformed.
+    EXPECT_EQ(UnscrambleLine2("#\"", 100), "\"");
+    // Base 0, i = 0: a blank enters as 34, (34 - 100 - 33) mod 93 + 33 = 120 ("x").
+    EXPECT_EQ(UnscrambleLine2("# ", 100), "x");
+    // ")" computes to 34, which leaves as a blank.
+    EXPECT_EQ(UnscrambleLine2("#)", 100), " ");
     EXPECT_EQ(UnscrambleLine2("#", 100), "");
 }
 

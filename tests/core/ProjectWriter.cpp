@@ -54,13 +54,11 @@ QByteArray ScrambleLine2(const QByteArray& plain, qint64 offset, char base) {
     const qint64 b = static_cast<unsigned char>(base) - 35;
     for (qsizetype i = 0; i < n; ++i) {
         const int p = static_cast<unsigned char>(plain.at(i));
-        if (p == 34) throw std::invalid_argument("variant 2 cannot carry a double quote");
-        const int q = Exchange(p);
-        int s = q;
+        // The inverse of the reader: blank and double quote trade places on the way in and out.
+        int q = Exchange(p);
         if (q >= 33 && q <= 126)
-            s = Exchange(
-                static_cast<int>(Modulo(q - 33 + offset + (i + b) * (kKey[i % 21] - 32), 93) + 33));
-        out[n - i] = static_cast<char>(s);
+            q = static_cast<int>(Modulo(q - 33 + offset + (i + b) * (kKey[i % 21] - 32), 93) + 33);
+        out[n - i] = static_cast<char>(Exchange(q));
     }
     return out;
 }
