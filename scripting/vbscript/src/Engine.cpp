@@ -716,7 +716,9 @@ bool Engine::AddObject(std::u16string_view name, Dispatch* obj, bool addMembers)
         e.lastError.source = u"Microsoft VBScript runtime error";
         return false;
     };
-    if (name.empty() || KeywordOf(rt::LCase(name)) != Kw::None) return fail(1010);
+    // "Me" outside a class names the host's own object, so a host may add it.
+    std::u16string lower = rt::LCase(name);
+    if (name.empty() || (KeywordOf(lower) != Kw::None && lower != u"me")) return fail(1010);
     int atom = e.AtomOf(name);
     GlobalSlot& g = e.Slot(atom);
     if (g.kind != SlotKind::Unset && g.kind != SlotKind::HostMember) return fail(1041);

@@ -714,6 +714,8 @@ Flow ForEachStmt::Exec(EngineImpl& e) {
         if (f != Flow::Normal) return f;
         e.Tick();
     }
+    // The enumerator's end leaves the loop variable Empty.
+    var->Assign(e, Variant(), false);
     return Flow::Normal;
 }
 
@@ -815,6 +817,14 @@ Flow WithStmt::Exec(EngineImpl& e) {
         ~Clear() { f->locals[slot] = Variant(); }
     } clear{e, e.frame, slot};
     return body.Exec(e);
+}
+
+Flow DimArrayStmt::Exec(EngineImpl& e) {
+    auto* n = static_cast<NameExpr*>(target.get());
+    Variant* s = n->Storage(e, true);
+    if (!s) ThrowError(kErrIllegalAssign);
+    *s = MakeFixedArray(e, dims, true);
+    return Flow::Normal;
 }
 
 Flow RandomizeStmt::Exec(EngineImpl& e) {

@@ -210,6 +210,12 @@ struct ConstStmt : Stmt {
     }
 };
 
+struct DimArrayStmt : Stmt {
+    ExprPtr target;
+    std::vector<ExprPtr> dims;
+    Flow Exec(EngineImpl& e) override;
+};
+
 struct RandomizeStmt : Stmt {
     ExprPtr seed;
     Flow Exec(EngineImpl& e) override;

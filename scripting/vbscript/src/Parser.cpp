@@ -402,6 +402,10 @@ class Parser {
                 p->line = line;
                 p->inner = ParseExpr();
                 Expect(Tok::RParen, kExpectedRParen);
+                // (name)(args) calls name with args.
+                if (auto* n = dynamic_cast<NameExpr*>(p->inner.get());
+                    n && !n->hasParens && Is(Tok::LParen))
+                    return ParsePostfix(std::move(p->inner), false);
                 return ParsePostfix(std::move(p), false);
             }
             case Tok::Dot:
@@ -674,7 +678,28 @@ class Parser {
                 }
                 case Kw::Call: {
                     Next();
-                    ExprPtr target = Is(Tok::LParen) ? ParsePrimary() : ParseChain(false);
+                    ExprPtr target;
+                    if (Is(Tok::LParen)) {
+                        // Call (((name))) (args): the parentheses around a bare name go.
+                        size_t save = pos_;
+                        int opens = 0;
+                        while (Is(Tok::LParen)) ++opens, Next();
+                        if (IsNameToken(Cur()) && Peek().kind == Tok::RParen) {
+                            int nameLine = Cur().line;
+                            std::u16string name = Cur().text;
+                            Next();
+                            int closes = 0;
+                            while (closes < opens && Is(Tok::RParen)) ++closes, Next();
+                            if (closes == opens)
+                                target = ParsePostfix(MakeName(name, nameLine), false);
+                        }
+                        if (!target) {
+                            pos_ = save;
+                            target = ParsePrimary();
+                        }
+                    } else {
+                        target = ParseChain(false);
+                    }
                     auto s = std::make_unique<CallStmt>();
                     s->line = line;
                     s->call = std::move(target);
@@ -843,9 +868,16 @@ class Parser {
         if (scope_->isTop) {
             GlobalDecl d;
             d.atom = e_.AtomOf(name);
-            d.kind = dims.empty() ? GlobalDecl::Var : GlobalDecl::Array;
+            d.kind = GlobalDecl::Var;
             d.isDynamicArray = isArray && dims.empty();
-            d.dims = std::move(dims);
+            if (!dims.empty()) {
+                // The variable exists from the start; its array from where the Dim stands.
+                auto st = std::make_unique<DimArrayStmt>();
+                st->line = line;
+                st->target = MakeName(name, line);
+                st->dims = std::move(dims);
+                b.stmts.push_back(std::move(st));
+            }
             if (declaredHere_.count(lower) && !isArray) {
                 // Re-declaring is a compile error in one piece of code.
                 throw CompileFailure{kNameRedefined, line, 1};
@@ -867,7 +899,6 @@ class Parser {
             a.dims = std::move(dims);
             scope_->proc->arrays.push_back(std::move(a));
         }
-        (void)b;
     }
 
     void ParseConst(Block& b) {
@@ -1386,7 +1417,9 @@ class Parser {
                     expectName = true;
                 else if (expectName && IsNameToken(u)) {
                     std::u16string lower = Lower(u.text);
-                    if (!scope.locals.count(lower)) {
+                    // ReDim of a class field resizes the field.
+                    bool isField = t.kw == Kw::ReDim && cls_ && cls_->byName.count(lower);
+                    if (!scope.locals.count(lower) && !isField) {
                         int slot = scope.proc->localCount++;
                         scope.locals.emplace(lower, slot);
                         scope.proc->localNames.push_back(u.text);

@@ -11,6 +11,13 @@ namespace vbs::tools {
 
 namespace {
 
+// unkObj: an object that offers no members at all (a bare COM object in the original).
+class UnknownOnly : public Dispatch {
+  public:
+    int FindMember(std::u16string_view) override { return kDispUnknown; }
+    Variant Invoke(int, InvokeKind, std::span<Variant>) override { ThrowError(kErrNoMember); }
+};
+
 std::u16string VtName(const Variant& v) {
     if (v.IsRef()) {
         const Variant& t = v.Deref();
@@ -62,7 +69,10 @@ class Host : public HostObject {
 class Collection : public HostObject {
   public:
     Collection() : HostObject(u"Object") {
-        SetEnumerator([] { return std::vector<Variant>{}; });
+        SetEnumerator([] {
+            return std::vector<Variant>{Variant::Integer(1), Variant::Integer(2),
+                                        Variant::Integer(3)};
+        });
         AddMethod(u"reset", [](std::span<Variant>) { return Variant(); });
     }
 };
@@ -140,11 +150,16 @@ void InstallTestHost(Engine& engine, TestCounts& counts, const std::string& file
     host->AddMethod(u"collectionObj",
                     [coll](std::span<Variant>) { return Variant::Object(coll.get()); });
     host->AddMethod(u"testArray", [](std::span<Variant>) { return Variant(); });
+    // Inspects an object through the binary interface only; nothing to check from a script.
+    host->AddMethod(u"testDisp", [](std::span<Variant>) { return Variant(); });
+    Ref<Dispatch> unk(new UnknownOnly);
+    host->AddMethod(u"unkObj", [unk](std::span<Variant>) { return Variant::Object(unk.get()); });
     Ref<Dispatch> any(new AnyMember);
     host->AddMethod(u"testObj", [any](std::span<Variant>) { return Variant::Object(any.get()); });
     engine.AddObject(u"TestHost", host.get(), true);
     auto test = MakeRef<HostObject>(u"Object");
     engine.AddObject(u"test", test.get(), false);
+    engine.AddObject(u"Me", test.get(), false);
 }
 
 }  // namespace vbs::tools
