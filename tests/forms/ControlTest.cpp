@@ -282,6 +282,10 @@ TEST_F(ControlTest, PictureProperties) {
     const QImage drawn = std::get<Picture>(GetProperty(*box, "Image")).Image();
     EXPECT_EQ(drawn.pixel(1, 2), qRgb(0, 0, 255));
     EXPECT_EQ(drawn.pixel(0, 0), ToRgb32(kSysButtonFace));
+    EXPECT_EQ(ToLong(CallMethod(*box, "Point", {qint32(1), qint32(2)})), 0xFF0000);  // blue
+    CallMethod(*box, "PSet", {qint32(0), qint32(0), qint32(0xFF)});
+    EXPECT_EQ(ToLong(CallMethod(*box, "Point", {qint32(0), qint32(0)})), 0xFF);
+    EXPECT_EQ(ToLong(CallMethod(*box, "Point", {qint32(500), qint32(0)})), -1);
 }
 
 TEST_F(ControlTest, ColoursAreBasicsOleColours) {

@@ -371,6 +371,23 @@ void DrawingSurface::Line(double x1, double y1, double x2, double y2, OleColor c
     SurfaceChanged();
 }
 
+void DrawingSurface::PSet(double x, double y, OleColor color) {
+    QImage& canvas = Canvas();
+    const QPoint p(FromScale(x), FromScale(y));
+    if (canvas.rect().contains(p)) canvas.setPixel(p, ToRgb32(color));
+    currentX_ = x;
+    currentY_ = y;
+    SurfaceChanged();
+}
+
+std::int32_t DrawingSurface::Point(double x, double y) const {
+    const QPoint p(FromScale(x), FromScale(y));
+    const Picture image = canvas_.isNull() ? ImagePicture() : Picture();
+    const QImage& source = canvas_.isNull() ? image.Image() : canvas_;
+    if (!source.rect().contains(p)) return -1;
+    return static_cast<std::int32_t>(FromQColor(QColor::fromRgb(source.pixel(p))));
+}
+
 void DrawingSurface::CopyRect(const QImage& source, const QRect& from, const QRect& to) {
     if (source.isNull() || to.isEmpty()) return;
     QPainter painter(&Canvas());

@@ -273,6 +273,9 @@ class DrawingSurface {
     // Basic's Line (x1,y1)-(x2,y2), color[, B[F]].
     void Line(double x1, double y1, double x2, double y2, OleColor color, bool box = false,
               bool fill = false);
+    // Basic's PSet and Point: one pixel set, or read (-1 outside the surface).
+    void PSet(double x, double y, OleColor color);
+    std::int32_t Point(double x, double y) const;
     // Copies (and stretches) `source`'s rectangle onto the canvas, in pixels.
     void CopyRect(const QImage& source, const QRect& from, const QRect& to);
     // Blends `source` onto the canvas at `at` (pixels) with a constant opacity 0..255.

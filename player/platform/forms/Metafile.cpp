@@ -31,8 +31,12 @@ bool IsPlaceable(const QByteArray& b) {
     return b.size() >= 22 && static_cast<std::uint32_t>(I32(b, 0)) == 0x9AC6CDD7u;
 }
 
-std::uint32_t ReadU32(const QByteArray& b, qsizetype at) { return static_cast<std::uint32_t>(I32(b, at)); }
-std::uint16_t ReadU16(const QByteArray& b, qsizetype at) { return static_cast<std::uint16_t>(I16(b, at)); }
+std::uint32_t ReadU32(const QByteArray& b, qsizetype at) {
+    return static_cast<std::uint32_t>(I32(b, at));
+}
+std::uint16_t ReadU16(const QByteArray& b, qsizetype at) {
+    return static_cast<std::uint16_t>(I16(b, at));
+}
 
 // The converters trust the sizes written in the file: a damaged header can make them allocate
 // gigabytes or read past the end. Walk the records first and refuse what does not add up.
@@ -46,7 +50,8 @@ bool WmfRecordsFit(const QByteArray& b) {
     while (pos + 6 <= b.size()) {
         const std::uint32_t words = ReadU32(b, pos);
         const std::uint16_t function = ReadU16(b, pos + 4);
-        if (words < 3 || words > maxRecordWords || pos + qsizetype(words) * 2 > b.size()) return false;
+        if (words < 3 || words > maxRecordWords || pos + qsizetype(words) * 2 > b.size())
+            return false;
         if (function == 0) return true;  // end of the metafile
         pos += qsizetype(words) * 2;
     }

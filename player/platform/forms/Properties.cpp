@@ -233,6 +233,17 @@ void AddSurface(PropertyTable& t) {
                                                opt(8, -1));
                          return PropertyValue();
                      }});
+    t.Add(MethodInfo{"PSet", 2, 3, [](Control& c, const std::vector<PropertyValue>& a) {
+                         const OleColor color =
+                             a.size() > 2 && !std::holds_alternative<std::monostate>(a[2])
+                                 ? static_cast<OleColor>(ToLong(a[2]))
+                                 : As<C>(c).ForeColor();
+                         As<C>(c).PSet(ToDouble(a[0]), ToDouble(a[1]), color);
+                         return PropertyValue();
+                     }});
+    t.Add(MethodInfo{"Point", 2, 2, [](Control& c, const std::vector<PropertyValue>& a) {
+                         return PropertyValue(As<C>(c).Point(ToDouble(a[0]), ToDouble(a[1])));
+                     }});
     t.Add(MethodInfo{"Print", 0, 1, [](Control& c, const std::vector<PropertyValue>& a) {
                          As<C>(c).Print(a.empty() ? QString() : ToText(a[0]));
                          return PropertyValue();

@@ -12,8 +12,9 @@ namespace storyloom::forms {
 // Scene fonts are sized in pixels at 96 dots per inch, as on the original's desktop, whatever
 // the real screen's resolution: a game's text keeps its place on its picture.
 int PointsToPixels(double points);
-// The QFont for a Basic font. Family names go through fontconfig, whose aliases (installed by
-// the project) give Windows names the free faces of the closest widths.
+// The QFont for a Basic font (needs the Qt application to exist, as all font metrics do). Family
+// names go through fontconfig, whose aliases (installed by the project) give Windows names the free
+// faces of the closest widths.
 QFont MakeQFont(const FontSpec& spec);
 
 // Splits text into lines at CR LF, LF or CR and, when wrapWidth > 0, between words so that
