@@ -68,9 +68,14 @@ int ToAnsi(char16_t c) {
 
 int CompareMode(Args a, size_t i) {
     if (!Has(a, i)) return 0;
+    if (A(a, i).IsNull()) ThrowError(kErrInvalidNull);
     int32_t m = L(a, i);
-    if (m < 0) ThrowError(kErrInvalidCall);
+    if (m < 0 || m > 1) ThrowError(kErrInvalidCall);
     return m;
+}
+void RequireNotNull(Args a, size_t n) {
+    for (size_t i = 0; i < n && i < a.size(); ++i)
+        if (A(a, i).IsNull()) ThrowError(kErrInvalidNull);
 }
 
 // The serial of a date argument (CDate rules).
@@ -294,7 +299,7 @@ Variant FnRound(EngineImpl&, Args a) {
         case vtLong:
             return v;
         case vtBoolean:
-            return Variant::Integer(v.AsInteger());
+            return v;
         default:
             break;
     }
@@ -335,11 +340,11 @@ Variant FnRight(EngineImpl&, Args a) {
     return Str(s.substr(s.size() - k));
 }
 Variant FnMid(EngineImpl&, Args a) {
-    if (A(a, 1).IsNull()) ThrowError(kErrInvalidNull);
+    // Null start or length first, then conversions, then ranges.
+    if (A(a, 1).IsNull() || (Has(a, 2) && A(a, 2).IsNull())) ThrowError(kErrInvalidNull);
     int32_t start = L(a, 1);
-    if (start <= 0) ThrowError(kErrInvalidCall);
-    int32_t len = -1;
-    if (Has(a, 2)) len = CountArg(a, 2);
+    int32_t len = Has(a, 2) ? L(a, 2) : -1;
+    if (start <= 0 || (Has(a, 2) && len < 0)) ThrowError(kErrInvalidCall);
     if (A(a, 0).IsNull()) return Variant::Null();
     const Variant& v = A(a, 0);
     const std::u16string& s = v.Type() == vtString ? v.Str() : S(a, 0);
@@ -352,11 +357,11 @@ Variant FnInStr(EngineImpl&, Args a) {
     if (a.size() >= 3) {
         if (A(a, 0).IsNull()) ThrowError(kErrInvalidNull);
         start = L(a, 0);
-        if (start <= 0) ThrowError(kErrInvalidCall);
         base = 1;
     }
     int mode = a.size() >= 4 ? CompareMode(a, 3) : 0;
     if (A(a, base).IsNull() || A(a, base + 1).IsNull()) return Variant::Null();
+    if (a.size() >= 3 && start <= 0) ThrowError(kErrInvalidCall);
     std::u16string s1 = S(a, base), s2 = S(a, base + 1);
     if (size_t(start) > s1.size() + 1 || (size_t(start) > s1.size() && !s2.empty()))
         return Variant::Long(0);
@@ -364,7 +369,7 @@ Variant FnInStr(EngineImpl&, Args a) {
     return Variant::Long(p == std::u16string::npos ? 0 : int32_t(p + 1));
 }
 Variant FnInStrRev(EngineImpl&, Args a) {
-    if (AnyNull(a, 2)) return Variant::Null();
+    RequireNotNull(a, 4);
     std::u16string s1 = S(a, 0), s2 = S(a, 1);
     int32_t start = Has(a, 2) ? L(a, 2) : -1;
     if (start == 0 || start < -1) ThrowError(kErrInvalidCall);
@@ -375,7 +380,7 @@ Variant FnInStrRev(EngineImpl&, Args a) {
     return Variant::Long(p == std::u16string::npos ? 0 : int32_t(p + 1));
 }
 Variant FnReplace(EngineImpl&, Args a) {
-    if (AnyNull(a, 3)) return Variant::Null();
+    RequireNotNull(a, 6);
     std::u16string s = S(a, 0), f = S(a, 1), r = S(a, 2);
     int32_t start = Has(a, 3) ? L(a, 3) : 1;
     int32_t count = Has(a, 4) ? L(a, 4) : -1;
@@ -385,7 +390,7 @@ Variant FnReplace(EngineImpl&, Args a) {
     return Str(rt::ReplaceText(s, f, r, size_t(start - 1), count, mode));
 }
 Variant FnSplit(EngineImpl&, Args a) {
-    if (A(a, 0).IsNull()) ThrowError(kErrInvalidNull);
+    RequireNotNull(a, 4);
     std::u16string s = S(a, 0);
     std::u16string delim = Has(a, 1) ? S(a, 1) : u" ";
     int32_t count = Has(a, 2) ? L(a, 2) : -1;

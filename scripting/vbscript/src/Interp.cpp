@@ -1,5 +1,6 @@
 // The interpreter: evaluation of expression nodes and execution of statements.
 #include <cmath>
+#include <functional>
 
 #include "Nodes.h"
 
@@ -486,10 +487,10 @@ void IndexExpr::Assign(EngineImpl& e, Variant v, bool isSet) {
 }
 
 Variant NewExpr::Eval(EngineImpl& e) {
+    // The built-in RegExp wins even over a script class of that name.
+    if (e.AtomAt(atom).lower == u"regexp") return e.CreateObject(u"vbscript.regexp");
     GlobalSlot& g = e.Slot(atom);
     if (g.kind == SlotKind::Class) return e.NewInstance(g.cls);
-    if (g.kind == SlotKind::Unset && e.AtomAt(atom).lower == u"regexp")
-        return e.CreateObject(u"vbscript.regexp");
     ThrowError(kErrClassNotDefined);
 }
 
@@ -626,23 +627,56 @@ Flow IfStmt::Exec(EngineImpl& e) {
     return Flow::Normal;
 }
 
+// Under On Error Resume Next an error in a statement's head resumes as the original does:
+// HeadFailed records it and tells the caller to take its fallback path.
+static bool HeadFailed(EngineImpl& e, const std::function<void()>& eval) {
+    if (!e.frame->resumeNext) {
+        eval();
+        return false;
+    }
+    try {
+        eval();
+        return false;
+    } catch (const ScriptException& ex) {
+        e.SetErr(ex);
+        return true;
+    }
+}
+
 Flow SelectStmt::Exec(EngineImpl& e) {
-    Variant v = subject->Eval(e);
+    Variant v;
+    // An error in the tested value skips the whole Select.
+    if (HeadFailed(e, [&] { v = subject->Eval(e); })) return Flow::Normal;
     for (auto& c : cases) {
         if (c.values.empty()) return c.body.Exec(e);
         for (auto& x : c.values) {
-            Variant w = x->Eval(e);
-            if (Compare(v, w) == 0) return c.body.Exec(e);
+            bool match = false;
+            // An error in a Case value selects that case.
+            if (HeadFailed(e, [&] { match = Compare(v, x->Eval(e)) == 0; })) match = true;
+            if (match) return c.body.Exec(e);
         }
     }
     return Flow::Normal;
 }
 
+// The body once, then the loop's own error: what a failed loop head resumes into.
+static Flow BodyOnceThen(EngineImpl& e, const Block& body, int32_t error) {
+    Flow f = body.Exec(e);
+    if (f == Flow::ExitFor) f = Flow::Normal;
+    if (f != Flow::Normal) return f;
+    e.SetErr(ScriptException(error));
+    return Flow::Normal;
+}
+
 Flow ForStmt::Exec(EngineImpl& e) {
-    Variant start = ToNumeric(from->Eval(e));
-    Variant end = ToNumeric(to->Eval(e));
-    Variant inc = step ? ToNumeric(step->Eval(e)) : Variant::Integer(1);
-    if (start.IsNull() || end.IsNull() || inc.IsNull()) ThrowError(kErrInvalidNull);
+    Variant start, end, inc;
+    if (HeadFailed(e, [&] {
+            start = ToNumeric(from->Eval(e));
+            end = ToNumeric(to->Eval(e));
+            inc = step ? ToNumeric(step->Eval(e)) : Variant::Integer(1);
+            if (start.IsNull() || end.IsNull() || inc.IsNull()) ThrowError(kErrInvalidNull);
+        }))
+        return BodyOnceThen(e, body, 92);
     var->Assign(e, start, false);
     bool intLoop = IsIntType(start.Type()) && IsIntType(end.Type()) && IsIntType(inc.Type());
     if (intLoop) {
@@ -690,7 +724,13 @@ Flow ForStmt::Exec(EngineImpl& e) {
 }
 
 Flow ForEachStmt::Exec(EngineImpl& e) {
-    Variant c = collection->Eval(e);
+    Variant c;
+    if (HeadFailed(e, [&] {
+            c = collection->Eval(e);
+            const Variant& d = c.Deref();
+            if (!d.IsArray() && d.Type() != vtObject) ThrowError(kErrNotCollection);
+        }))
+        return BodyOnceThen(e, body, kErrNotCollection);
     const Variant& coll = c.Deref();
     std::vector<Variant> items;
     if (coll.IsArray()) {
@@ -757,6 +797,8 @@ Flow ReDimStmt::Exec(EngineImpl& e) {
                 e.ThrowUndefined(n->atom);
             ThrowError(kErrIllegalAssign);
         }
+        if (s->IsArray() && (s->AsArray()->fixed || s->AsArray()->locks))
+            ThrowError(kErrArrayLocked);
         std::vector<ArrayBound> bounds;
         size_t total = 1;
         for (auto& d : item.dims) {
@@ -809,7 +851,9 @@ Flow OnErrorStmt::Exec(EngineImpl& e) {
 }
 
 Flow WithStmt::Exec(EngineImpl& e) {
-    e.frame->locals[slot] = object->Eval(e);
+    Variant obj;
+    HeadFailed(e, [&] { obj = object->Eval(e); });
+    e.frame->locals[slot] = std::move(obj);
     struct Clear {
         EngineImpl& e;
         Frame* f;

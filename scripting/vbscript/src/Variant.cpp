@@ -28,7 +28,7 @@ Variant Variant::Object(Dispatch* obj) {
 
 Variant Variant::NewArray(std::vector<ArrayBound> bounds) {
     auto* a = new ArrData;
-    size_t n = 1;
+    size_t n = bounds.empty() ? 0 : 1;
     for (auto& b : bounds) n *= size_t(b.count);
     a->bounds = std::move(bounds);
     a->items.resize(n);

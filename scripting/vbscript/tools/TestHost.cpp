@@ -88,7 +88,8 @@ class AnyMember : public Dispatch {
 
 void InstallTestHost(Engine& engine, TestCounts& counts, const std::string& fileName) {
     auto host = MakeRef<Host>();
-    auto okFn = [&counts, fileName](std::span<Variant> args) {
+    EngineImpl* impl = &engine.Impl();
+    auto okFn = [&counts, fileName, impl](std::span<Variant> args) {
         if (args.size() != 2) ThrowError(kErrWrongArgs);
         const Variant& c = args[0].Deref();
         bool pass = c.Type() == vtBoolean && c.AsBoolRaw();
@@ -101,7 +102,7 @@ void InstallTestHost(Engine& engine, TestCounts& counts, const std::string& file
                 msg = ToStr(args[1].Deref());
             } catch (...) {
             }
-            std::cout << fileName << ": FAIL: " << rt::ToUtf8(msg) << "\n";
+            std::cout << fileName << "(" << impl->line << "): FAIL: " << rt::ToUtf8(msg) << "\n";
         }
         return Variant();
     };
