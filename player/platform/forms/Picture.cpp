@@ -17,6 +17,7 @@ namespace storyloom::forms {
 namespace {
 
 constexpr int kMaxPictureSide = 8192;
+constexpr int kMaxMetafileSide = 4096;
 
 std::uint16_t U16(const QByteArray& b, qsizetype at) {
     if (at < 0 || at + 2 > b.size()) return 0;
@@ -83,6 +84,7 @@ std::optional<QImage> DecodeBmp16(const QByteArray& b) {
     if (static_cast<qsizetype>(dataOffset) + stride * height > b.size()) return std::nullopt;
     const Channel r(rMask & 0xFFFF), g(gMask & 0xFFFF), bl(bMask & 0xFFFF);
     QImage image(width, height, QImage::Format_RGB32);
+    if (image.isNull()) return std::nullopt;
     const auto* data = reinterpret_cast<const unsigned char*>(b.constData()) + dataOffset;
     for (int y = 0; y < height; ++y) {
         const unsigned char* row = data + stride * (topDown ? y : height - 1 - y);
@@ -107,6 +109,7 @@ PictureResult DecodeWithQt(const QByteArray& bytes, const char* format, PictureT
     QImage image;
     if (!reader.read(&image) || image.isNull()) return Invalid();
     if (opaque) image = image.convertToFormat(QImage::Format_RGB32);
+    if (image.isNull()) return Invalid();
     return PictureResult{Picture::FromImage(image, type), 0, {}};
 }
 
@@ -136,10 +139,12 @@ PictureResult DecodeIcon(const QByteArray& bytes) {
 PictureResult DecodeMetafile(const QByteArray& bytes, bool enhanced) {
     auto svg = enhanced ? EmfToSvg(bytes) : WmfToSvg(bytes);
     if (!svg || svg->size.isEmpty()) return Invalid();
-    const QSize size = svg->size.boundedTo(QSize(kMaxPictureSide, kMaxPictureSide));
+    // A metafile's frame is only a number in its header: keep its picture to a sane size.
+    const QSize size = svg->size.boundedTo(QSize(kMaxMetafileSide, kMaxMetafileSide));
     QSvgRenderer renderer(svg->svg);
     if (!renderer.isValid()) return Invalid();
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull()) return Invalid();
     image.fill(Qt::transparent);
     {
         QPainter painter(&image);
