@@ -106,16 +106,16 @@ int PointsToPixels(double points) {
     return std::max(1, int(std::lround(points * 96.0 / 72.0)));
 }
 
-QFont MakeQFont(const FontSpec& spec) {
-    const QString family = spec.name.isEmpty() ? QStringLiteral("MS Sans Serif") : spec.name;
+QFont MakeQFont(const FontSpec& wanted) {
+    const QString family = wanted.name.isEmpty() ? QStringLiteral("MS Sans Serif") : wanted.name;
     const StretchTable& stretches = Stretches();
     QFont font(family);
     if (auto it = stretches.find(family); it != stretches.end()) font.setStretch(it->second);
-    font.setPixelSize(PointsToPixels(spec.size));
-    font.setBold(spec.bold);
-    font.setItalic(spec.italic);
-    font.setUnderline(spec.underline);
-    font.setStrikeOut(spec.strikethrough);
+    font.setPixelSize(PointsToPixels(wanted.size));
+    font.setBold(wanted.bold);
+    font.setItalic(wanted.italic);
+    font.setUnderline(wanted.underline);
+    font.setStrikeOut(wanted.strikethrough);
     font.setKerning(false);
     font.setHintingPreference(QFont::PreferFullHinting);
     return font;

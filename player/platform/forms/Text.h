@@ -15,7 +15,7 @@ int PointsToPixels(double points);
 // The QFont for a Basic font (needs the Qt application to exist, as all font metrics do). Family
 // names go through fontconfig, whose aliases (installed by the project) give Windows names the free
 // faces of the closest widths.
-QFont MakeQFont(const FontSpec& spec);
+QFont MakeQFont(const FontSpec& wanted);
 
 // Splits text into lines at CR LF, LF or CR and, when wrapWidth > 0, between words so that
 // each line fits (a single word wider than the width stays whole).
