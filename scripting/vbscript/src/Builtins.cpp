@@ -512,7 +512,8 @@ Variant FnTimer(EngineImpl&, Args) {
     return Variant::Single(float(rt::SecondsSinceMidnight()));
 }
 Variant FnDateAdd(EngineImpl&, Args a) {
-    if (A(a, 1).IsNull() || A(a, 2).IsNull()) return Variant::Null();
+    RequireNotNull(a, 2);
+    if (A(a, 2).IsNull()) return Variant::Null();
     return Variant::Date(Ck(rt::DateAdd(S(a, 0), D(a, 1), DateOf(A(a, 2)))));
 }
 Variant FnDateDiff(EngineImpl&, Args a) {
@@ -526,11 +527,11 @@ Variant FnDatePart(EngineImpl&, Args a) {
     return Variant::Long(Ck(rt::DatePart(S(a, 0), DateOf(A(a, 1)), fdow, fwoy)));
 }
 Variant FnDateSerial(EngineImpl&, Args a) {
-    if (AnyNull(a, 3)) return Variant::Null();
+    RequireNotNull(a, 3);
     return Variant::Date(Ck(rt::DateSerial(D(a, 0), D(a, 1), D(a, 2))));
 }
 Variant FnTimeSerial(EngineImpl&, Args a) {
-    if (AnyNull(a, 3)) return Variant::Null();
+    RequireNotNull(a, 3);
     return Variant::Date(Ck(rt::TimeSerial(D(a, 0), D(a, 1), D(a, 2))));
 }
 Variant FnDateValue(EngineImpl&, Args a) {
@@ -554,8 +555,11 @@ Variant FnDatePartOf(EngineImpl&, Args a) {
     return Variant::Integer(int16_t(v));
 }
 Variant FnWeekday(EngineImpl&, Args a) {
+    if (Has(a, 1) && A(a, 1).IsNull()) ThrowError(kErrInvalidNull);
+    int first = Has(a, 1) ? L(a, 1) : 1;
+    if (first < 0 || first > 7) ThrowError(kErrInvalidCall);
     if (A(a, 0).IsNull()) return Variant::Null();
-    return Variant::Integer(int16_t(Ck(rt::Weekday(DateOf(A(a, 0)), Has(a, 1) ? L(a, 1) : 1))));
+    return Variant::Integer(int16_t(Ck(rt::Weekday(DateOf(A(a, 0)), first))));
 }
 Variant FnMonthName(EngineImpl&, Args a) {
     return Str(Ck(rt::MonthName(L(a, 0), Has(a, 1) && ToBool(A(a, 1)))));
@@ -566,6 +570,10 @@ Variant FnWeekdayName(EngineImpl&, Args a) {
 
 // ---- formatting ----
 rt::NumberLayout Layout(Args a) {
+    // A Null value is a type mismatch here; a Null option is an invalid use of Null.
+    if (A(a, 0).IsNull()) ThrowError(kErrTypeMismatch);
+    for (size_t i = 1; i < a.size(); ++i)
+        if (A(a, i).IsNull()) ThrowError(kErrInvalidNull);
     rt::NumberLayout l;
     if (Has(a, 1)) l.digitsAfterDecimal = L(a, 1);
     if (Has(a, 2)) l.includeLeadingDigit = L(a, 2);
@@ -574,19 +582,20 @@ rt::NumberLayout Layout(Args a) {
     return l;
 }
 Variant FnFormatNumber(EngineImpl&, Args a) {
-    if (A(a, 0).IsNull()) return Variant::Null();
-    return Str(Ck(rt::FormatNumber(D(a, 0), Layout(a))));
+    rt::NumberLayout layout = Layout(a);
+    return Str(Ck(rt::FormatNumber(D(a, 0), layout)));
 }
 Variant FnFormatCurrency(EngineImpl&, Args a) {
-    if (A(a, 0).IsNull()) return Variant::Null();
-    return Str(Ck(rt::FormatCurrency(D(a, 0), Layout(a))));
+    rt::NumberLayout layout = Layout(a);
+    return Str(Ck(rt::FormatCurrency(D(a, 0), layout)));
 }
 Variant FnFormatPercent(EngineImpl&, Args a) {
-    if (A(a, 0).IsNull()) return Variant::Null();
-    return Str(Ck(rt::FormatPercent(D(a, 0), Layout(a))));
+    rt::NumberLayout layout = Layout(a);
+    return Str(Ck(rt::FormatPercent(D(a, 0), layout)));
 }
 Variant FnFormatDateTime(EngineImpl&, Args a) {
-    if (A(a, 0).IsNull()) return Variant::Null();
+    if (A(a, 0).IsNull()) ThrowError(kErrTypeMismatch);
+    if (Has(a, 1) && A(a, 1).IsNull()) ThrowError(kErrInvalidNull);
     return Str(Ck(rt::FormatDateTime(DateOf(A(a, 0)), Has(a, 1) ? L(a, 1) : 0)));
 }
 

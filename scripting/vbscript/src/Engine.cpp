@@ -469,6 +469,8 @@ void EngineImpl::SetErr(const ScriptException& ex) {
         err.source = u"Microsoft VBScript compilation error";
     else
         err.source = u"Microsoft VBScript runtime error";
+    err.helpFile = ex.helpFile;
+    err.helpContext = ex.helpContext;
 }
 
 void EngineImpl::ThrowUndefined(int atom) {

@@ -797,7 +797,7 @@ Flow ReDimStmt::Exec(EngineImpl& e) {
                 e.ThrowUndefined(n->atom);
             ThrowError(kErrIllegalAssign);
         }
-        if (s->IsArray() && (s->AsArray()->fixed || s->AsArray()->locks))
+        if (!preserve && s->IsArray() && (s->AsArray()->fixed || s->AsArray()->locks))
             ThrowError(kErrArrayLocked);
         std::vector<ArrayBound> bounds;
         size_t total = 1;

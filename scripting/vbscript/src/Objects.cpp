@@ -76,14 +76,23 @@ class ErrObject : public Dispatch {
                 if (args.empty() || args.size() > 5) ThrowError(kErrWrongArgs);
                 int32_t number = ToLong(args[0]);
                 if (number == 0) ThrowError(kErrInvalidCall);
-                std::u16string source = Missing(args, 1) ? std::u16string() : ToStr(args[1]);
-                std::u16string desc = Missing(args, 2) ? std::u16string() : ToStr(args[2]);
+                // VBScript's own HRESULTs (and out of memory) become plain error numbers.
+                if ((uint32_t(number) & 0xFFFF0000u) == 0x800A0000u) number &= 0xFFFF;
+                if (uint32_t(number) == 0x8007000Eu) number = kErrOutOfMemory;
+                if (number > 0xFFFF) ThrowError(kErrInvalidCall);
+                // What is not given stays as the Err object has it.
+                const ErrState& cur = e_->err;
+                std::u16string source = Missing(args, 1) ? cur.source : ToStr(args[1]);
+                std::u16string desc = Missing(args, 2) ? cur.description : ToStr(args[2]);
                 if (desc.empty()) {
                     desc = ErrorDescription(number);
                     if (desc.empty()) desc = u"Unknown runtime error";
                 }
                 if (source.empty()) source = u"Microsoft VBScript runtime error";
-                throw ScriptException(number, desc, source);
+                ScriptException ex(number, desc, source);
+                ex.helpFile = Missing(args, 3) ? cur.helpFile : ToStr(args[3]);
+                ex.helpContext = Missing(args, 4) ? cur.helpContext : ToLong(args[4]);
+                throw ex;
             }
             case 7:
                 e_->ClearErr();
@@ -373,7 +382,14 @@ class RegExpObject : public Dispatch {
                 return Variant::Object(new MatchCollection(Checked(re_.Execute(TextArg(args[0])))));
             case 7:
                 if (put || args.size() != 2) ThrowError(kErrWrongArgs);
-                return Variant::String(Checked(re_.Replace(TextArg(args[0]), TextArg(args[1]))));
+                {
+                    // The replacement text of a Boolean is its number ("-1"), as the original has
+                    // it.
+                    const Variant& r = args[1].Deref();
+                    std::u16string with =
+                        r.Type() == vtBoolean ? (r.AsBoolRaw() ? u"-1" : u"0") : TextArg(r);
+                    return Variant::String(Checked(re_.Replace(TextArg(args[0]), with)));
+                }
         }
         ThrowError(kErrNoMember);
     }

@@ -488,10 +488,9 @@ int Compare(const Variant& a0, const Variant& b0, bool textMode) {
         return a.AsCurrency() < b.AsCurrency() ? -1 : a.AsCurrency() > b.AsCurrency() ? 1 : 0;
     double x = NumOf(a), y = NumOf(b);
     if (a.Type() == vtSingle || b.Type() == vtSingle) {
-        if (a.Type() != vtDouble && b.Type() != vtDouble) {
-            float fx = float(x), fy = float(y);
-            return fx < fy ? -1 : fx > fy ? 1 : 0;
-        }
+        // A Single compares at Single precision: CSng(0.001 * 0.001) = 0.000001.
+        float fx = float(x), fy = float(y);
+        return fx < fy ? -1 : fx > fy ? 1 : 0;
     }
     return x < y ? -1 : x > y ? 1 : 0;
 }

@@ -50,6 +50,8 @@ class ScriptException : public std::exception {
     int32_t number;
     std::u16string description;  // empty: the standard text for the number
     std::u16string source;
+    std::u16string helpFile;
+    int32_t helpContext = 0;
 };
 
 [[noreturn]] void ThrowError(int32_t number);
