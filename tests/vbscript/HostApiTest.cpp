@@ -126,3 +126,44 @@ TEST_F(HostApi, EnumerationAndIndexAccess) {
 
 }  // namespace
 }  // namespace vbs::test
+
+namespace vbs::test {
+namespace {
+
+class LongPrograms : public ScriptTest {};
+
+// Long texts are compiled piecewise; lines and declarations must still be those of the text.
+TEST_F(LongPrograms, LinesAndNamesSurviveSplitting) {
+    std::string code = "Option Explicit\nDim total\n";
+    for (int i = 0; i < 40; ++i) {
+        code += "Function F" + std::to_string(i) + "(x)\n";
+        code += "    Dim y\n    y = x + " + std::to_string(i) + "\n";
+        code += "    F" + std::to_string(i) + " = y\nEnd Function\n";
+    }
+    code += "Sub Broken()\n    total = undeclared + 1\nEnd Sub\n";
+    code += "total = F39(1) + F0(1)\nOut.Print total\n";
+    EXPECT_EQ(Run(code), "41\n");
+    int brokenLine = 2 + 40 * 5 + 2;
+    ASSERT_FALSE(engine_.Run(u"Broken"));
+    EXPECT_EQ(engine_.LastError().number, 500);
+    EXPECT_EQ(engine_.LastError().line, brokenLine);
+    // A syntax error far down is reported at its own line and nothing of the text runs.
+    std::string bad = code + "If\n";
+    printed_.clear();
+    EXPECT_FALSE(engine_.AddCode(U16(bad)));
+    EXPECT_EQ(engine_.LastError().line, 2 + 40 * 5 + 3 + 2 + 1);
+    EXPECT_EQ(printed_, "");
+}
+
+TEST_F(LongPrograms, ExplicitCodeAssignsHostMembers) {
+    auto h = MakeRef<HostObject>();
+    Variant stored;
+    h->AddProperty(
+        u"Level", [&](std::span<Variant>) { return stored; },
+        [&](std::span<Variant>, const Variant& v) { stored = v; });
+    engine_.AddObject(u"Game", h.get(), true);
+    EXPECT_EQ(Run("Option Explicit\nLevel = 3\nOut.Print Level"), "3\n");
+}
+
+}  // namespace
+}  // namespace vbs::test

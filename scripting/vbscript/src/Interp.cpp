@@ -428,6 +428,11 @@ void NameExpr::Assign(EngineImpl& e, Variant v, bool isSet) {
             return;
         }
         case SlotKind::Unset:
+            if (e.ResolveHostMember(atom, g)) {
+                Variant one[1] = {std::move(v)};
+                g.host->Invoke(g.dispId, isSet ? InvokeKind::Set : InvokeKind::Let, one);
+                return;
+            }
             if (explicitOpt) e.ThrowUndefined(atom);
             ThrowError(kErrIllegalAssign);
         default:
