@@ -1,0 +1,1049 @@
+// Writes the bundled demo game "The Keeper's Evening": its pictures, pointers and sounds, and
+// its data files in the authoring tool's layout (one field per line, CR LF line ends).
+//
+// Build and run (from the repository root):
+//   g++ -std=c++20 -O2 -fPIC -Wall -Wextra tools/demo-assets/*.cpp -o /tmp/demo-assets $(pkg-config
+//   --cflags --libs Qt6Gui) QT_QPA_PLATFORM=offscreen /tmp/demo-assets examples/demo
+// or through CMake: the optional target `demo_assets` (tools/demo-assets/CMakeLists.txt).
+//
+// The output is committed, so the game runs without this program; run it again after changing
+// a scene, a sound or a frame below. Everything comes out the same on every run.
+#include <QDir>
+#include <QFileInfo>
+#include <QFont>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QImage>
+#include <QRect>
+#include <QTextStream>
+#include <cmath>
+#include <functional>
+#include <vector>
+
+#include "Formats.h"
+#include "Scenes.h"
+
+namespace demo {
+namespace {
+
+// ---------------------------------------------------------------- project data
+
+constexpr int kTwips = 15;  // per pixel
+
+struct Hotspot {
+    QString name;  // field 1, ignored by the player; it names the hotspot for the reader
+    QRect rect;    // pixels
+    QString picture;
+    QString pointer;
+    QStringList hideIfTrue, showIfTrue;
+    int merged = 0;
+};
+
+Hotspot Spot(QString name, QRect rect, QString picture, QString pointer,
+             QStringList hideIfTrue = {}, QStringList showIfTrue = {}) {
+    Hotspot h;
+    h.name = std::move(name);
+    h.rect = rect;
+    h.picture = std::move(picture);
+    h.pointer = std::move(pointer);
+    h.hideIfTrue = std::move(hideIfTrue);
+    h.showIfTrue = std::move(showIfTrue);
+    return h;
+}
+
+struct Action {
+    QString name;
+    QString changeVariable;
+    bool setFalse = false, setTrue = false, invert = false;
+    QString message;  // shown when not empty
+    bool messageInStrip = true;
+    bool disappear = false;
+    bool quit = false;
+    QString goToFrame;
+    bool stopAllSounds = false;
+    QString hotspotSound;
+    bool repeatHotspotSound = false;
+    bool goToLastVisited = false;
+    QStringList listSetZero, listSetOne, listInvert;
+    int transition = 0;  // 0 none, else the transition's number
+    int transitionMs = 0;
+    QString script;  // with real double quotes; stored with "|"
+    QString pluginActions;
+};
+
+struct TextBox {
+    QString name;
+    QString caption;
+    QPoint at;  // pixels
+    bool bold = false, italic = false;
+    QString font = QStringLiteral("Times New Roman");
+    int points = 12;
+    QColor colour;
+    int merged = 0;
+};
+
+TextBox Label(QString name, QString caption, QPoint at, bool bold, bool italic, QString font,
+              int points, QColor colour) {
+    TextBox t;
+    t.name = std::move(name);
+    t.caption = std::move(caption);
+    t.at = at;
+    t.bold = bold;
+    t.italic = italic;
+    t.font = std::move(font);
+    t.points = points;
+    t.colour = colour;
+    return t;
+}
+
+struct Frame {
+    QString name;
+    int backgroundType = 1;
+    QString background;  // picture file or colour number
+    bool restartMusic = false;
+    QString music;
+    bool timer = false;
+    double timerSeconds = 0;
+    QString timerTarget;
+    bool stopAllSounds = false;
+    QString frameSound;
+    bool timerTransition = false;
+    int timerTransitionMs = 0;
+    int timerTransitionNumber = 0;
+    QString script;  // with real double quotes
+    QString pluginSettings;
+    std::vector<Hotspot> hotspots;
+    std::vector<Action> actions;
+    std::vector<TextBox> texts;
+    // A merged frame: its own records (written to .fm1/.fm2/.fm3 as the authoring tool keeps
+    // them) and the merged result (.mr1/.mr2/.mr3, which the player prefers).
+    bool merged = false;
+    int ownHotspots = 0, ownTexts = 0;
+};
+
+QString Bars(QString s) {
+    s.replace(u'"', u'|');
+    return s;
+}
+
+QString Quote254(QString s) {
+    s.replace(u'"', QChar(0xFE));
+    return s;
+}
+
+long long ColourValue(QColor c) {
+    return c.red() + c.green() * 256LL + c.blue() * 65536LL;
+}
+
+// A plug-in action description: separator 164, the identifier, then each argument after 165.
+QString PluginCall(const QString& identifier, const QStringList& arguments) {
+    QString s = QChar(0xA4) + identifier;
+    for (const QString& a : arguments) s += QChar(0xA5) + a;
+    return s;
+}
+
+void WriteFme(const QString& path, const Frame& f) {
+    RecordWriter w;
+    w.Int(f.backgroundType);
+    w.Str(f.background);
+    w.Bool(false);  // tiled
+    w.Bool(f.restartMusic);
+    w.Str(f.music);
+    w.Bool(f.timer);
+    w.Num(f.timerSeconds);
+    w.Str(f.timerTarget);
+    w.Str(QString());  // video
+    w.Int(0);
+    w.Bool(f.stopAllSounds);
+    w.Bool(false);  // stop the frame sound when this frame has none
+    w.Str(f.frameSound);
+    for (int i = 14; i <= 16; ++i) w.Int(0);
+    w.Bool(false);  // video at its natural size
+    w.Bool(false);  // video at a position
+    for (int i = 19; i <= 22; ++i) w.Int(0);
+    w.Bool(true);  // music loops
+    w.Bool(f.timerTransition);
+    w.Int(f.timerTransitionMs);
+    w.Int(f.timerTransitionNumber);
+    w.Bool(!f.script.isEmpty());
+    w.Str(Bars(f.script));
+    for (int i = 29; i <= 34; ++i) w.Int(0);
+    w.Int(0);  // channel fade duration
+    w.Int(0);
+    w.Int(5);  // channel columns
+    w.Int(0);  // channel rows: this game uses no sound channels
+    w.Bool(false);
+    w.Str(Quote254(f.pluginSettings));
+    w.Save(path);
+}
+
+void WriteHotspots(const QString& path, const std::vector<Hotspot>& hotspots) {
+    RecordWriter w;
+    for (const Hotspot& h : hotspots) {
+        w.Str(h.name);
+        w.Int(h.merged);
+        for (int i = 3; i <= 10; ++i) w.Int(0);
+        w.Int(h.rect.left() * kTwips);
+        w.Int(h.rect.top() * kTwips);
+        w.Int(h.rect.width() * kTwips);
+        w.Int(h.rect.height() * kTwips);
+        w.Int(0);  // a still picture
+        w.Bool(!h.picture.isEmpty());
+        w.Str(h.picture);
+        // The picture is made to the size of the hotspot's control, so stretching keeps it 1:1.
+        w.Int(h.picture.isEmpty() ? 0 : 1);
+        w.Str(h.pointer);
+        const bool conditions = !h.hideIfTrue.isEmpty() || !h.showIfTrue.isEmpty();
+        w.Int(conditions ? 1 : 0);
+        w.List(h.hideIfTrue);
+        w.List(h.showIfTrue);
+        w.Int(0);       // animation speed
+        w.Bool(false);  // no video
+        w.Str(QString());
+        w.Int(0);
+        w.Int(10);
+        w.Int(0);
+        w.Int(0);
+        w.Int(1);  // rate
+        w.Int(1);  // play count
+        w.Int(0);
+        w.Int(0);
+        w.Separator();
+    }
+    w.Save(path);
+}
+
+void WriteTexts(const QString& path, const std::vector<TextBox>& texts) {
+    RecordWriter w;
+    for (const TextBox& t : texts) {
+        w.Str(t.name);
+        w.Int(t.merged);
+        for (int i = 3; i <= 10; ++i) w.Int(0);
+        w.Str(t.caption);
+        w.Int(t.at.x() * kTwips);
+        w.Int(t.at.y() * kTwips);
+        w.Bool(t.bold);
+        w.Bool(t.italic);
+        w.Str(t.font);
+        w.Int(t.points);
+        w.Bool(false);
+        w.Bool(false);
+        w.Int(ColourValue(t.colour));
+        w.Int(0);
+    }
+    w.Save(path);
+}
+
+void WriteActions(const QString& path, const std::vector<Action>& actions) {
+    RecordWriter w;
+    for (const Action& a : actions) {
+        w.Str(a.name);
+        for (int i = 2; i <= 10; ++i) w.Int(0);
+        // 1 to 13
+        w.Int(a.changeVariable.isEmpty() ? 0 : 1);
+        w.Str(a.changeVariable);
+        w.Bool(a.setFalse);
+        w.Bool(a.setTrue);
+        w.Bool(a.invert);
+        w.Bool(!a.message.isEmpty());
+        w.Str(a.message);
+        w.Int(0);
+        w.Str(QString());
+        w.Bool(a.disappear);
+        w.Bool(a.quit);
+        w.Int(a.goToFrame.isEmpty() ? 0 : 1);
+        w.Str(a.goToFrame);
+        // 14 to 23: sound stops and video
+        w.Int(0);
+        w.Int(a.stopAllSounds ? 1 : 0);
+        w.Int(0);
+        w.Str(QString());
+        w.Bool(false);
+        w.Bool(false);
+        for (int i = 20; i <= 23; ++i) w.Int(0);
+        // 24 to 28: hotspot and frame sounds
+        w.Bool(false);
+        w.Bool(!a.hotspotSound.isEmpty());
+        w.Str(a.hotspotSound);
+        w.Bool(false);
+        w.Str(QString());
+        // 29 to 32
+        for (int i = 29; i <= 31; ++i) w.Int(0);
+        w.Bool(a.goToLastVisited);
+        // 33 to 36
+        for (int i = 33; i <= 35; ++i) w.Int(0);
+        w.Bool(a.messageInStrip);
+        // 37 to 41
+        for (int i = 37; i <= 39; ++i) w.Int(0);
+        const bool lists =
+            !a.listSetZero.isEmpty() || !a.listSetOne.isEmpty() || !a.listInvert.isEmpty();
+        w.Int(lists ? 1 : 0);
+        w.List(a.listSetZero);
+        w.List(a.listSetOne);
+        w.List(a.listInvert);
+        // 42 to 47
+        w.Bool(a.repeatHotspotSound);
+        w.Int(a.transition != 0 ? 1 : 0);
+        w.Int(a.transitionMs);
+        w.Bool(!a.script.isEmpty());
+        w.Str(Bars(a.script));
+        w.Int(a.transition);
+        // 48 to 57: no sound-channel changes
+        for (int i = 48; i <= 53; ++i) w.Int(0);
+        w.Int(0);  // fade duration
+        w.Int(0);
+        w.Int(5);       // values per channel entry
+        w.Int(0);       // channel entries
+        w.Bool(false);  // no item given
+        w.Str(QString());
+        w.Str(Quote254(a.pluginActions));
+        w.Separator();
+    }
+    w.Save(path);
+}
+
+void WriteLks(const QString& path, int count) {
+    RecordWriter w;
+    w.Int(count);
+    w.Save(path);
+}
+
+// Left edge that centres a text box's text on the picture (or on `box`), measured with the face
+// the player draws it in.
+int CentredLeft(const QString& text, const QString& family, int points, bool bold, bool italic,
+                double centreX) {
+    QFont f(family);
+    f.setPixelSize(int(std::lround(points * 96.0 / 72.0)));
+    f.setBold(bold);
+    f.setItalic(italic);
+    return int(std::lround(centreX - QFontMetrics(f).horizontalAdvance(text) / 2.0));
+}
+
+// ---------------------------------------------------------------- sounds
+
+constexpr double kPi = 3.14159265358979323846;
+
+std::vector<float> Tone(int rate, double seconds, const std::function<double(double)>& f) {
+    std::vector<float> s(std::size_t(rate * seconds));
+    for (std::size_t i = 0; i < s.size(); ++i) s[i] = float(f(double(i) / rate));
+    return s;
+}
+
+// Deterministic white noise in [-1, 1].
+class Noise {
+  public:
+    double operator()() { return rng_.Range(-1, 1); }
+
+  private:
+    Rng rng_{99};
+};
+
+std::vector<float> Surf(int rate) {
+    // Two slow swells over six seconds: quiet at both ends, so the loop joins softly.
+    Noise noise;
+    double low = 0, lower = 0;
+    return Tone(rate, 6.0, [&](double t) {
+        low += 0.08 * (noise() - low);
+        lower += 0.02 * (low - lower);
+        const double swell = std::pow(std::sin(kPi * t / 3.0), 2);
+        return (0.15 + 0.85 * swell) * (lower * 5.0 + low * 0.6) * 0.8;
+    });
+}
+
+std::vector<float> Chime(int rate) {
+    return Tone(rate, 1.3, [](double t) {
+        auto note = [&](double start, double f) {
+            if (t < start) return 0.0;
+            const double u = t - start;
+            return std::exp(-u * 4.0) *
+                   (std::sin(2 * kPi * f * u) + 0.3 * std::sin(2 * kPi * 2 * f * u));
+        };
+        return 0.35 * (note(0, 1318.5) + note(0.16, 1975.5));
+    });
+}
+
+std::vector<float> Creak(int rate) {
+    double phase = 0;
+    Noise noise;
+    return Tone(rate, 1.1, [&](double t) {
+        const double f = 95 + 40 * std::sin(2 * kPi * 1.3 * t) + 10 * noise();
+        phase += f / rate;
+        const double saw = 2 * (phase - std::floor(phase)) - 1;
+        const double env = std::sin(kPi * std::min(1.0, t / 1.1));
+        return 0.45 * env * (saw * (0.6 + 0.4 * std::sin(2 * kPi * 23 * t)) + 0.15 * noise());
+    });
+}
+
+std::vector<float> Ignite(int rate) {
+    Noise noise;
+    double low = 0;
+    return Tone(rate, 1.6, [&](double t) {
+        const double cutoff = 0.02 + 0.25 * std::min(1.0, t / 0.5);
+        low += cutoff * (noise() - low);
+        const double env = t < 0.4 ? t / 0.4 : std::exp(-(t - 0.4) * 2.5);
+        return 0.9 * env * low + 0.25 * env * std::sin(2 * kPi * 55 * t);
+    });
+}
+
+std::vector<float> Quill(int rate) {
+    Noise noise;
+    double previous = 0;
+    return Tone(rate, 1.0, [&](double t) {
+        const double n = noise();
+        const double high = n - previous;  // a crude high-pass: the scratch of a nib
+        previous = n;
+        const double stroke = std::fmod(t, 0.3);
+        const double env = stroke < 0.22 ? std::sin(kPi * stroke / 0.22) : 0.0;
+        return 0.3 * env * high;
+    });
+}
+
+std::vector<float> Bell(int rate) {
+    return Tone(rate, 2.6, [](double t) {
+        const double partials[][3] = {{0.5, 0.5, 1.2},  {1.0, 1.0, 1.8},  {1.19, 0.6, 2.4},
+                                      {1.56, 0.4, 3.0}, {2.0, 0.35, 3.6}, {2.74, 0.2, 4.5}};
+        double v = 0;
+        for (const auto& p : partials)
+            v += p[1] * std::exp(-t * p[2]) * std::sin(2 * kPi * 523.25 * p[0] * t);
+        return 0.22 * v * std::min(1.0, t / 0.004);
+    });
+}
+
+std::vector<float> Steps(int rate) {
+    Noise noise;
+    return Tone(rate, 2.0, [&](double t) {
+        double v = 0;
+        for (int k = 0; k < 4; ++k) {
+            const double start = 0.1 + k * 0.45;
+            if (t < start) continue;
+            const double u = t - start;
+            v += std::exp(-u * 30) * (std::sin(2 * kPi * 70 * u) + 0.5 * noise());
+            if (u > 0.09) v += 0.3 * std::exp(-(u - 0.09) * 30) * std::sin(2 * kPi * 70 * u);
+        }
+        return 0.55 * v;
+    });
+}
+
+std::vector<float> Horn(int rate) {
+    return Tone(rate, 3.2, [](double t) {
+        double v = 0;
+        for (int h = 1; h <= 8; ++h) v += std::sin(2 * kPi * 98 * h * t) / h;
+        const double env = std::min(1.0, t / 0.35) * std::min(1.0, (3.2 - t) / 0.8);
+        return 0.3 * env * v;
+    });
+}
+
+// ---------------------------------------------------------------- the game
+
+const QColor kCream(250, 238, 214);
+const QColor kGold(240, 202, 128);
+
+class Builder {
+  public:
+    explicit Builder(QString root) : root_(std::move(root)) {}
+
+    void Run() {
+        for (const char* folder : {"Areas", "CPData", "Config", "External", "Frames", "FramesData",
+                                   "Icons", "Inventory", "Schemes/Lantern"})
+            QDir().mkpath(Path(QString::fromLatin1(folder)));
+        Pictures();
+        Pointers();
+        Sounds();
+        Scheme();
+        Config();
+        Plugin();
+        for (const Frame& f : Frames()) WriteFrame(f);
+    }
+
+  private:
+    QString Path(const QString& relative) const { return root_ + u'/' + relative; }
+
+    // JPEG at quality 85; returns the picture as the player will decode it, so that hotspot
+    // pictures cut from it match the background pixel for pixel.
+    QImage SaveJpeg(const QImage& img, const QString& relative) {
+        if (!img.save(Path(relative), "JPEG", 85))
+            throw std::runtime_error("cannot write " + relative.toStdString());
+        return QImage(Path(relative)).convertToFormat(QImage::Format_RGB32);
+    }
+
+    void Pictures() {
+        const QImage shore = SaveJpeg(PaintShore(), QStringLiteral("Frames/shore.jpg"));
+        const QImage door = SaveJpeg(PaintDoor(), QStringLiteral("Frames/door.jpg"));
+        const QImage stairs = SaveJpeg(PaintStairs(), QStringLiteral("Frames/stairs.jpg"));
+        const QImage lampRoom = SaveJpeg(PaintLampRoom(), QStringLiteral("Frames/lamproom.jpg"));
+        SaveJpeg(PaintLogbook(lampRoom), QStringLiteral("Frames/logbook.jpg"));
+        // The ending is stored under its disguised name: "ending.jpg" -> "ending.398".
+        const QImage ending = SaveJpeg(PaintEnding(), QStringLiteral("Frames/ending.398"));
+        SaveBytes(Path(QStringLiteral("Areas/key.gif")), GifBytes(PaintKey(shore, Inner(kKey))));
+        PaintOilCan(stairs, Inner(kOilCan)).save(Path(QStringLiteral("Areas/oilcan.bmp")), "BMP");
+        SaveBytes(Path(QStringLiteral("Areas/litlens.gif")),
+                  GifBytes(PaintLitLens(lampRoom, Inner(kLens))));
+        PaintGoodNight(ending, Inner(kGoodNight))
+            .save(Path(QStringLiteral("Areas/goodnight.bmp")), "BMP");
+    }
+
+    // The control of a hotspot is its rectangle inset by two pixels on every side.
+    static QRect Inner(QRect r) { return r.adjusted(2, 2, -2, -2); }
+
+    void Pointers() {
+        SaveBytes(Path(QStringLiteral("Icons/hand.cur")), CurBytes(PaintHandPointer(), {10, 1}));
+        SaveBytes(Path(QStringLiteral("Icons/walk.cur")), CurBytes(PaintWalkPointer(), {16, 2}));
+    }
+
+    void Sounds() {
+        SaveBytes(Path(QStringLiteral("Areas/surf.wav")), WavBytes(Surf(11025), 11025));
+        SaveBytes(Path(QStringLiteral("Areas/chime.wav")), WavBytes(Chime(22050), 22050));
+        // Stored under its plain-code disguise: "creak.wav" -> "creak.010".
+        SaveBytes(Path(QStringLiteral("Areas/creak.010")), WavBytes(Creak(22050), 22050));
+        SaveBytes(Path(QStringLiteral("Areas/ignite.wav")), WavBytes(Ignite(22050), 22050));
+        SaveBytes(Path(QStringLiteral("Areas/quill.wav")), WavBytes(Quill(22050), 22050));
+        SaveBytes(Path(QStringLiteral("Frames/bell.wav")), WavBytes(Bell(22050), 22050));
+        SaveBytes(Path(QStringLiteral("Frames/steps.wav")), WavBytes(Steps(11025), 11025));
+        SaveBytes(Path(QStringLiteral("Frames/horn.wav")), WavBytes(Horn(11025), 11025));
+    }
+
+    void Scheme() {
+        const QString folder = QStringLiteral("Schemes/Lantern/");
+        PaintWelcomeButton(QStringLiteral("Begin the evening"), true)
+            .save(Path(folder + QStringLiteral("start.bmp")), "BMP");
+        PaintWelcomeButton(QStringLiteral("Load a game"), false)
+            .save(Path(folder + QStringLiteral("load.bmp")), "BMP");
+        PaintWelcomeButton(QStringLiteral("Leave"), false)
+            .save(Path(folder + QStringLiteral("exit.bmp")), "BMP");
+        PaintWelcomeTile().save(Path(folder + QStringLiteral("tile.bmp")), "BMP");
+        RecordWriter w;
+        w.Str(QStringLiteral("Lantern"));
+        w.Str(QStringLiteral("Storyloom scheme"));
+        w.Int(1);
+        w.Int(4);  // pictures: Start, Load, Exit, background tile
+        w.Str(QStringLiteral("start.bmp"));
+        w.Str(QStringLiteral("load.bmp"));
+        w.Str(QStringLiteral("exit.bmp"));
+        w.Str(QStringLiteral("tile.bmp"));
+        w.Int(4);                                   // colours
+        w.Int(ColourValue(QColor(16, 24, 50)));     // window (unused under the tile)
+        w.Int(ColourValue(QColor(240, 202, 128)));  // game name
+        w.Int(ColourValue(QColor(190, 200, 225)));  // information lines
+        w.Int(ColourValue(QColor(252, 236, 196)));  // text buttons
+        w.Int(0);
+        w.Int(0);
+        w.Int(0);
+        w.Int(0);  // the game name stays visible
+        w.Int(0);
+        w.Int(1);  // logo variant
+        w.Bool(false);
+        w.Save(Path(folder + QStringLiteral("Scheme.txt")));
+    }
+
+    void Config() {
+        RecordWriter g;
+        g.Str(QStringLiteral("KeepersEvening"));                  // 1 project title
+        g.Str(QStringLiteral("Storyloom 3.5"));                   // 2
+        g.Str(QStringLiteral("The Keeper\u2019s Evening"));       // 3 game name
+        g.Int(1);                                                 // 4
+        g.Str(QStringLiteral("intro"));                           // 5 initial frame
+        g.Str(QStringLiteral("Version 1.0"));                     // 6
+        g.Int(kWidth);                                            // 7
+        g.Int(kHeight);                                           // 8
+        g.Str(QStringLiteral("The Storyloom Player team"));       // 9
+        g.Str(QStringLiteral("keeper@example.org"));              // 10
+        g.Str(QStringLiteral("https://example.org/gull-point"));  // 11
+        g.Int(0);                                                 // 12 offer a resolution change
+        g.Int(0);                                                 // 13
+        g.Str(QString());                                         // 14
+        g.Bool(false);                                            // 15
+        g.Str(QStringLiteral("Lantern"));                         // 16 scheme
+        g.Int(0);                                                 // 17
+        g.Int(0);                                                 // 18
+        g.Int(0);                                                 // 19
+        g.Bool(false);                                            // 20 disable loading
+        g.Bool(false);                                            // 21 disable saving
+        g.Bool(false);                                            // 22
+        g.Str(QStringLiteral("demo"));                            // 23
+        g.Int(0);                                                 // 24
+        g.Int(10);                                                // 25 inventory offsets
+        g.Int(10);                                                // 26
+        g.Bool(true);                                             // 27 inventory pops up
+        g.Bool(true);                                             // 28
+        g.Bool(true);                                             // 29
+        g.Bool(true);                                             // 30 hidden while empty
+        g.Bool(true);                                             // 31
+        g.Bool(false);                                            // 32
+        g.Str(QStringLiteral("DEFAULT"));                         // 33
+        g.Str(QStringLiteral("DEFAULT"));                         // 34
+        g.Int(1);                                                 // 35 resolution 800 x 600
+        g.Int(0);                                                 // 36
+        g.Str(QString());                                         // 37
+        g.Str(QStringLiteral("DEFAULT"));                         // 38 default pointer
+        g.Int(0);                                                 // 39
+        g.Int(0);                                                 // 40
+        g.Bool(true);                                             // 41 run in a window
+        g.Bool(false);                                            // 42
+        g.Bool(false);                                            // 43 skip the welcome window
+        g.Bool(false);                                            // 44 hide the logo
+        g.Int(0);                                                 // 45
+        g.Bool(false);                                            // 46
+        g.Bool(false);                                            // 47
+        g.Bool(false);                                            // 48 never show menus
+        g.Int(0);                                                 // 49
+        g.Int(0);                                                 // 50
+        g.Str(QString());                                         // 51
+        g.Bool(true);                                             // 52 start-up script
+        g.Str(Bars(QStringLiteral("KeeperName.Value = \"Morwenna\"\r\nFramesSeen.Value = 0")));
+        g.Bool(true);                               // 54 script on every frame
+        g.Str(Bars(QStringLiteral("CountFrame")));  // 55
+        g.Save(Path(QStringLiteral("Config/General")));
+
+        // The welcome window's own wording for its three buttons; everything else as built in.
+        RecordWriter t;
+        t.Int(2);
+        t.Str(QStringLiteral("Lantern"));
+        for (int i = 0; i < 4; ++i) t.Int(0);
+        t.Int(3);
+        t.Str(QStringLiteral("Begin the evening"));
+        t.Str(QStringLiteral("  Load..."));
+        t.Str(QStringLiteral("Leave"));
+        t.Save(Path(QStringLiteral("Config/Texts")));
+
+        RecordWriter v;
+        const QStringList integers{QStringLiteral("HasKey"), QStringLiteral("DoorOpen"),
+                                   QStringLiteral("OilCan"), QStringLiteral("LampLit"),
+                                   QStringLiteral("BookWritten")};
+        const QStringList variants{QStringLiteral("KeeperName"), QStringLiteral("FramesSeen"),
+                                   QStringLiteral("LogEntry")};
+        v.Int(integers.size() + variants.size());
+        for (const QString& n : integers) v.Str(n);
+        v.Str(QStringLiteral("***"));
+        for (const QString& n : variants) v.Str(n);
+        v.Save(Path(QStringLiteral("Config/Variables")));
+
+        SaveBytes(Path(QStringLiteral("Config/More")),
+                  "[General]\r\nScriptTimeOut=10\r\nAllowCreateObject=0\r\nProcEncr=0\r\n");
+        SaveBytes(Path(QStringLiteral("Config/Procedures")), ToCp1252(Procedures()));
+        SaveBytes(Path(QStringLiteral("External/readme.txt")),
+                  "Files that the game's scripts open or run are kept in this folder.\r\n");
+    }
+
+    static QString Procedures() {
+        const char* text = R"(Storyloom procedures
+1
+KeepersEvening
+' Shared by the frames and hotspots of The Keeper's Evening. Lasting state lives in the
+' game variables; a script's own variables are gone when it ends.
+
+' Runs on every frame opening (the project's frame script).
+Sub CountFrame()
+    FramesSeen.Value = FramesSeen.Value + 1
+End Sub
+
+' The evening clock: every frame the keeper walks through takes five minutes from 7 pm.
+Function EveningTime()
+    Dim minutes
+    minutes = 19 * 60 + 5 * FramesSeen.Value
+    EveningTime = (minutes \ 60 - 12) & ":" & Right("0" & (minutes Mod 60), 2) & " pm"
+End Function
+
+Sub UnlockDoor()
+    DoorOpen.Value = 1
+    Message "The key turns with a dry click, and the old door swings inward."
+End Sub
+
+Function ReadyToLight()
+    ReadyToLight = (OilCan = 1 And LampLit = 0)
+End Function
+
+Sub LightLamp()
+    If Not ReadyToLight() Then Exit Sub
+    LampLit.Value = 1
+    Message "The wick catches. The great lens blazes into life."
+    ' The view from the sea, once the keeper has had a moment to admire the light.
+    CreateTimedEvent 4, "GoToFrame ""ending"", 2, 1", False
+End Sub
+
+Function LampState()
+    If LampLit.Value = 1 Then
+        LampState = "Lamp lit."
+    ElseIf OilCan.Value = 1 Then
+        LampState = "Oil fetched, lamp not yet lit."
+    Else
+        LampState = "Lamp dry, oil wanted."
+    End If
+End Function
+
+Sub WriteLogEntry()
+    LogEntry.Value = EveningTime() & ". Wind " & Weather.Value & ". " & LampState()
+    BookWritten.Value = 1
+    ShowLogEntry
+    Message "You write tonight's entry in your neat, upright hand."
+End Sub
+
+Sub ShowLogEntry()
+    Text(2).Caption = KeeperName.Value & ", keeper:" & vbCrLf & Replace(LogEntry.Value, ". ", "." & vbCrLf)
+End Sub)";
+        QString s = QString::fromUtf8(text);
+        s.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+        return s + QStringLiteral("\r\n");
+    }
+
+    void Plugin() {
+        // The list of plug-ins: ten values the player passes over, then the names.
+        RecordWriter list;
+        for (int i = 0; i < 10; ++i) list.Int(0);
+        list.Str(QStringLiteral("Weather"));
+        list.Save(Path(QStringLiteral("Config/Plugins")));
+
+        RecordWriter w;
+        w.Int(1);  // format version
+        w.Str(QStringLiteral("Weather"));
+        w.Str(QStringLiteral("1.0"));
+        w.Str(QStringLiteral("The Storyloom Player team"));
+        w.Str(QString());
+        w.Int(0);
+        w.Int(0);
+        w.Int(0);
+        w.Bool(false);  // compiled
+        w.Bool(false);  // protected: the code is stored plain
+        w.Str(QStringLiteral("Weather"));
+        w.Str(QStringLiteral("Keeps the wind report for the keeper's log."));
+        w.Str(QString());
+        w.Str(QStringLiteral("WEATHER"));                             // action identifier
+        w.Str(Quote254(QStringLiteral("Weather.Value = \"calm\"")));  // game start
+        w.Str(Quote254(QStringLiteral("WeatherReports.Value = WeatherReports.Value + 1")));
+        w.Str(Quote254(QStringLiteral(
+            "Sub WeatherFrame(wind)\r\n"
+            "    Weather.Value = wind\r\n"
+            "End Sub\r\n"
+            "\r\n"
+            "Sub WeatherAction(what)\r\n"
+            "    SkyWatched.Value = 1\r\n"
+            "    Message \"You study the \" & what & \". Wind \" & Weather.Value & \": a fair "
+            "night for the lamp.\"\r\n"
+            "End Sub")));
+        w.List({QStringLiteral("SkyWatched"), QStringLiteral("WeatherReports")});
+        w.List({QStringLiteral("Weather")});
+        w.Bool(false);
+        w.Bool(false);
+        w.Str(QString());
+        w.Str(QString());
+        w.Str(QStringLiteral("WeatherFrame"));
+        w.Str(QString());
+        w.Str(QStringLiteral("WeatherAction"));
+        w.Int(1);  // one parameter described for the authoring tool
+        w.Str(QStringLiteral("Wind"));
+        w.Str(QStringLiteral("calm"));
+        w.Int(0);
+        w.Save(Path(QStringLiteral("CPData/Weather.cp")));
+    }
+
+    void WriteFrame(const Frame& f) {
+        WriteFme(Path(QStringLiteral("Frames/") + f.name + QStringLiteral(".fme")), f);
+        WriteLks(Path(QStringLiteral("Frames/") + f.name + QStringLiteral(".lks")),
+                 int(f.hotspots.size()));
+        const QString data = Path(QStringLiteral("FramesData/") + f.name);
+        if (f.merged) {
+            WriteHotspots(data + QStringLiteral(".mr2"), f.hotspots);
+            WriteActions(data + QStringLiteral(".mr3"), f.actions);
+            WriteTexts(data + QStringLiteral(".mr1"), f.texts);
+            WriteHotspots(data + QStringLiteral(".fm2"),
+                          {f.hotspots.begin(), f.hotspots.begin() + f.ownHotspots});
+            WriteActions(data + QStringLiteral(".fm3"),
+                         {f.actions.begin(), f.actions.begin() + f.ownHotspots});
+            WriteTexts(data + QStringLiteral(".fm1"),
+                       {f.texts.begin(), f.texts.begin() + f.ownTexts});
+        } else {
+            if (!f.hotspots.empty()) {
+                WriteHotspots(data + QStringLiteral(".fm2"), f.hotspots);
+                WriteActions(data + QStringLiteral(".fm3"), f.actions);
+            }
+            if (!f.texts.empty()) WriteTexts(data + QStringLiteral(".fm1"), f.texts);
+        }
+    }
+
+    // Hotspot rectangles that pictures are cut to.
+    static constexpr QRect kKey{296, 508, 64, 40};
+    static constexpr QRect kOilCan{110, 226, 84, 78};
+    static constexpr QRect kLens{300, 150, 200, 270};
+    static constexpr QRect kGoodNight{600, 500, 170, 50};
+    static constexpr QRect kHatch{24, 460, 190, 140};
+
+    std::vector<Frame> Frames() const {
+        const QString hand = QStringLiteral("hand.cur");
+        const QString walk = QStringLiteral("walk.cur");
+        const QString serif = QStringLiteral("Times New Roman");
+        std::vector<Frame> frames;
+
+        {  // The title card: a plain colour, three text boxes, and a timer to the shore.
+            Frame f;
+            f.name = QStringLiteral("intro");
+            f.backgroundType = 0;
+            f.background = QString::number(ColourValue(QColor(14, 20, 44)));
+            f.timer = true;
+            f.timerSeconds = 6;
+            f.timerTarget = QStringLiteral("shore");
+            f.timerTransition = true;
+            f.timerTransitionMs = 1200;
+            f.timerTransitionNumber = 1;
+            f.frameSound = QStringLiteral("bell.wav");
+            const QString title = QStringLiteral("The Keeper\u2019s Evening");
+            const QString subtitle = QStringLiteral("Gull Point Light, late October");
+            const QString hint = QStringLiteral("Click anywhere to begin");
+            f.texts = {
+                Label(QStringLiteral("Title"), title,
+                      {CentredLeft(title, serif, 36, true, false, 400), 210}, true, false, serif,
+                      36, kGold),
+                Label(QStringLiteral("Subtitle"), subtitle,
+                      {CentredLeft(subtitle, serif, 16, false, true, 400), 282}, false, true, serif,
+                      16, QColor(196, 200, 228)),
+                Label(QStringLiteral("Hint"), hint,
+                      {CentredLeft(hint, QStringLiteral("Arial"), 10, false, false, 400), 520},
+                      false, false, QStringLiteral("Arial"), 10, QColor(140, 146, 180)),
+            };
+            f.hotspots = {Spot(QStringLiteral("Begin"), QRect(0, 0, 800, 600), {}, hand)};
+            Action begin;
+            begin.name = QStringLiteral("Begin");
+            begin.goToFrame = QStringLiteral("shore");
+            begin.transition = 1;
+            begin.transitionMs = 1000;
+            f.actions = {begin};
+            frames.push_back(f);
+        }
+        {  // The shore at sunset.
+            Frame f;
+            f.name = QStringLiteral("shore");
+            f.background = QStringLiteral("shore.jpg");
+            f.music = QStringLiteral("surf.wav");
+            f.pluginSettings =
+                PluginCall(QStringLiteral("WEATHER"), {QStringLiteral("westerly, rising")});
+            f.texts = {Label(QStringLiteral("Place"),
+                             QStringLiteral("Gull Point \u2014 seven o\u2019clock"), {24, 16},
+                             false, true, serif, 16, kCream)};
+            f.hotspots = {
+                Spot(QStringLiteral("Key"), kKey, QStringLiteral("key.gif"), hand,
+                     {QStringLiteral("HasKey")}, {}),
+                Spot(QStringLiteral("Path"), QRect(560, 330, 200, 160), {}, walk),
+                Spot(QStringLiteral("Rowboat"), QRect(56, 462, 210, 76), {}, hand),
+                Spot(QStringLiteral("Sky"), QRect(20, 60, 380, 200), {}, QString()),
+            };
+            Action key;
+            key.name = QStringLiteral("Key");
+            key.changeVariable = QStringLiteral("HasKey");
+            key.setTrue = true;
+            key.disappear = true;
+            key.message =
+                QStringLiteral("Under the usual stone: the brass key of the lighthouse door.");
+            key.hotspotSound = QStringLiteral("chime.wav");
+            Action path;
+            path.name = QStringLiteral("Path");
+            path.goToFrame = QStringLiteral("door");
+            path.transition = 3;
+            path.transitionMs = 700;
+            Action boat;
+            boat.name = QStringLiteral("Rowboat");
+            boat.message = QStringLiteral(
+                "Your old rowboat, hauled up above the tide line. No fishing tonight: the lamp "
+                "comes first.");
+            boat.messageInStrip = false;
+            Action sky;
+            sky.name = QStringLiteral("Sky");
+            sky.pluginActions = PluginCall(QStringLiteral("WEATHER"), {QStringLiteral("sky")});
+            f.actions = {key, path, boat, sky};
+            frames.push_back(f);
+        }
+        {  // The lighthouse door.
+            Frame f;
+            f.name = QStringLiteral("door");
+            f.background = QStringLiteral("door.jpg");
+            f.music = QStringLiteral("surf.wav");
+            f.script = QStringLiteral(
+                "If HasKey = 1 And DoorOpen.Value = 0 Then Message \"The key is cold in your "
+                "hand.\"");
+            const QString plaque = QStringLiteral("GULL POINT LIGHT \u00b7 1887");
+            f.texts = {Label(QStringLiteral("Plaque"), plaque,
+                             {CentredLeft(plaque, serif, 11, true, false, 400), 114}, true, false,
+                             serif, 11, QColor(240, 210, 150))};
+            const QRect door(318, 200, 164, 340);
+            f.hotspots = {
+                Spot(QStringLiteral("Locked door"), door, {}, hand, {QStringLiteral("HasKey")}, {}),
+                Spot(QStringLiteral("Unlock the door"), door, {}, hand, {},
+                     {QStringLiteral("HasKey")}),
+                Spot(QStringLiteral("Back to the shore"), QRect(0, 440, 150, 160), {}, walk),
+            };
+            Action locked;
+            locked.name = QStringLiteral("Locked door");
+            locked.message = QStringLiteral(
+                "Locked. The spare key is hidden on the shore, under the usual stone.");
+            Action unlock;
+            unlock.name = QStringLiteral("Unlock the door");
+            unlock.script = QStringLiteral("UnlockDoor");
+            unlock.hotspotSound = QStringLiteral("creak.wav");
+            unlock.goToFrame = QStringLiteral("stairs");
+            unlock.transition = 1;
+            unlock.transitionMs = 900;
+            Action back;
+            back.name = QStringLiteral("Back to the shore");
+            back.goToLastVisited = true;
+            f.actions = {locked, unlock, back};
+            frames.push_back(f);
+        }
+        {  // Inside: the spiral stairs.
+            Frame f;
+            f.name = QStringLiteral("stairs");
+            f.background = QStringLiteral("stairs.jpg");
+            f.stopAllSounds = true;  // the surf stays outside
+            f.frameSound = QStringLiteral("steps.wav");
+            f.hotspots = {
+                Spot(QStringLiteral("Oil can"), kOilCan, QStringLiteral("oilcan.bmp"), hand,
+                     {QStringLiteral("OilCan")}, {}),
+                Spot(QStringLiteral("Up"), QRect(330, 60, 300, 200), {}, walk),
+                Spot(QStringLiteral("Out"), QRect(30, 420, 120, 180), {}, walk),
+            };
+            Action oil;
+            oil.name = QStringLiteral("Oil can");
+            oil.changeVariable = QStringLiteral("OilCan");
+            oil.setTrue = true;
+            oil.disappear = true;
+            oil.message = QStringLiteral("A full can of lamp oil, heavy and smelling of paraffin.");
+            oil.hotspotSound = QStringLiteral("chime.wav");
+            Action up;
+            up.name = QStringLiteral("Up");
+            up.goToFrame = QStringLiteral("lamproom");
+            up.transition = 4;
+            up.transitionMs = 800;
+            Action out;
+            out.name = QStringLiteral("Out");
+            out.goToFrame = QStringLiteral("door");
+            out.transition = 1;
+            out.transitionMs = 600;
+            f.actions = {oil, up, out};
+            frames.push_back(f);
+        }
+        const TextBox clock = Label(QStringLiteral("Clock"), QStringLiteral("The lamp room"),
+                                    {24, 12}, false, true, serif, 16, kCream);
+        Hotspot hatch = Spot(QStringLiteral("Down the stairs"), kHatch, QString(), walk);
+        Action down;
+        down.name = QStringLiteral("Down the stairs");
+        down.goToFrame = QStringLiteral("stairs");
+        down.transition = 5;
+        down.transitionMs = 800;
+        {  // The lamp room at the top of the tower.
+            Frame f;
+            f.name = QStringLiteral("lamproom");
+            f.background = QStringLiteral("lamproom.jpg");
+            f.pluginSettings =
+                PluginCall(QStringLiteral("WEATHER"), {QStringLiteral("westerly, easing")});
+            f.script = QStringLiteral("Text(1).Caption = \"The lamp room, \" & EveningTime()");
+            f.texts = {clock};
+            f.hotspots = {
+                Spot(QStringLiteral("Dry lamp"), kLens, {}, hand, {QStringLiteral("OilCan")}, {}),
+                Spot(QStringLiteral("Light the lamp"), kLens, {}, hand, {QStringLiteral("LampLit")},
+                     {QStringLiteral("OilCan")}),
+                Spot(QStringLiteral("Lit lamp"), kLens, QStringLiteral("litlens.gif"), hand, {},
+                     {QStringLiteral("LampLit")}),
+                Spot(QStringLiteral("Logbook"), QRect(620, 410, 140, 50), {}, hand),
+                hatch,
+            };
+            Action dry;
+            dry.name = QStringLiteral("Dry lamp");
+            dry.message =
+                QStringLiteral("The lamp is dry. The oil is kept in the store on the stairs.");
+            Action light;
+            light.name = QStringLiteral("Light the lamp");
+            light.script = QStringLiteral("LightLamp");
+            light.hotspotSound = QStringLiteral("ignite.wav");
+            Action lit;
+            lit.name = QStringLiteral("Lit lamp");
+            lit.message = QStringLiteral("Strong and steady. Ships will see it twenty miles out.");
+            Action book;
+            book.name = QStringLiteral("Logbook");
+            book.goToFrame = QStringLiteral("logbook");
+            f.actions = {dry, light, lit, book, down};
+            frames.push_back(f);
+        }
+        {  // The logbook close-up: the lamp room's way down is merged into it.
+            Frame f;
+            f.name = QStringLiteral("logbook");
+            f.background = QStringLiteral("logbook.jpg");
+            f.merged = true;
+            f.ownHotspots = 2;
+            f.ownTexts = 2;
+            f.script = QStringLiteral(
+                "Text(GetMergedTextIndex()).Caption = \"The lamp room, \" & EveningTime()\r\n"
+                "If BookWritten.Value = 1 Then ShowLogEntry");
+            TextBox mergedClock = clock;
+            mergedClock.merged = 1;
+            f.texts = {
+                Label(QStringLiteral("Heading"), QStringLiteral("Tonight"), {424, 98}, true, true,
+                      serif, 18, QColor(90, 40, 40)),
+                Label(QStringLiteral("Entry"), QStringLiteral("[empty]"), {424, 150}, false, true,
+                      serif, 14, QColor(36, 40, 96)),
+                mergedClock,
+            };
+            Hotspot mergedHatch = hatch;
+            mergedHatch.merged = 1;
+            f.hotspots = {
+                Spot(QStringLiteral("Write"), QRect(410, 110, 240, 340), {}, hand),
+                Spot(QStringLiteral("Close"), QRect(584, 38, 92, 38), {}, hand),
+                mergedHatch,
+            };
+            Action write;
+            write.name = QStringLiteral("Write");
+            write.script = QStringLiteral("WriteLogEntry");
+            write.hotspotSound = QStringLiteral("quill.wav");
+            Action close;
+            close.name = QStringLiteral("Close");
+            close.script = QStringLiteral("GoToFrame \"last visited frame\", 0, 0");
+            f.actions = {write, close, down};
+            frames.push_back(f);
+        }
+        {  // The light seen from the sea.
+            Frame f;
+            f.name = QStringLiteral("ending");
+            f.background = QStringLiteral("ending.jpg");
+            f.music = QStringLiteral("surf.wav");
+            f.frameSound = QStringLiteral("horn.wav");
+            f.timer = true;
+            f.timerSeconds = 45;
+            f.timerTarget = QStringLiteral("[quit]");
+            f.script = QStringLiteral(
+                "Text(3).Caption = KeeperName.Value & \" lit the lamp at \" & EveningTime() & "
+                "\".\"");
+            f.texts = {
+                Label(QStringLiteral("Line 1"), QStringLiteral("The light burns over Gull Point."),
+                      {40, 196}, false, true, serif, 22, kGold),
+                Label(QStringLiteral("Line 2"),
+                      QStringLiteral("Out on the water, the night boats find their way home."),
+                      {42, 236}, false, false, serif, 14, QColor(210, 214, 236)),
+                Label(QStringLiteral("Line 3"), QStringLiteral("[empty]"), {42, 262}, false, true,
+                      serif, 12, QColor(160, 170, 210)),
+            };
+            f.hotspots = {Spot(QStringLiteral("Good night"), kGoodNight,
+                               QStringLiteral("goodnight.bmp"), hand)};
+            Action quit;
+            quit.name = QStringLiteral("Good night");
+            quit.quit = true;
+            f.actions = {quit};
+            frames.push_back(f);
+        }
+        return frames;
+    }
+
+    QString root_;
+};
+
+}  // namespace
+}  // namespace demo
+
+int main(int argc, char** argv) {
+    QGuiApplication app(argc, argv);
+    if (argc != 2) {
+        QTextStream(stderr) << "usage: demo-assets GAME_FOLDER\n";
+        return 2;
+    }
+    try {
+        demo::Builder(QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath()).Run();
+    } catch (const std::exception& e) {
+        QTextStream(stderr) << "demo-assets: " << e.what() << "\n";
+        return 1;
+    }
+    return 0;
+}

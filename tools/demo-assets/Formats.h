@@ -1,0 +1,335 @@
+#pragma once
+// The file formats the demo generator writes by hand: the authoring tool's sequential text
+// records, PCM WAV sounds, pointer (.cur) files with a hot spot, and GIF pictures with a
+// transparent colour (Qt reads GIF but cannot write it).
+#include <QByteArray>
+#include <QFile>
+#include <QImage>
+#include <QPoint>
+#include <QString>
+#include <QStringList>
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <map>
+#include <stdexcept>
+#include <vector>
+
+namespace demo {
+
+// Windows-1252 bytes for the few characters the demo's texts use beyond Latin-1's printable
+// range; the game's data files are all in that code page.
+inline QByteArray ToCp1252(const QString& s) {
+    QByteArray out;
+    out.reserve(s.size());
+    for (QChar c : s) {
+        const char16_t u = c.unicode();
+        if (u == 0x2014) {
+            out.append(char(0x97));
+        } else if (u == 0x2019) {
+            out.append(char(0x92));
+        } else if (u == 0x2026) {
+            out.append(char(0x85));
+        } else if (u < 0x100) {
+            out.append(char(u));
+        } else {
+            throw std::invalid_argument("character outside code page 1252");
+        }
+    }
+    return out;
+}
+
+inline void SaveBytes(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw std::runtime_error("cannot write " + path.toStdString());
+    f.write(bytes);
+}
+
+// One field per line, CR LF line ends, strings in double quotes, flags as #TRUE# / #FALSE#:
+// the way the authoring tool writes its files.
+class RecordWriter {
+  public:
+    void Str(const QString& s) {
+        if (s.contains(u'"')) throw std::invalid_argument("a stored string cannot hold a quote");
+        bytes_ += '"' + ToCp1252(s) + "\"\r\n";
+    }
+    void Int(long long v) { bytes_ += QByteArray::number(v) + "\r\n"; }
+    void Num(double v) {
+        if (v == std::floor(v)) {
+            Int(static_cast<long long>(v));
+        } else {
+            bytes_ += QByteArray::number(v, 'g', 15) + "\r\n";
+        }
+    }
+    void Bool(bool v) { bytes_ += v ? "#TRUE#\r\n" : "#FALSE#\r\n"; }
+    void List(const QStringList& names) {
+        Int(names.size());
+        for (const QString& n : names) Str(n);
+    }
+    void Separator() { Str(QStringLiteral("----- SEPARATOR -----")); }
+    const QByteArray& Bytes() const { return bytes_; }
+    void Save(const QString& path) const { SaveBytes(path, bytes_); }
+
+  private:
+    QByteArray bytes_;
+};
+
+inline void PutU16(QByteArray& b, unsigned v) {
+    b.append(char(v & 0xFF));
+    b.append(char((v >> 8) & 0xFF));
+}
+inline void PutU32(QByteArray& b, std::uint32_t v) {
+    PutU16(b, v & 0xFFFF);
+    PutU16(b, v >> 16);
+}
+
+// Mono 16-bit PCM.
+inline QByteArray WavBytes(const std::vector<float>& samples, int rate) {
+    QByteArray data;
+    data.reserve(int(samples.size() * 2));
+    for (float s : samples) {
+        const int v = std::clamp(int(std::lround(s * 32767.0f)), -32768, 32767);
+        PutU16(data, unsigned(v) & 0xFFFF);
+    }
+    QByteArray b("RIFF");
+    PutU32(b, 36 + std::uint32_t(data.size()));
+    b += "WAVEfmt ";
+    PutU32(b, 16);
+    PutU16(b, 1);  // PCM
+    PutU16(b, 1);  // mono
+    PutU32(b, std::uint32_t(rate));
+    PutU32(b, std::uint32_t(rate * 2));
+    PutU16(b, 2);
+    PutU16(b, 16);
+    b += "data";
+    PutU32(b, std::uint32_t(data.size()));
+    b += data;
+    return b;
+}
+
+// A 32 x 32 pointer: 32-bit colour with alpha, the 1-bit mask, and the hot spot in the
+// directory entry where pointer files keep it.
+inline QByteArray CurBytes(const QImage& source, QPoint hotSpot) {
+    const QImage img = source.convertToFormat(QImage::Format_ARGB32);
+    if (img.width() != 32 || img.height() != 32) throw std::invalid_argument("pointer not 32x32");
+    QByteArray dib;
+    PutU32(dib, 40);
+    PutU32(dib, 32);
+    PutU32(dib, 64);  // colour and mask images stacked
+    PutU16(dib, 1);
+    PutU16(dib, 32);
+    PutU32(dib, 0);
+    PutU32(dib, 32 * 32 * 4 + 32 * 4);
+    for (int i = 0; i < 4; ++i) PutU32(dib, 0);
+    for (int y = 31; y >= 0; --y) {
+        const auto* row = reinterpret_cast<const QRgb*>(img.constScanLine(y));
+        for (int x = 0; x < 32; ++x) {
+            const QRgb p = row[x];
+            dib.append(char(qBlue(p)));
+            dib.append(char(qGreen(p)));
+            dib.append(char(qRed(p)));
+            dib.append(char(qAlpha(p)));
+        }
+    }
+    for (int y = 31; y >= 0; --y) {
+        const auto* row = reinterpret_cast<const QRgb*>(img.constScanLine(y));
+        std::uint32_t bits = 0;
+        for (int x = 0; x < 32; ++x)
+            if (qAlpha(row[x]) == 0) bits |= 1u << (31 - x);
+        dib.append(char(bits >> 24));
+        dib.append(char(bits >> 16));
+        dib.append(char(bits >> 8));
+        dib.append(char(bits));
+    }
+    QByteArray b;
+    PutU16(b, 0);
+    PutU16(b, 2);  // pointer
+    PutU16(b, 1);
+    b.append(char(32));
+    b.append(char(32));
+    b.append(char(0));
+    b.append(char(0));
+    PutU16(b, unsigned(hotSpot.x()));
+    PutU16(b, unsigned(hotSpot.y()));
+    PutU32(b, std::uint32_t(dib.size()));
+    PutU32(b, 6 + 16);
+    return b + dib;
+}
+
+// Median cut over the opaque pixels; at most `maxColors` entries.
+inline std::vector<QRgb> MedianCut(const std::vector<QRgb>& pixels, int maxColors) {
+    std::vector<std::vector<QRgb>> boxes{pixels};
+    auto channel = [](QRgb p, int c) { return c == 0 ? qRed(p) : c == 1 ? qGreen(p) : qBlue(p); };
+    while (int(boxes.size()) < maxColors) {
+        int best = -1, bestRange = 0, bestChannel = 0;
+        for (int i = 0; i < int(boxes.size()); ++i) {
+            if (boxes[i].size() < 2) continue;
+            for (int c = 0; c < 3; ++c) {
+                int lo = 255, hi = 0;
+                for (QRgb p : boxes[i]) {
+                    lo = std::min(lo, channel(p, c));
+                    hi = std::max(hi, channel(p, c));
+                }
+                if (hi - lo > bestRange) {
+                    bestRange = hi - lo;
+                    best = i;
+                    bestChannel = c;
+                }
+            }
+        }
+        if (best < 0) break;
+        auto& box = boxes[best];
+        std::sort(box.begin(), box.end(), [&](QRgb a, QRgb b) {
+            return channel(a, bestChannel) < channel(b, bestChannel);
+        });
+        std::vector<QRgb> upper(box.begin() + box.size() / 2, box.end());
+        box.resize(box.size() / 2);
+        boxes.push_back(std::move(upper));
+    }
+    std::vector<QRgb> palette;
+    for (const auto& box : boxes) {
+        if (box.empty()) continue;
+        long long r = 0, g = 0, b = 0;
+        for (QRgb p : box) r += qRed(p), g += qGreen(p), b += qBlue(p);
+        const long long n = static_cast<long long>(box.size());
+        palette.push_back(qRgb(int(r / n), int(g / n), int(b / n)));
+    }
+    if (palette.empty()) palette.push_back(qRgb(0, 0, 0));
+    return palette;
+}
+
+// GIF89a of one frame. Pixels whose alpha is below 128 become the transparent colour; the rest
+// are mapped to a median-cut palette of 255 colours.
+inline QByteArray GifBytes(const QImage& source) {
+    const QImage img = source.convertToFormat(QImage::Format_ARGB32);
+    const int w = img.width(), h = img.height();
+    std::vector<QRgb> opaque;
+    bool anyTransparent = false;
+    for (int y = 0; y < h; ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(img.constScanLine(y));
+        for (int x = 0; x < w; ++x) {
+            if (qAlpha(row[x]) >= 128)
+                opaque.push_back(row[x]);
+            else
+                anyTransparent = true;
+        }
+    }
+    std::vector<QRgb> palette = MedianCut(opaque, anyTransparent ? 255 : 256);
+    const int transparentIndex = anyTransparent ? int(palette.size()) : -1;
+    if (anyTransparent) palette.push_back(qRgb(0, 0, 0));
+    palette.resize(256, qRgb(0, 0, 0));
+
+    std::map<QRgb, int> cache;
+    std::vector<std::uint8_t> indices(std::size_t(w) * std::size_t(h));
+    for (int y = 0; y < h; ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(img.constScanLine(y));
+        for (int x = 0; x < w; ++x) {
+            int index = 0;
+            if (qAlpha(row[x]) < 128) {
+                index = transparentIndex;
+            } else {
+                const QRgb p = row[x] | 0xFF000000u;
+                auto it = cache.find(p);
+                if (it != cache.end()) {
+                    index = it->second;
+                } else {
+                    int best = 0, bestDistance = 1 << 30;
+                    const int limit = anyTransparent ? transparentIndex : 256;
+                    for (int i = 0; i < limit; ++i) {
+                        const int dr = qRed(p) - qRed(palette[i]);
+                        const int dg = qGreen(p) - qGreen(palette[i]);
+                        const int db = qBlue(p) - qBlue(palette[i]);
+                        const int d = dr * dr * 3 + dg * dg * 4 + db * db * 2;
+                        if (d < bestDistance) bestDistance = d, best = i;
+                    }
+                    cache.emplace(p, best);
+                    index = best;
+                }
+            }
+            indices[std::size_t(y) * std::size_t(w) + std::size_t(x)] = std::uint8_t(index);
+        }
+    }
+
+    QByteArray b("GIF89a");
+    PutU16(b, unsigned(w));
+    PutU16(b, unsigned(h));
+    b.append(char(0xF7));  // global colour table of 256 entries
+    b.append(char(0));
+    b.append(char(0));
+    for (QRgb c : palette) {
+        b.append(char(qRed(c)));
+        b.append(char(qGreen(c)));
+        b.append(char(qBlue(c)));
+    }
+    if (anyTransparent) {
+        b.append("\x21\xF9\x04", 3);
+        b.append(char(0x01));
+        PutU16(b, 0);
+        b.append(char(transparentIndex));
+        b.append(char(0));
+    }
+    b.append(char(0x2C));
+    PutU16(b, 0);
+    PutU16(b, 0);
+    PutU16(b, unsigned(w));
+    PutU16(b, unsigned(h));
+    b.append(char(0));
+
+    // LZW with 8-bit roots; the table restarts with a clear code when it is full.
+    const int minCodeSize = 8;
+    b.append(char(minCodeSize));
+    const int clear = 1 << minCodeSize, end = clear + 1;
+    QByteArray packed;
+    std::uint32_t bitBuffer = 0;
+    int bitCount = 0;
+    int codeSize = minCodeSize + 1;
+    auto put = [&](int code) {
+        bitBuffer |= std::uint32_t(code) << bitCount;
+        bitCount += codeSize;
+        while (bitCount >= 8) {
+            packed.append(char(bitBuffer & 0xFF));
+            bitBuffer >>= 8;
+            bitCount -= 8;
+        }
+    };
+    std::map<std::uint32_t, int> table;
+    int next = end + 1;
+    put(clear);
+    int prefix = indices.empty() ? 0 : indices[0];
+    for (std::size_t i = 1; i < indices.size(); ++i) {
+        const int k = indices[i];
+        const std::uint32_t key = (std::uint32_t(prefix) << 8) | std::uint32_t(k);
+        auto it = table.find(key);
+        if (it != table.end()) {
+            prefix = it->second;
+            continue;
+        }
+        put(prefix);
+        if (next < 4096) {
+            table.emplace(key, next);
+            if (next == (1 << codeSize) && codeSize < 12) ++codeSize;
+            ++next;
+        } else {
+            put(clear);
+            table.clear();
+            next = end + 1;
+            codeSize = minCodeSize + 1;
+        }
+        prefix = k;
+    }
+    put(prefix);
+    put(end);
+    if (bitCount > 0) packed.append(char(bitBuffer & 0xFF));
+    for (int at = 0; at < packed.size(); at += 255) {
+        const int n = std::min<int>(255, int(packed.size()) - at);
+        b.append(char(n));
+        b.append(packed.mid(at, n));
+    }
+    b.append(char(0));
+    b.append(char(0x3B));
+    return b;
+}
+
+}  // namespace demo
