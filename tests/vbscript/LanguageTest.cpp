@@ -146,6 +146,14 @@ TEST_F(Language, ExecuteEvalAndGetRef) {
               "8 7\nhi you\n");
 }
 
+TEST_F(Language, ExecuteAndEvalSeeTheCallersVariables) {
+    EXPECT_EQ(
+        Run("g = \"global\"\nSub T()\n Dim x, arr(2)\n x = 1\n Execute \"x = x + 41: arr(1) = g\"\n"
+            " Out.Print x, arr(1), Eval(\"x * 2\")\n ExecuteGlobal \"x = 5\"\n"
+            " Out.Print x\nEnd Sub\nT\nOut.Print x"),
+        "42 global 84\n42\n5\n");
+}
+
 TEST_F(Language, OperatorPrecedence) {
     EXPECT_EQ(Eval("-2 ^ 2"), "4");  // unary minus binds tighter
     EXPECT_EQ(Eval("2 + 3 * 4 Mod 5"), "4");

@@ -719,10 +719,14 @@ Variant FnGetObject(EngineImpl&, Args) {
     ThrowError(kErrCantCreate);
 }
 Variant FnEval(EngineImpl& e, Args a) {
-    return e.EvalText(S(a, 0));
+    return e.EvalText(S(a, 0), true);
 }
 Variant FnExecute(EngineImpl& e, Args a) {
-    e.AddProgram(S(a, 0), 1);
+    e.AddProgram(S(a, 0), 1, true);
+    return {};
+}
+Variant FnExecuteGlobal(EngineImpl& e, Args a) {
+    e.AddProgram(S(a, 0), 1, false);
     return {};
 }
 Variant FnGetRef(EngineImpl& e, Args a) {
@@ -976,7 +980,7 @@ const Builtin* FindBuiltin(std::u16string_view lower) {
         fn(u"getobject", FnGetObject, 0, 2);
         fn(u"eval", FnEval, 1, 1);
         fn(u"execute", FnExecute, 1, 1);
-        fn(u"executeglobal", FnExecute, 1, 1);
+        fn(u"executeglobal", FnExecuteGlobal, 1, 1);
         fn(u"getref", FnGetRef, 1, 1);
         cn(u"err", FnErr);
         cn(u"vbcr", CvbCr);

@@ -507,15 +507,17 @@ Variant EngineImpl::NewInstance(const ClassDef* cls) {
 }
 
 std::shared_ptr<Program> EngineImpl::Compile(std::u16string_view text, int firstLine,
-                                             bool asExpression, bool optionExplicit) {
+                                             bool asExpression, bool optionExplicit,
+                                             bool dynamicScope) {
     std::u16string key(text);
     key += asExpression ? u'\x02' : u'\x01';
+    key += dynamicScope ? u'D' : u'-';
     key += optionExplicit ? u'E' : u'-';
     key += char16_t(firstLine & 0xFFFF);
     key += char16_t((firstLine >> 16) & 0xFFFF);
     auto it = cache_.find(key);
     if (it != cache_.end()) return it->second;
-    auto p = CompileProgram(*this, text, firstLine, asExpression, optionExplicit);
+    auto p = CompileProgram(*this, text, firstLine, asExpression, optionExplicit, dynamicScope);
     // Bounded: the texts of a game fit many times over.
     if (cache_.size() >= 8192 || cacheChars_ > (size_t(16) << 20)) {
         cache_.clear();
@@ -571,14 +573,38 @@ void EngineImpl::Declare(const std::shared_ptr<Program>& p) {
     }
 }
 
-void EngineImpl::AddProgram(std::u16string_view text, int firstLine) {
+Variant* EngineImpl::ExecLocal(int atom) {
+    Frame* f = execFrame;
+    if (!f || !f->proc) return nullptr;
+    const std::u16string& lower = atoms_[size_t(atom)].lower;
+    for (auto& [name, slot] : f->proc->slotNames)
+        if (name == lower) return &f->locals[slot].Deref();
+    if (f->me) {
+        const ClassDef* cls = f->me->Class();
+        auto it = cls->byName.find(lower);
+        if (it != cls->byName.end() && cls->members[size_t(it->second)].kind == ClassMember::Field)
+            return &f->me->fields[size_t(cls->members[size_t(it->second)].field)];
+    }
+    return nullptr;
+}
+
+void EngineImpl::AddProgram(std::u16string_view text, int firstLine, bool localScope) {
+    // Execute in a procedure sees its variables; elsewhere it is ExecuteGlobal.
+    localScope = localScope && frame && frame->proc;
+    Frame* savedExec = execFrame;
+    if (localScope) execFrame = frame;
+    struct RestoreExec {
+        EngineImpl* e;
+        Frame* saved;
+        ~RestoreExec() { e->execFrame = saved; }
+    } restoreExec{this, savedExec};
     // Every piece is compiled before anything is declared or run, as one text would be.
     std::vector<std::shared_ptr<Program>> pieces;
     try {
         bool explicitOpt = false;
         for (const Chunk& c : SplitChunks(text, firstLine, 64)) {
-            pieces.push_back(
-                Compile(text.substr(c.offset, c.length), c.firstLine, false, explicitOpt));
+            pieces.push_back(Compile(text.substr(c.offset, c.length), c.firstLine, false,
+                                     explicitOpt, localScope));
             explicitOpt = pieces.front()->optionExplicit;
         }
     } catch (const CompileFailure& f) {
@@ -609,10 +635,18 @@ void EngineImpl::AddProgram(std::u16string_view text, int firstLine) {
     }
 }
 
-Variant EngineImpl::EvalText(std::u16string_view text) {
+Variant EngineImpl::EvalText(std::u16string_view text, bool localScope) {
+    localScope = localScope && frame && frame->proc;
+    Frame* savedExec = execFrame;
+    if (localScope) execFrame = frame;
+    struct RestoreExec {
+        EngineImpl* e;
+        Frame* saved;
+        ~RestoreExec() { e->execFrame = saved; }
+    } restoreExec{this, savedExec};
     std::shared_ptr<Program> p;
     try {
-        p = Compile(text, 1, true);
+        p = Compile(text, 1, true, false, localScope);
     } catch (const CompileFailure& f) {
         if (!frame) throw;
         ThrowError(f.number);

@@ -79,6 +79,8 @@ struct ProcDef {
     std::vector<Param> params;
     int localCount = 1;  // slot 0 is the return value
     std::vector<std::u16string> localNames;
+    // Lower-case names of parameters and locals with their slots (for Execute and Eval).
+    std::vector<std::pair<std::u16string, int>> slotNames;
     std::vector<ArrayInit> arrays;
     std::vector<ConstInit> consts;
     Block body;
@@ -130,6 +132,7 @@ struct Program {
     std::vector<std::unique_ptr<ProcDef>> procs;
     std::vector<std::unique_ptr<ClassDef>> classes;
     std::vector<GlobalDecl> globals;
+    bool dynamicScope = false;  // compiled for Execute/Eval: names may be the caller's locals
     ProcDef top;  // the top-level statements, run by AddCode (hidden locals for With/For Each)
     ExprPtr expression;  // set when compiled as an expression (Eval)
 };
@@ -231,8 +234,12 @@ class EngineImpl {
     Variant NewInstance(const ClassDef* cls);
     Variant CreateObject(const std::u16string& progId);
     // Compiles and runs code in the global scope (AddCode, ExecuteGlobal, Execute).
-    void AddProgram(std::u16string_view text, int firstLine);
-    Variant EvalText(std::u16string_view text);
+    // With localScope (Execute, Eval) the code also sees the calling procedure's variables.
+    void AddProgram(std::u16string_view text, int firstLine, bool localScope = false);
+    Variant EvalText(std::u16string_view text, bool localScope = false);
+    // The caller's variable of that name while Execute/Eval code runs (nullptr when none).
+    Variant* ExecLocal(int atom);
+    Frame* execFrame = nullptr;
 
     // ---- public API helpers ----
     bool Guard(const std::function<void()>& body);  // runs body, turns errors into lastError
@@ -269,7 +276,7 @@ class EngineImpl {
 
   private:
     std::shared_ptr<Program> Compile(std::u16string_view text, int firstLine, bool asExpression,
-                                     bool optionExplicit = false);
+                                     bool optionExplicit = false, bool dynamicScope = false);
     void Declare(const std::shared_ptr<Program>& p);
 
     std::vector<Atom> atoms_;
@@ -287,7 +294,8 @@ class EngineImpl {
 
 // Compiles text into a Program (throws CompileFailure).
 std::shared_ptr<Program> CompileProgram(EngineImpl& e, std::u16string_view text, int firstLine,
-                                        bool asExpression, bool optionExplicit = false);
+                                        bool asExpression, bool optionExplicit = false,
+                                        bool dynamicScope = false);
 // Splits program text into pieces that compile independently (runs of whole top-level
 // procedures and classes, at least minLines long), so that an unchanged piece is compiled once.
 struct Chunk {

@@ -236,6 +236,8 @@ Variant* NameExpr::Storage(EngineImpl& e, bool create) {
         case NameMode::MeMember:
             return nullptr;
         case NameMode::Global: {
+            if (dynScope && e.execFrame)
+                if (Variant* v = e.ExecLocal(atom)) return v;
             GlobalSlot& g = e.Slot(atom);
             if (g.kind == SlotKind::Var) return &g.value;
             if (g.kind == SlotKind::Unset && create && !explicitOpt && !e.AtomAt(atom).builtin &&
@@ -313,6 +315,14 @@ Variant NameExpr::Invoke(EngineImpl& e, bool asStatement) {
         case NameMode::Global:
         case NameMode::Dyn:
             break;
+    }
+    if (dynScope && e.execFrame) {
+        if (Variant* v = e.ExecLocal(atom)) {
+            if (args.empty()) return *v;
+            ArgBuf a(e, args.size());
+            EvalArgsByValue(e, args, a);
+            return IndexValueOf(e, *v, a.span());
+        }
     }
     GlobalSlot& g = e.Slot(atom);
     switch (g.kind) {

@@ -38,6 +38,7 @@ struct NameExpr : Expr {
     int slot = 0;
     int atom = -1;
     bool explicitOpt = false;
+    bool dynScope = false;  // in Execute/Eval code: the caller's variables come first
     bool hasParens = false;
     std::vector<ExprPtr> args;
     std::u16string name;

@@ -213,6 +213,7 @@ class Parser {
             }
         }
         n->atom = e_.AtomOf(name);
+        n->dynScope = prog_.dynamicScope && scope_->isTop;
         if (!scope_->isTop && !prog_.optionExplicit) {
             n->mode = NameMode::Dyn;
             auto it = scope_->implicit.find(lower);
@@ -1353,6 +1354,7 @@ class Parser {
         ParseBlock(def->body);
         withSlots_.swap(savedWith);
         scope_ = saved;
+        for (auto& [lower, slot] : scope.locals) def->slotNames.emplace_back(lower, slot);
         Expect(Kw::End, kExpectedEnd);
         if (!Is(endKw)) {
             Fail(endKw == Kw::Sub        ? kExpectedSub
@@ -1679,9 +1681,10 @@ class Parser {
 }  // namespace
 
 std::shared_ptr<Program> CompileProgram(EngineImpl& e, std::u16string_view text, int firstLine,
-                                        bool asExpression, bool optionExplicit) {
+                                        bool asExpression, bool optionExplicit, bool dynamicScope) {
     auto prog = std::make_shared<Program>();
     prog->optionExplicit = optionExplicit;
+    prog->dynamicScope = dynamicScope;
     Parser p(e, Tokenize(text, firstLine), *prog);
     if (asExpression)
         prog->expression = p.ParseLoneExpression();
