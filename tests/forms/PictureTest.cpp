@@ -218,6 +218,12 @@ TEST_F(PictureTest, MetafileSizesThatDoNotAddUpAreRefused) {
     emf[88 + 4] = char(0x7C);  // a record size beyond the data
     EXPECT_EQ(DecodePicture(emf).errorNumber, kErrInvalidPicture);
     EXPECT_EQ(DecodePicture(test::Emf(0xFF00).left(88 + 24)).errorNumber, kErrInvalidPicture);
+    // Frame and bounds at the ends of the number range (their differences overflowed).
+    QByteArray extreme = test::Emf(0xFF00);
+    const char low[4] = {0, 0, 0, char(0x80)}, high[4] = {char(0xFF), char(0xFF), char(0xFF), 0x7F};
+    for (int at : {8, 12, 24, 28}) extreme.replace(at, 4, low, 4);
+    for (int at : {16, 20, 32, 36}) extreme.replace(at, 4, high, 4);
+    EXPECT_EQ(DecodePicture(extreme).errorNumber, kErrInvalidPicture);
 }
 
 TEST_F(PictureTest, CacheServesTheSecondLoadAndNoticesChangedFiles) {

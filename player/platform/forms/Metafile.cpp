@@ -148,8 +148,11 @@ std::optional<SvgPicture> EmfToSvg(const QByteArray& bytes) {
     QSize size(static_cast<int>(std::lround(std::abs(double(fr) - fl) / 2540.0 * 96.0)),
                static_cast<int>(std::lround(std::abs(double(fb) - ft) / 2540.0 * 96.0)));
     if (!SaneSize(size)) {
-        const int bl = I32(bytes, 8), bt = I32(bytes, 12), br = I32(bytes, 16), bb = I32(bytes, 20);
-        size = QSize(std::abs(br - bl) + 1, std::abs(bb - bt) + 1);
+        const qint64 bl = I32(bytes, 8), bt = I32(bytes, 12), br = I32(bytes, 16),
+                     bb = I32(bytes, 20);
+        const qint64 w = std::min<qint64>(std::abs(br - bl) + 1, kMaxSide + 1);
+        const qint64 h = std::min<qint64>(std::abs(bb - bt) + 1, kMaxSide + 1);
+        size = QSize(static_cast<int>(w), static_cast<int>(h));
     }
     if (!SaneSize(size)) return std::nullopt;
     // The header's own length must fit in the data, or the converter reads beyond it.
