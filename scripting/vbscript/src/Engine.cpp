@@ -261,6 +261,115 @@ std::u16string ErrorDescription(int32_t number) {
     }
 }
 
+int32_t ErrorFromHResult(int32_t hresult) {
+    uint32_t h = uint32_t(hresult);
+    if ((h & 0xFFFF0000u) == 0x800A0000u) return int32_t(h & 0xFFFF);
+    switch (h) {
+        case 0x80004001u:
+            return 445;
+        case 0x80004002u:
+            return 430;
+        case 0x80020001u:
+            return 438;
+        case 0x80020003u:
+            return 438;
+        case 0x80020004u:
+            return 448;
+        case 0x80020005u:
+            return 13;
+        case 0x80020006u:
+            return 438;
+        case 0x80020007u:
+            return 446;
+        case 0x80020008u:
+            return 458;
+        case 0x8002000Au:
+            return 6;
+        case 0x8002000Bu:
+            return 9;
+        case 0x8002000Cu:
+            return 447;
+        case 0x8002000Du:
+            return 10;
+        case 0x8002000Eu:
+            return 450;
+        case 0x8002000Fu:
+            return 449;
+        case 0x80020011u:
+            return 451;
+        case 0x8002802Fu:
+            return 453;
+        case 0x80028CA0u:
+            return 13;
+        case 0x80028CA1u:
+            return 9;
+        case 0x80028CA2u:
+            return 57;
+        case 0x80028CA3u:
+            return 322;
+        case 0x80030002u:
+            return 432;
+        case 0x80030003u:
+            return 76;
+        case 0x80030004u:
+            return 67;
+        case 0x80030005u:
+            return 70;
+        case 0x80030008u:
+            return 7;
+        case 0x80030012u:
+            return 67;
+        case 0x80030013u:
+            return 70;
+        case 0x8003001Du:
+            return 57;
+        case 0x8003001Eu:
+            return 57;
+        case 0x80030020u:
+            return 75;
+        case 0x80030021u:
+            return 70;
+        case 0x80030050u:
+            return 58;
+        case 0x80030070u:
+            return 61;
+        case 0x800300FCu:
+            return 53;
+        case 0x80030100u:
+            return 70;
+        case 0x80030101u:
+            return 70;
+        case 0x80030103u:
+            return 57;
+        case 0x80040154u:
+            return 429;
+        case 0x800401E3u:
+            return 429;
+        case 0x800401E6u:
+            return 432;
+        case 0x800401EAu:
+            return 432;
+        case 0x800401F3u:
+            return 429;
+        case 0x800401F5u:
+            return 429;
+        case 0x800401FEu:
+            return 429;
+        case 0x80070005u:
+            return 70;
+        case 0x8007000Eu:
+            return 7;
+        case 0x80070057u:
+            return 5;
+        case 0x800706BAu:
+            return 462;
+        case 0x80080005u:
+            return 429;
+        default:
+            return hresult;
+    }
+}
+
 // ---- HostObject ----
 
 int HostObject::AddMethod(std::u16string_view name, Getter fn) {

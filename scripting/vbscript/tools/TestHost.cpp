@@ -140,13 +140,19 @@ void InstallTestHost(Engine& engine, TestCounts& counts, const std::string& file
         if (args.size() != 1) ThrowError(kErrWrongArgs);
         int32_t hr = ToLong(args[0].Deref());
         if (hr >= 0) return Variant::Bool(false);  // a success code is no error
-        // VBScript maps its own facility's HRESULTs back to plain error numbers.
-        if ((uint32_t(hr) & 0xFFFF0000u) == 0x800A0000u) ThrowError(hr & 0xFFFF);
-        ThrowError(hr);
+        // The failure code of a COM-style host becomes a VBScript error number.
+        ThrowError(ErrorFromHResult(hr));
     });
-    host->AddMethod(u"throwWithDesc", [](std::span<Variant>) -> Variant {
-        throw ScriptException(int32_t(0xdeadbeef), u"test");
-    });
+    auto throwWithDesc = []() -> Variant {
+        ScriptException ex(int32_t(0xdeadbeef), u"test");
+        ex.helpFile = u"test.chm";
+        ex.helpContext = 10;
+        throw ex;
+    };
+    host->AddProperty(
+        u"throwWithDesc",
+        [throwWithDesc](std::span<Variant>) -> Variant { return throwWithDesc(); },
+        [throwWithDesc](std::span<Variant>, const Variant&) { throwWithDesc(); });
     auto coll = MakeRef<Collection>();
     host->AddMethod(u"collectionObj",
                     [coll](std::span<Variant>) { return Variant::Object(coll.get()); });

@@ -57,6 +57,9 @@ class ScriptException : public std::exception {
 [[noreturn]] void ThrowError(int32_t number);
 // The standard description of a VBScript error number ("" when unknown).
 std::u16string ErrorDescription(int32_t number);
+// The VBScript error number for a COM-style failure code a host object reports (0x80004001
+// E_NOTIMPL -> 445, 0x800A000D -> 13, ...); other codes are returned unchanged.
+int32_t ErrorFromHResult(int32_t hresult);
 
 // What MsgBox asks the host to show. The hook returns the button pressed (vbOK = 1 ...).
 struct MsgBoxRequest {
