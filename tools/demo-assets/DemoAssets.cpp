@@ -787,6 +787,7 @@ End Sub)";
             const QString title = QStringLiteral("The Keeper\u2019s Evening");
             const QString subtitle = QStringLiteral("Gull Point Light, late October");
             const QString hint = QStringLiteral("Click anywhere to begin");
+            const QString ornament = QStringLiteral("\u00b7   \u00b7   \u00b7");
             f.texts = {
                 Label(QStringLiteral("Title"), title,
                       {CentredLeft(title, serif, 36, true, false, 400), 210}, true, false, serif,
@@ -797,6 +798,9 @@ End Sub)";
                 Label(QStringLiteral("Hint"), hint,
                       {CentredLeft(hint, QStringLiteral("Arial"), 10, false, false, 400), 520},
                       false, false, QStringLiteral("Arial"), 10, QColor(140, 146, 180)),
+                Label(QStringLiteral("Ornament"), ornament,
+                      {CentredLeft(ornament, serif, 16, true, false, 400), 326}, true, false, serif,
+                      16, kGold),
             };
             f.hotspots = {Spot(QStringLiteral("Begin"), QRect(0, 0, 800, 600), {}, hand)};
             Action begin;
