@@ -46,7 +46,7 @@ std::u16string VtName(const Variant& v) {
         case vtString:
             return u"VT_BSTR";
         case vtObject:
-            return u"VT_DISPATCH";
+            return dynamic_cast<UnknownOnly*>(v.AsObject()) ? u"VT_UNKNOWN" : u"VT_DISPATCH";
         case vtBoolean:
             return u"VT_BOOL";
         case vtByte:
