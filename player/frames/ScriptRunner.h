@@ -10,7 +10,7 @@ namespace storyloom {
 struct ScriptRequests {
     QString sFrameToLoad;
     double dTransitionDuration = 0;  // seconds
-    int iTransitionNumber = 0;
+    int iTransitionNumber = 1;
     int iHotspotNumber = 0;
     bool bStopGame = false;
     bool bPopupLoadGame = false;

@@ -1,0 +1,270 @@
+#include "scripting/ScriptHost.h"
+
+#include <QStandardPaths>
+
+#include "core/BasicConvert.h"
+#include "core/Errors.h"
+#include "core/Program.h"
+#include "frames/Game.h"
+#include "platform/dialogs/Dialogs.h"
+#include "platform/loop/EventLoop.h"
+#include "scripting/ScriptFunctions.h"
+#include "scripting/ScriptValues.h"
+#include "startup/ProjectInformation.h"
+
+namespace storyloom {
+
+namespace {
+
+const QString kStartupProcedure = QStringLiteral("StartupProcedure");
+
+int LinesIn(const QString& text) {
+    return static_cast<int>(text.count(u'\n'));
+}
+
+}  // namespace
+
+ScriptHost::ScriptHost(Program& program_, Shell& shell_)
+    : program(program_), shell(shell_), plugins_(program_) {
+    functions_ = vbs::Ref<ScriptFunctions>(new ScriptFunctions(*this));
+    auto msgBox = [this](const vbs::MsgBoxRequest& r) {
+        const QString title = r.title.empty() ? program.info.GameName : FromU16(r.title);
+        return static_cast<int>(program.platform.dialogs.MessageBox(
+            MessageBoxRequest::FromStyle(FromU16(r.prompt), r.buttons, title)));
+    };
+    auto inputBox = [this](const vbs::InputBoxRequest& r) {
+        InputBoxRequest box;
+        box.prompt = FromU16(r.prompt);
+        box.title = r.title.empty() ? program.info.GameName : FromU16(r.title);
+        box.defaultText = FromU16(r.defaultText);
+        const std::optional<QString> answer = program.platform.dialogs.InputBox(box);
+        return vbs::Variant::String(U16(answer.value_or(QString())));
+    };
+    for (vbs::Engine* engine : {&ScriptControl, &ScriptControl2}) {
+        engine->SetMsgBoxHook(msgBox);
+        engine->SetInputBoxHook(inputBox);
+    }
+    const QString userFolder =
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    if (!userFolder.isEmpty()) WritableFolders << userFolder + QStringLiteral("/storyloom");
+}
+
+ScriptHost::~ScriptHost() {
+    // The timers' handlers point back here; they go before the host does.
+    if (TimerObject) TimerObject->UnloadAll();
+    if (PicBox) PicBox->UnloadAll();
+    if (ImgBox) ImgBox->UnloadAll();
+}
+
+void ScriptHost::Attach(Game& g) {
+    game = &g;
+    forms::Window& w = g.window;
+    auto* timer = w.Add<forms::TimerControl>(program.platform.loop, QStringLiteral("TimerObject"));
+    timer->SetTimerEnabled(false);
+    timer->onTimer = [this](forms::TimerControl& t) { TimerObject_Timer(t.Index()); };
+    TimerObject = std::make_unique<forms::ControlArray<forms::TimerControl>>(timer);
+    auto* picture = w.Add<forms::PictureBox>(QStringLiteral("PicBox"));
+    picture->SetVisible(false);
+    PicBox = std::make_unique<forms::ControlArray<forms::PictureBox>>(picture);
+    auto* image = w.Add<forms::Image>(QStringLiteral("ImgBox"));
+    image->SetVisible(false);
+    ImgBox = std::make_unique<forms::ControlArray<forms::Image>>(image);
+    BuildObjects();
+}
+
+// ---- Preparing an engine ----------------------------------------------------------------------
+
+void ScriptHost::ShowScriptBox(const QString& sentence, const QString& description) {
+    if (program.StopRequested) return;
+    program.platform.dialogs.Show(BoxIcon::Critical, program.Messages(29),
+                                  program.Messages(30) + u' ' + program.Messages(31) + kCrLf +
+                                      kCrLf + sentence + kCrLf + kCrLf + description);
+}
+
+QString ScriptHost::Described(const vbs::ScriptError& error, const ProgramLayout& layout) const {
+    QString text = FromU16(error.description);
+    if (text.isEmpty()) text = FromU16(vbs::ErrorDescription(error.number));
+    if (error.line <= 0 || layout.parts.empty()) return text;
+    // The line as the author counts it: within the part of the program it belongs to.
+    const std::pair<int, QString>* part = &layout.parts.front();
+    for (const auto& p : layout.parts)
+        if (p.first <= error.line) part = &p;
+    return text +
+           QStringLiteral(" (line %1 of %2)").arg(error.line - part->first + 1).arg(part->second);
+}
+
+bool ScriptHost::AddCodeToScriptControl(vbs::Engine& engine, const QString& startupCode) {
+    lastFailure_.clear();
+    if (!engine.Reset()) {
+        lastFailure_ = FromU16(engine.LastError().description);
+        ShowScriptBox(
+            QStringLiteral("Error executing script. Make sure that you are not trying to execute a "
+                           "script while another script is being executed. The Scripting Engine "
+                           "returned the following error message:"),
+            lastFailure_);
+        return false;
+    }
+    bool ok = engine.AddObject(u"Action", functions_.get(), true);
+
+    // The program: procedures, plug-in code, then the piece to run as StartupProcedure.
+    ProgramLayout layout;
+    const QString procedures = game ? game->ProceduresText : QString();
+    QString text = procedures + kCrLf;
+    layout.parts.push_back({1, QStringLiteral("the project procedures")});
+    int line = 1 + LinesIn(text);
+    for (const Plugin& plugin : plugins_.Plugins()) {
+        layout.parts.push_back({line, QStringLiteral("the plug-in ") + plugin.Name});
+        text += plugin.GlobalCode + kCrLf;
+        line = 1 + LinesIn(text);
+    }
+    text += kCrLf + QStringLiteral("Sub StartupProcedure") + kCrLf;
+    layout.parts.push_back({line, QStringLiteral("the program")});
+    line = 1 + LinesIn(text);
+    layout.parts.push_back({line, QStringLiteral("the script")});
+    text += startupCode + kCrLf;
+    layout.parts.push_back({1 + LinesIn(text), QStringLiteral("the program")});
+    text += QStringLiteral("End Sub");
+    layout_ = layout;
+
+    auto reserved = [this](const QString& description) {
+        lastFailure_ = description;
+        ShowScriptBox(QStringLiteral("Error executing script. Make sure that the global variables "
+                                     "do not have names that are reserved by the engine. The "
+                                     "Scripting Engine returned the following error message:"),
+                      description);
+    };
+    if (text.contains(QStringLiteral("CreateObject(")) && !AllowCreateObject(program)) {
+        if (!program.StopRequested)
+            program.platform.dialogs.Show(
+                BoxIcon::Critical, QStringLiteral("VBScript Execution Aborted"),
+                QStringLiteral("WARNING! The VBScript code makes calls to the \"CreateObject\" "
+                               "function, which for security reasons is not allowed.") +
+                    kCrLf + kCrLf +
+                    QStringLiteral("Please remove the calls to that function and try again."));
+        layout_ = ProgramLayout{};
+        ok = engine.AddCode(
+                 U16(QStringLiteral("Sub StartupProcedure") + kCrLf + QStringLiteral("End Sub"))) &&
+             ok;
+    } else if (!engine.AddCode(U16(text))) {
+        reserved(Described(engine.LastError(), layout_));
+        return false;
+    }
+    if (!AddObjects(engine)) {
+        reserved(FromU16(engine.LastError().description));
+        return false;
+    }
+    return ok;
+}
+
+bool ScriptHost::AddObjects(vbs::Engine& engine) {
+    if (!game) return true;
+    for (const auto& variable : game->vars.Variables) {
+        vbs::Ref<vbs::Dispatch> obj(new IntegerVariableObject(variable));
+        if (!engine.AddObject(U16(variable->Name), obj.get(), true)) return false;
+    }
+    for (const auto& variable : game->vars.VariablesVariant) {
+        vbs::Ref<vbs::Dispatch> obj(new VariantVariableObject(variable));
+        if (!engine.AddObject(U16(variable->Name), obj.get(), true)) return false;
+    }
+    for (const NamedObject& o : fixedObjects_)
+        if (!engine.AddObject(U16(o.name), o.object.get(), o.addMembers)) return false;
+    if (program.frame.ControlsReferencePolicy == 2 &&
+        !engine.AddObject(u"SoftwareObjects", softwareObjects_.get(), true))
+        return false;
+    return true;
+}
+
+void ScriptHost::AddCodeToScriptControl(const QString& startupCode) {
+    AddCodeToScriptControl(ScriptControl2, startupCode);
+}
+
+void ScriptHost::SetTimeoutAllEngines(int ms) {
+    ScriptControl.SetTimeout(ms);
+    ScriptControl2.SetTimeout(ms);
+}
+
+void ScriptHost::SetMainTimeout(int ms) {
+    ScriptControl.SetTimeout(ms);
+}
+
+// ---- Running ----------------------------------------------------------------------------------
+
+bool ScriptHost::ExecuteVBScript(const QString& text, bool resetLastClickPosition) {
+    if (program.StopRequested) return true;
+    if (resetLastClickPosition && game) {
+        game->LastClickX = 0;
+        game->LastClickY = 0;
+    }
+    const bool busy = ScriptControl.IsRunning();
+    const bool prepared = AddCodeToScriptControl(ScriptControl, text);
+    QString description = lastFailure_;
+    bool ran = false;
+    // A busy engine still holds the running program: running StartupProcedure again would
+    // start the other script a second time, so the run is left out.
+    if (!busy) {
+        ran = ScriptControl.Run(U16(kStartupProcedure));
+        if (!ran) description = Described(ScriptControl.LastError(), layout_);
+    }
+    if (prepared && ran) return true;
+    ShowScriptBox(QStringLiteral("Error executing script. The Scripting Engine returned the "
+                                 "following error message:"),
+                  description);
+    return false;
+}
+
+void ScriptHost::ExecuteOnLoadVBScript() {
+    const QString collected = plugins_.GameStartCode();
+    ResetModule();
+    const ProjectInfo& info = program.info;
+    if (!collected.isEmpty() || (info.RunStartupScript && !info.StartupScript.isEmpty()))
+        ExecuteVBScript(collected + (info.RunStartupScript ? info.StartupScript : QString()), true);
+}
+
+void ScriptHost::TimerObject_Timer(int index) {
+    forms::TimerControl* timer = TimerObject ? TimerObject->Find(index) : nullptr;
+    if (!timer || !game) return;
+    if (program.StopRequested) {
+        timer->SetTimerEnabled(false);
+        return;
+    }
+    ResetModule();
+    ExecuteVBScript(QStringLiteral("TimerObject") + QString::number(index), true);
+    try {
+        game->ShowOrNotShowAreas();
+        if (requests.bStopGame) {
+            game->StartUnloading();
+            return;
+        }
+        if (requests.sFrameToLoad.compare(QStringLiteral("last visited frame"),
+                                          Qt::CaseInsensitive) == 0) {
+            if (game->History.Count() < 2) {
+                requests.sFrameToLoad.clear();
+            } else {
+                game->History.RemoveLast();
+                requests.sFrameToLoad = game->History.Entries().constLast();
+            }
+        }
+        if (!requests.sFrameToLoad.isEmpty()) {
+            const QString frame = requests.sFrameToLoad;
+            if (requests.dTransitionDuration != 0) {
+                const int number = requests.iTransitionNumber;
+                const double seconds = requests.dTransitionDuration;
+                game->services.transitions->TransitionStep1(number);
+                game->OpenFrame(frame, true, number, seconds);
+            } else {
+                game->OpenFrame(frame, false, 0, 0);
+            }
+        } else {
+            game->StartTimedEvents();
+        }
+    } catch (const std::exception& e) {
+        if (!program.StopRequested)
+            program.platform.dialogs.Show(
+                BoxIcon::Critical, QStringLiteral("Error Executing VBScript Code"),
+                QStringLiteral("Unable to execute the procedure named TimerObject") +
+                    QString::number(index) + QStringLiteral(". ") + ErrorDescription(e));
+        if (forms::TimerControl* t = TimerObject->Find(index)) t->SetTimerEnabled(false);
+    }
+}
+
+}  // namespace storyloom

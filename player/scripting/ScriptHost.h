@@ -1,0 +1,99 @@
+#pragma once
+// The script host: turns a piece of script code into a whole program for the VBScript engine
+// (the project's procedures, every plug-in's code, the piece as the body of StartupProcedure),
+// gives the engine the objects through which scripts reach the game, runs it and reports
+// failures in the game's boxes. Every run starts from an empty engine; lasting state lives in
+// the game variables, which scripts see as objects.
+//
+// Wiring: build the host before the Game, give the Game its plug-in table as the plug-in
+// service, then Attach the Game before its first reset:
+//
+//   ScriptHost host(program, shell);
+//   GameServices services;  services.plugins = &host.Plugins();
+//   Game game(program, media, host, services);
+//   host.Attach(game);
+#include <QString>
+#include <memory>
+#include <vector>
+
+#include "frames/ScriptRunner.h"
+#include "platform/forms/Control.h"
+#include "platform/forms/ControlArray.h"
+#include "scripting/Plugins.h"
+#include "vbscript/Engine.h"
+
+namespace storyloom {
+
+class Game;
+class Program;
+class Shell;
+class ScriptFunctions;
+
+class ScriptHost : public ScriptRunner {
+  public:
+    ScriptHost(Program& program, Shell& shell);
+    ~ScriptHost() override;
+    ScriptHost(const ScriptHost&) = delete;
+    ScriptHost& operator=(const ScriptHost&) = delete;
+
+    // Connects the host to the game window: creates the script timers and the spare picture
+    // and image arrays on it and builds the objects scripts see.
+    void Attach(Game& game);
+    PluginTable& Plugins() { return plugins_; }
+
+    // ---- ScriptRunner ----------------------------------------------------------------------
+    // True when the run went through; failures have been reported in a box.
+    bool ExecuteVBScript(const QString& text, bool resetLastClickPosition) override;
+    void ExecuteOnLoadVBScript() override;
+    // Prepares ScriptControl2 (the component event handlers' engine) with `startupCode`.
+    void AddCodeToScriptControl(const QString& startupCode) override;
+    void SetTimeoutAllEngines(int ms) override;
+    void SetMainTimeout(int ms) override;
+
+    // Prepares `engine` to run `startupCode`; false when something failed (reported here).
+    bool AddCodeToScriptControl(vbs::Engine& engine, const QString& startupCode);
+    // A script timer ticked: runs the author procedure "TimerObject" & index.
+    void TimerObject_Timer(int index);
+
+    Program& program;
+    Shell& shell;
+    Game* game = nullptr;
+    vbs::Engine ScriptControl;
+    vbs::Engine ScriptControl2;
+    // The spare control arrays scripts load elements of (element 0 is the hidden template).
+    std::unique_ptr<forms::ControlArray<forms::TimerControl>> TimerObject;
+    std::unique_ptr<forms::ControlArray<forms::PictureBox>> PicBox;
+    std::unique_ptr<forms::ControlArray<forms::Image>> ImgBox;
+    // A resolution (1 to 3) to switch to when a saved game is loaded; 0 = none.
+    qint16 ResolutionOnLoadGame = 0;
+    // Native folders inside which scripts may write files, besides the game's own folder (the
+    // player's per-user folder). Files elsewhere are refused.
+    QStringList WritableFolders;
+
+    ScriptFunctions& Functions() { return *functions_; }
+
+  private:
+    struct NamedObject {
+        QString name;
+        vbs::Ref<vbs::Dispatch> object;
+        bool addMembers = false;
+    };
+    // Where each part of the last program text starts, to name the part an error line is in.
+    struct ProgramLayout {
+        std::vector<std::pair<int, QString>> parts;  // first line, what the part is
+    };
+
+    void BuildObjects();
+    bool AddObjects(vbs::Engine& engine);
+    QString Described(const vbs::ScriptError& error, const ProgramLayout& layout) const;
+    void ShowScriptBox(const QString& sentence, const QString& description);
+
+    PluginTable plugins_;
+    vbs::Ref<ScriptFunctions> functions_;
+    std::vector<NamedObject> fixedObjects_;
+    vbs::Ref<vbs::Dispatch> softwareObjects_;
+    ProgramLayout layout_;
+    QString lastFailure_;  // description of the last failure while preparing the engine
+};
+
+}  // namespace storyloom
