@@ -110,6 +110,23 @@ TEST_F(RenderTest, ContainersOffsetAndClipTheirChildren) {
     EXPECT_EQ(Renderer::Compose(window).pixel(12, 12), qRgb(255, 0, 0));
 }
 
+TEST_F(RenderTest, FramesHoldTheirChildrenAndTimersDrawNothing) {
+    auto* frame = window.Add<Frame>();
+    frame->SetPixelRect(QRect(50, 20, 40, 40));
+    frame->SetBackColor(Rgb(0, 255, 0));
+    frame->SetBorderStyle(0);
+    auto* inside = frame->Add<Image>();
+    inside->SetPixelRect(QRect(30, 30, 20, 20));
+    inside->SetPicture(Solid(QSize(20, 20), qRgb(0, 0, 255)));
+    inside->SetStretch(true);
+    const QImage out = Renderer::Compose(window);
+    EXPECT_EQ(out.pixel(51, 21), qRgb(0, 255, 0));
+    EXPECT_EQ(out.pixel(81, 51), qRgb(0, 0, 255));  // frame origin, no border offset
+    EXPECT_EQ(out.pixel(91, 51), qRgb(255, 0, 0));  // cut at the frame's edge
+    EXPECT_EQ(window.HitTest(QPoint(85, 55)).control, inside);
+    EXPECT_EQ(window.HitTest(QPoint(85, 55)).local, QPoint(5, 5));
+}
+
 TEST_F(RenderTest, LabelsFillOnlyWhenOpaqueAndDrawTheirText) {
     auto* label = window.Add<Label>();
     label->SetPixelRect(QRect(0, 0, 100, 40));
