@@ -163,6 +163,11 @@ class Game {
     void Form_MouseDown(MouseButton Button);
     void picWhere_MouseDown(MouseButton Button);
     void PointerOverFrame();
+    // An item picture (a control named "PickedObject") dropped on hotspot Index at (X, Y) twips
+    // of the hotspot; other dragged controls are ignored.
+    void Area_DragDrop(int Index, const QString& sourceName, double X, double Y);
+    // The window came to the front: the media players redraw.
+    void Form_Activate();
     void Form_KeyDown(int KeyCode, int Shift);
     void Pause(double seconds, bool noEvents);
     bool IsOneTimeVideoPlaying() const;
@@ -226,6 +231,7 @@ class Game {
     SoundChannelTable SoundChannels;
     double AudioFadeDuration = 0;                         // seconds
     std::array<std::unique_ptr<MediaPlayer>, 8> MPlayer;  // 1..7
+    std::unique_ptr<MediaPlayer> CustomMediaPlayer;       // the spare player scripts use
     QString ProceduresText;
     qint16 LastClickX = 0;
     qint16 LastClickY = 0;

@@ -40,6 +40,11 @@ void Game::WireInput() {
     Text->Template()->onDragOver = dragOver;
     FrameMessageBox->onDragOver = dragOver;
     LabelMessageBox->onDragOver = dragOver;
+    Area->Template()->onDragDrop = [this](forms::Control& c, forms::Control& source, double x,
+                                          double y) {
+        Area_DragDrop(c.Index(), source.Name(), x, y);
+    };
+    window.onActivate = [this] { Form_Activate(); };
     // Clicking the message strip hides it.
     FrameMessageBox->onMouseDown = [this](forms::Control&, int, int, double, double) {
         HideTextMessage();
@@ -153,6 +158,29 @@ void Game::picWhere_MouseDown(MouseButton Button) {
 
 void Game::PointerOverFrame() {
     services.inventory->PointerOverFrame();
+}
+
+void Game::Area_DragDrop(int Index, const QString& sourceName, double X, double Y) {
+    if (sourceName.compare(QStringLiteral("pickedobject"), Qt::CaseInsensitive) != 0) return;
+    const forms::Image* area = Area->Find(Index);
+    if (!area) return;
+    SaveClickPos(area->Left() + X, area->Top() + Y);
+    MakeActionAndConsequences(Index, services.inventory->DraggedItemIndex(), false);
+}
+
+void Game::Form_Activate() {
+    // Switching the control panel on and off again makes each player redraw.
+    for (size_t i = 1; i < MPlayer.size(); ++i) {
+        MPlayer[i]->SetShowControls(true);
+        MPlayer[i]->SetShowControls(false);
+    }
+    CustomMediaPlayer->SetShowControls(true);
+    CustomMediaPlayer->SetShowControls(false);
+    for (auto& [index, video] : videoPlayers_) {
+        if (!video.player) continue;
+        video.player->SetShowControls(true);
+        video.player->SetShowControls(false);
+    }
 }
 
 // ---- Keys -----------------------------------------------------------------------------------

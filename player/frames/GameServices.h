@@ -26,6 +26,8 @@ class InventoryService {
         (void)objectIndex;
         return {};
     }
+    // The index of the item picture being dragged (0 when none).
+    virtual int DraggedItemIndex() const { return 0; }
     // Keeps the item pictures and the two inventory panels above the frame's new hotspots.
     virtual void BringToFront() {}
     // True while the inventory panel slides.

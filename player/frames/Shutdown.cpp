@@ -42,6 +42,7 @@ void Game::Form_Unload() {
     PauseTimedEvents();
     services.video->StopOneTimeVideoPlayer();
     StopSoundChannelPlayers();
+    CustomMediaPlayer->Stop();
     for (auto& [index, video] : videoPlayers_)
         if (video.player) video.player->Stop();
     services.components->ResetComponents();

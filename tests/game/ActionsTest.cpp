@@ -311,6 +311,27 @@ TEST_F(ActionsTest, ItemDropsFindTheirRecordByKey) {
     EXPECT_TRUE(t.Boxes().empty());
 }
 
+TEST_F(ActionsTest, DroppingAnItemOnAHotspotRunsItsDropAction) {
+    ColourFrame("Room");
+    ColourFrame("Hall");
+    HotspotRecord h;
+    h.Left = 300;
+    h.Top = 300;
+    WriteHotspots(t.project, "Room", {h});
+    ActionRecord match = GoTo("Hall");
+    match.DropKey = "1_key.drg";
+    WriteActions(t.project, "Room", {match}, "fm0");
+    Game& g = Start();
+    g.OpenFrame("Room", false, 0, 0);
+    inventory.dragged = 1;
+    g.Area_DragDrop(1, "Label1", 15, 15);  // not an item picture: nothing
+    EXPECT_EQ(Frame(), "Room");
+    g.Area_DragDrop(1, "PICKEDOBJECT", 150, 30);
+    EXPECT_EQ(Frame(), "Hall");
+    EXPECT_EQ(g.LastClickX, 32);
+    EXPECT_EQ(g.LastClickY, 24);
+}
+
 TEST_F(ActionsTest, ChannelEntriesAndItemsAndPlugins) {
     ActionRecord a;
     a.FadeDurationMs = 2500;

@@ -105,6 +105,8 @@ class LoggingInventory : public InventoryService {
     void RemovePickedObject(int i) override { log_.Add(QStringLiteral("use up %1").arg(i)); }
     QString PickedObjectName(int i) const override { return i == 1 ? itemName : QString(); }
     bool InventoryMoving() const override { return moving; }
+    int DraggedItemIndex() const override { return dragged; }
+    int dragged = 0;
     QString itemName = QStringLiteral("Key");
     bool moving = false;
 
