@@ -111,7 +111,7 @@ TEST_F(HostApi, HostErrorsReachScripts) {
     EXPECT_EQ(Run("On Error Resume Next\nHost.Fail\nOut.Print Err.Number, Err.Description"),
               "1001 custom failure\n");
     EXPECT_EQ(Run("Host.Missing"),
-              "error 438: Object doesn't support this property or method (line 1)");
+              "error 438: Object doesn't support this property or method: 'Missing' (line 1)");
 }
 
 TEST_F(HostApi, EnumerationAndIndexAccess) {

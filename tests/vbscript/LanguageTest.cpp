@@ -82,7 +82,7 @@ TEST_F(Language, ClassesWithPropertiesDefaultAndLifecycle) {
 
 TEST_F(Language, PrivateMembersAreHiddenOutside) {
     EXPECT_EQ(Run("Class K\n Private secret\nEnd Class\nSet obj = New K\nx = obj.secret"),
-              "error 438: Object doesn't support this property or method (line 5)");
+              "error 438: Object doesn't support this property or method: 'secret' (line 5)");
 }
 
 TEST_F(Language, WithBlocks) {
@@ -129,9 +129,14 @@ TEST_F(Language, CompileErrors) {
     EXPECT_EQ(Run("Do\nx = 1\n"), "error 1019: Expected 'Loop' (line 3)");
 }
 
+TEST_F(Language, ErrDescriptionHasNoNameButTheHostReportDoes) {
+    EXPECT_EQ(Run("Option Explicit\nOn Error Resume Next\nx = 1\nOut.Print Err.Description"),
+              "Variable is undefined\n");
+}
+
 TEST_F(Language, OptionExplicit) {
     EXPECT_EQ(Run("Option Explicit\nDim a\na = 1\nb = 2"),
-              "error 500: Variable is undefined (line 4)");
+              "error 500: Variable is undefined: 'b' (line 4)");
 }
 
 TEST_F(Language, ContinuationsCommentsAndSeparators) {

@@ -583,8 +583,13 @@ void EngineImpl::SetErr(const ScriptException& ex) {
 }
 
 void EngineImpl::ThrowUndefined(int atom) {
-    (void)atom;
-    ThrowError(kErrUndefined);
+    ThrowNamed(kErrUndefined, atoms_[size_t(atom)].name);
+}
+
+void EngineImpl::ThrowNamed(int32_t number, const std::u16string& name) {
+    ScriptException ex(number);
+    ex.name = name;
+    throw ex;
 }
 
 Variant EngineImpl::NewInstance(const ClassDef* cls) {
@@ -819,6 +824,7 @@ bool EngineImpl::Guard(const std::function<void()>& body) {
         fill(f.number, {}, true, f.line, f.column);
     } catch (const ScriptException& ex) {
         fill(ex.number, ex.description, ex.number >= 1000 && ex.number < 1100, line, 0);
+        if (!ex.name.empty()) lastError.description += u": '" + ex.name + u"'";
         if (!ex.source.empty()) lastError.source = ex.source;
     } catch (const AbortRun& a) {
         fill(a.number, {}, false, line, 0);

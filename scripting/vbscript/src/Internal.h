@@ -231,6 +231,7 @@ class EngineImpl {
     void SetErr(const ScriptException& ex);
     void ClearErr() { err = ErrState(); }
     [[noreturn]] void ThrowUndefined(int atom);
+    [[noreturn]] void ThrowNamed(int32_t number, const std::u16string& name);
     Variant NewInstance(const ClassDef* cls);
     Variant CreateObject(const std::u16string& progId);
     // Compiles and runs code in the global scope (AddCode, ExecuteGlobal, Execute).

@@ -376,10 +376,10 @@ Variant NameExpr::Invoke(EngineImpl& e, bool asStatement) {
     }
     if (explicitOpt) e.ThrowUndefined(atom);
     if (args.empty() && !hasParens) {
-        if (asStatement) ThrowError(kErrTypeMismatch);
+        if (asStatement) e.ThrowNamed(kErrTypeMismatch, name);
         return Variant();
     }
-    ThrowError(kErrTypeMismatch);
+    e.ThrowNamed(kErrTypeMismatch, name);
 }
 
 void NameExpr::Assign(EngineImpl& e, Variant v, bool isSet) {
@@ -459,9 +459,9 @@ Variant MemberExpr::Invoke(EngineImpl& e, InvokeKind kind, Variant* value, bool 
     if (auto* ci = dynamic_cast<ClassInstance*>(d)) {
         const ClassDef* cls = ci->Class();
         auto it = cls->byName.find(Lower(name));
-        if (it == cls->byName.end()) ThrowError(kErrNoMember);
+        if (it == cls->byName.end()) e.ThrowNamed(kErrNoMember, name);
         const ClassMember& m = cls->members[size_t(it->second)];
-        if (!m.isPublic && e.frame->me != ci) ThrowError(kErrNoMember);
+        if (!m.isPublic && e.frame->me != ci) e.ThrowNamed(kErrNoMember, name);
         ArgBuf a(e, args.size());
         EvalArgs(e, args, MemberProc(m, kind), a);
         if (value) {
@@ -474,7 +474,7 @@ Variant MemberExpr::Invoke(EngineImpl& e, InvokeKind kind, Variant* value, bool 
         return r;
     }
     int id = d->FindMember(name);
-    if (id == kDispUnknown) ThrowError(kErrNoMember);
+    if (id == kDispUnknown) e.ThrowNamed(kErrNoMember, name);
     ArgBuf a(e, args.size());
     EvalHostArgs(e, args, d, a);
     if (value) {
@@ -506,7 +506,7 @@ Variant NewExpr::Eval(EngineImpl& e) {
     if (e.AtomAt(atom).lower == u"regexp") return e.CreateObject(u"vbscript.regexp");
     GlobalSlot& g = e.Slot(atom);
     if (g.kind == SlotKind::Class) return e.NewInstance(g.cls);
-    ThrowError(kErrClassNotDefined);
+    e.ThrowNamed(kErrClassNotDefined, name);
 }
 
 // ---- operators ----

@@ -52,6 +52,7 @@ class ScriptException : public std::exception {
     std::u16string source;
     std::u16string helpFile;
     int32_t helpContext = 0;
+    std::u16string name;  // the name involved, shown to the host ("Variable is undefined: 'x'")
 };
 
 [[noreturn]] void ThrowError(int32_t number);
