@@ -430,7 +430,8 @@ Variant FnFilter(EngineImpl&, Args a) {
 Variant FnStrComp(EngineImpl&, Args a) {
     if (AnyNull(a, 2)) return Variant::Null();
     int mode = CompareMode(a, 2);
-    return Variant::Integer(int16_t(rt::Compare(S(a, 0), S(a, 1), mode)));
+    std::u16string x = S(a, 0), y = S(a, 1);
+    return Variant::Integer(int16_t(rt::Compare(x, y, mode)));
 }
 Variant FnStrReverse(EngineImpl&, Args a) {
     if (A(a, 0).IsNull()) ThrowError(kErrInvalidNull);
@@ -514,25 +515,35 @@ Variant FnTimer(EngineImpl&, Args) {
 Variant FnDateAdd(EngineImpl&, Args a) {
     RequireNotNull(a, 2);
     if (A(a, 2).IsNull()) return Variant::Null();
-    return Variant::Date(Ck(rt::DateAdd(S(a, 0), D(a, 1), DateOf(A(a, 2)))));
+    std::u16string interval = S(a, 0);
+    double n = D(a, 1);
+    double date = DateOf(A(a, 2));
+    return Variant::Date(Ck(rt::DateAdd(interval, n, date)));
 }
 Variant FnDateDiff(EngineImpl&, Args a) {
     if (A(a, 1).IsNull() || A(a, 2).IsNull()) return Variant::Null();
     int fdow = Has(a, 3) ? L(a, 3) : 1, fwoy = Has(a, 4) ? L(a, 4) : 1;
-    return Variant::Long(Ck(rt::DateDiff(S(a, 0), DateOf(A(a, 1)), DateOf(A(a, 2)), fdow, fwoy)));
+    std::u16string interval = S(a, 0);
+    double d1 = DateOf(A(a, 1));
+    double d2 = DateOf(A(a, 2));
+    return Variant::Long(Ck(rt::DateDiff(interval, d1, d2, fdow, fwoy)));
 }
 Variant FnDatePart(EngineImpl&, Args a) {
     if (A(a, 1).IsNull()) return Variant::Null();
     int fdow = Has(a, 2) ? L(a, 2) : 1, fwoy = Has(a, 3) ? L(a, 3) : 1;
-    return Variant::Long(Ck(rt::DatePart(S(a, 0), DateOf(A(a, 1)), fdow, fwoy)));
+    std::u16string interval = S(a, 0);
+    double d = DateOf(A(a, 1));
+    return Variant::Long(Ck(rt::DatePart(interval, d, fdow, fwoy)));
 }
 Variant FnDateSerial(EngineImpl&, Args a) {
     RequireNotNull(a, 3);
-    return Variant::Date(Ck(rt::DateSerial(D(a, 0), D(a, 1), D(a, 2))));
+    double y = D(a, 0), m = D(a, 1), d = D(a, 2);
+    return Variant::Date(Ck(rt::DateSerial(y, m, d)));
 }
 Variant FnTimeSerial(EngineImpl&, Args a) {
     RequireNotNull(a, 3);
-    return Variant::Date(Ck(rt::TimeSerial(D(a, 0), D(a, 1), D(a, 2))));
+    double h = D(a, 0), m = D(a, 1), sec = D(a, 2);
+    return Variant::Date(Ck(rt::TimeSerial(h, m, sec)));
 }
 Variant FnDateValue(EngineImpl&, Args a) {
     if (A(a, 0).IsNull()) return Variant::Null();
@@ -561,11 +572,20 @@ Variant FnWeekday(EngineImpl&, Args a) {
     if (A(a, 0).IsNull()) return Variant::Null();
     return Variant::Integer(int16_t(Ck(rt::Weekday(DateOf(A(a, 0)), first))));
 }
+// Arguments are checked for Null first and converted left to right, so the error reported does
+// not depend on the compiler's order of evaluation.
 Variant FnMonthName(EngineImpl&, Args a) {
-    return Str(Ck(rt::MonthName(L(a, 0), Has(a, 1) && ToBool(A(a, 1)))));
+    RequireNotNull(a, 2);
+    int32_t month = L(a, 0);
+    bool abbreviate = Has(a, 1) && ToBool(A(a, 1));
+    return Str(Ck(rt::MonthName(month, abbreviate)));
 }
 Variant FnWeekdayName(EngineImpl&, Args a) {
-    return Str(Ck(rt::WeekdayName(L(a, 0), Has(a, 1) && ToBool(A(a, 1)), Has(a, 2) ? L(a, 2) : 1)));
+    RequireNotNull(a, 3);
+    int32_t day = L(a, 0);
+    bool abbreviate = Has(a, 1) && ToBool(A(a, 1));
+    int32_t first = Has(a, 2) ? L(a, 2) : 1;
+    return Str(Ck(rt::WeekdayName(day, abbreviate, first)));
 }
 
 // ---- formatting ----
@@ -596,7 +616,9 @@ Variant FnFormatPercent(EngineImpl&, Args a) {
 Variant FnFormatDateTime(EngineImpl&, Args a) {
     if (A(a, 0).IsNull()) ThrowError(kErrTypeMismatch);
     if (Has(a, 1) && A(a, 1).IsNull()) ThrowError(kErrInvalidNull);
-    return Str(Ck(rt::FormatDateTime(DateOf(A(a, 0)), Has(a, 1) ? L(a, 1) : 0)));
+    double date = DateOf(A(a, 0));
+    int format = Has(a, 1) ? L(a, 1) : 0;
+    return Str(Ck(rt::FormatDateTime(date, format)));
 }
 
 // ---- inspection ----
