@@ -1,92 +1,56 @@
-// The player program. For now `run [FOLDER]` reads the project in FOLDER (by default the folder
-// of the program file, where a game keeps its player) and prints what it found.
+// The player program.
+//   run                    plays the game in the program's own folder (a game keeps its player)
+//   run FOLDER             plays the game in FOLDER
+//   run --info [FOLDER]    prints what the player finds in the project
+//   run --walkthrough FILE [--out DIR] [FOLDER]   plays the game headless from a walkthrough
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
-#include <QTextStream>
 #include <cstdio>
+#include <cstring>
 
-#include "core/Program.h"
-#include "frames/FrameFiles.h"
-#include "platform/dialogs/Dialogs.h"
-#include "platform/files/FileSystem.h"
-#include "platform/loop/EventLoop.h"
-#include "platform/settings/SettingsStore.h"
-#include "startup/ProjectStartup.h"
+#include "Commands.h"
+#include "startup/DesktopPlayer.h"
 
-namespace storyloom {
 namespace {
 
-// Message boxes on a run without windows: written to the error stream, answered with the
-// default button.
-class ConsoleDialogs : public Dialogs {
-  public:
-    BoxResult MessageBox(const MessageBoxRequest& request) override {
-        QTextStream err(stderr);
-        err << "[" << request.title << "] " << request.text << Qt::endl;
-        return request.DefaultResult();
-    }
-    std::optional<QString> InputBox(const InputBoxRequest& request) override {
-        return request.defaultText;
-    }
-};
-
-QString YesNo(bool value) {
-    return value ? QStringLiteral("yes") : QStringLiteral("no");
+int Usage() {
+    std::fprintf(stderr,
+                 "usage: run [FOLDER]\n"
+                 "       run --info [FOLDER]\n"
+                 "       run --walkthrough FILE [--out DIR] [FOLDER]\n");
+    return 2;
 }
 
-void PrintProjectInformation(Program& program) {
-    const ProjectInfo& info = program.info;
-    QTextStream out(stdout);
-    out << "Project folder:   " << program.paths.ProjectPath << Qt::endl;
-    out << "Project title:    " << info.ProjectTitle << Qt::endl;
-    out << "Game name:        " << info.GameName << Qt::endl;
-    out << "Version:          " << info.GameVersion << Qt::endl;
-    out << "Author:           " << info.AuthorName << Qt::endl;
-    out << "E-mail:           " << info.AuthorEmail << Qt::endl;
-    out << "Web site:         " << info.HomepageAddress << Qt::endl;
-    out << "Initial frame:    " << info.InitialFrameName
-        << (FrameExists(program, info.InitialFrameName) ? "" : " (missing)") << Qt::endl;
-    out << "Size:             " << info.ProjectWidth << " x " << info.ProjectHeight << Qt::endl;
-    out << "Scheme:           "
-        << (info.SchemeName.isEmpty() ? QStringLiteral("(none)") : info.SchemeName) << Qt::endl;
-    out << "Run in window:    " << YesNo(info.RunInWindow) << Qt::endl;
-    out << "Welcome screen:   " << YesNo(!info.SkipWelcomeScreen) << Qt::endl;
-    out << "Load / save:      " << YesNo(!info.DisableLoadGame) << " / "
-        << YesNo(!info.DisableSaveGame) << Qt::endl;
-    out << "Start button:     " << program.Messages(1) << Qt::endl;
-    // Frames are counted the way the debug menu lists them: every "*.fme" file of the folder.
-    int frames = 0;
-    for (const QString& name : ListFiles(program, program.paths.FramesPath, {}))
-        if (name.size() > 4 && WildcardMatch(name, QStringLiteral("*.fme"), false)) ++frames;
-    out << "Frames:           " << frames << Qt::endl;
+// The project folder: the one given, or the folder that holds the program file.
+QString ProjectFolder(const QStringList& args) {
+    return QDir(args.isEmpty() ? QCoreApplication::applicationDirPath() : args.first())
+        .absolutePath();
 }
 
-int Run(const QString& folder) {
-    FileSystem files;
-    FileSettingsStore settings;
-    QtEventLoop loop;
-    ConsoleDialogs dialogs;
-    Program program(Platform{files, settings, loop, dialogs});
-    switch (InitializeProject(program, QDir(folder).absolutePath())) {
-        case InitializeResult::MissingGeneral:
-        case InitializeResult::Declined:
-            return 1;
-        case InitializeResult::Ready:
-            break;
-    }
-    PrintProjectInformation(program);
-    return 0;
+int Play(int argc, char** argv) {
+    QApplication app(argc, argv);
+    // The program ends when the welcome window is unloaded, not when a window closes.
+    app.setQuitOnLastWindowClosed(false);
+    const QStringList args = app.arguments().mid(1);
+    if (args.size() > 1 || (!args.isEmpty() && args.first().startsWith(u'-'))) return Usage();
+    storyloom::DesktopPlayer player;
+    if (!player.Start(ProjectFolder(args))) return player.ExitCode();
+    return app.exec();
+}
+
+int Information(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(2);
+    if (args.size() > 1) return Usage();
+    return storyloom::RunInformation(ProjectFolder(args));
 }
 
 }  // namespace
-}  // namespace storyloom
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments().mid(1);
-    if (args.size() > 1 || (!args.isEmpty() && args.first().startsWith(u'-'))) {
-        std::fprintf(stderr, "usage: run [FOLDER]\n");
-        return 2;
-    }
-    return storyloom::Run(args.isEmpty() ? QCoreApplication::applicationDirPath() : args.first());
+    if (argc > 1 && std::strcmp(argv[1], "--walkthrough") == 0)
+        return storyloom::RunWalkthrough(argc, argv);
+    if (argc > 1 && std::strcmp(argv[1], "--info") == 0) return Information(argc, argv);
+    return Play(argc, argv);
 }

@@ -1,0 +1,81 @@
+// `run --info`: what the player finds in a project folder, printed without opening a window.
+#include <QDir>
+#include <QTextStream>
+
+#include "Commands.h"
+#include "core/Program.h"
+#include "frames/FrameFiles.h"
+#include "platform/dialogs/Dialogs.h"
+#include "platform/files/FileSystem.h"
+#include "platform/loop/EventLoop.h"
+#include "platform/settings/SettingsStore.h"
+#include "startup/ProjectStartup.h"
+
+namespace storyloom {
+namespace {
+
+// Message boxes on a run without windows: written to the error stream, answered with the
+// default button.
+class ConsoleDialogs : public Dialogs {
+  public:
+    BoxResult MessageBox(const MessageBoxRequest& request) override {
+        QTextStream err(stderr);
+        err << "[" << request.title << "] " << request.text << Qt::endl;
+        return request.DefaultResult();
+    }
+    std::optional<QString> InputBox(const InputBoxRequest& request) override {
+        return request.defaultText;
+    }
+};
+
+QString YesNo(bool value) {
+    return value ? QStringLiteral("yes") : QStringLiteral("no");
+}
+
+void PrintProjectInformation(Program& program) {
+    const ProjectInfo& info = program.info;
+    QTextStream out(stdout);
+    out << "Project folder:   " << program.paths.ProjectPath << Qt::endl;
+    out << "Project title:    " << info.ProjectTitle << Qt::endl;
+    out << "Game name:        " << info.GameName << Qt::endl;
+    out << "Version:          " << info.GameVersion << Qt::endl;
+    out << "Author:           " << info.AuthorName << Qt::endl;
+    out << "E-mail:           " << info.AuthorEmail << Qt::endl;
+    out << "Web site:         " << info.HomepageAddress << Qt::endl;
+    out << "Initial frame:    " << info.InitialFrameName
+        << (FrameExists(program, info.InitialFrameName) ? "" : " (missing)") << Qt::endl;
+    out << "Size:             " << info.ProjectWidth << " x " << info.ProjectHeight << Qt::endl;
+    out << "Scheme:           "
+        << (info.SchemeName.isEmpty() ? QStringLiteral("(none)") : info.SchemeName) << Qt::endl;
+    out << "Run in window:    " << YesNo(info.RunInWindow) << Qt::endl;
+    out << "Welcome screen:   " << YesNo(!info.SkipWelcomeScreen) << Qt::endl;
+    out << "Load / save:      " << YesNo(!info.DisableLoadGame) << " / "
+        << YesNo(!info.DisableSaveGame) << Qt::endl;
+    out << "Start button:     " << program.Messages(1) << Qt::endl;
+    // Frames are counted the way the debug menu lists them: every "*.fme" file of the folder.
+    int frames = 0;
+    for (const QString& name : ListFiles(program, program.paths.FramesPath, {}))
+        if (name.size() > 4 && WildcardMatch(name, QStringLiteral("*.fme"), false)) ++frames;
+    out << "Frames:           " << frames << Qt::endl;
+}
+
+}  // namespace
+
+int RunInformation(const QString& folder) {
+    FileSystem files;
+    FileSettingsStore settings;
+    QtEventLoop loop;
+    ConsoleDialogs dialogs;
+    Program program(Platform{files, settings, loop, dialogs});
+    switch (InitializeProject(program, QDir(folder).absolutePath())) {
+        case InitializeResult::MissingGeneral:
+        case InitializeResult::Declined:
+            return 1;
+        case InitializeResult::Ready:
+            break;
+    }
+    PrintProjectInformation(program);
+    return 0;
+}
+
+}  // namespace storyloom
