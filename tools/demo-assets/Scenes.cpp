@@ -762,8 +762,12 @@ QImage PaintLogbook(const QImage& lampRoom) {
         }
         p.setBrush(paper);
         p.drawRect(page);
+        // Ruled lines: the right page's are spaced for the entry the keeper writes there (a
+        // 14-point text box whose first line stands at y = 150).
         p.setPen(QPen(QColor(150, 170, 200, 120), 1));
-        for (double y = page.top() + 70; y < page.bottom() - 20; y += 24)
+        const double first = side == 0 ? page.top() + 70 : 168;
+        const double step = side == 0 ? 24 : 21;
+        for (double y = first; y < page.bottom() - 20; y += step)
             p.drawLine(QPointF(page.left() + 18, y), QPointF(page.right() - 18, y));
         p.setPen(Qt::NoPen);
     }
