@@ -148,6 +148,12 @@ bool ScriptHost::AddCodeToScriptControl(vbs::Engine& engine, const QString& star
     } else if (!engine.AddCode(U16(text))) {
         reserved(Described(engine.LastError(), layout_));
         return false;
+    } else if (!AllowCreateObject(program)) {
+        // The engine's own CreateObject would come before the library's: a script procedure
+        // of that name comes before both, and hands the call to the library.
+        engine.AddCode(
+            u"Function CreateObject(vArgument)\r\n"
+            u"Set CreateObject = Action.CreateObject(vArgument)\r\nEnd Function");
     }
     if (!AddObjects(engine)) {
         reserved(FromU16(engine.LastError().description));

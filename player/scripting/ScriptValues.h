@@ -134,12 +134,13 @@ class ControlArrayObject : public vbs::Dispatch {
     std::shared_ptr<ControlArrayHandle> array_;
 };
 
-// An object of the game window that this player does not have: every use is a run-time error
-// that names it, so a script learns what is missing instead of failing later.
+// An object of the game window that this player does not have: using it is a run-time error
+// that names it, so a script learns what is missing instead of failing later. It has no
+// members, so its global members hide nothing.
 class UnavailableObject : public vbs::Dispatch {
   public:
     explicit UnavailableObject(QString name) : name_(std::move(name)) {}
-    int FindMember(std::u16string_view) override { return vbs::kDispValue; }
+    int FindMember(std::u16string_view) override { return vbs::kDispUnknown; }
     vbs::Variant Invoke(int, vbs::InvokeKind, std::span<vbs::Variant>) override;
 
   private:
