@@ -309,6 +309,25 @@ TEST_F(OpenFrameTest, VideoWaitEndsWithTheVideoOrWhenStopped) {
     EXPECT_TRUE(t.Boxes().empty());
 }
 
+TEST_F(OpenFrameTest, OpeningStartedDuringAVideoWaitTakesOver) {
+    FrameFile f;
+    f.VideoFile = "intro.avi";
+    f.FrameTimerEnabled = true;
+    f.FrameTimerDuration = 1;
+    f.FrameTimerTarget = "Movie";
+    ColourFrame("Movie", 0, f);
+    ColourFrame("Hall", 255);
+    video.playsForMs = 5000;
+    Game& g = Start();
+    // A click handled while the video plays opens another frame.
+    t.loop.Post([&] { g.OpenFrame("Hall", false, 0, 0); }, 100);
+    g.OpenFrame("Movie", false, 0, 0);
+    EXPECT_EQ(t.program.frame.CurrentFrameName, "Hall");
+    EXPECT_FALSE(g.FrameTimerArmed());  // the interrupted opening does not arm its own timer
+    EXPECT_EQ(g.History.Entries(), QStringList({"Movie", "Hall"}));
+    EXPECT_EQ(g.RenderFrame().pixel(2, 2), qRgb(255, 0, 0));
+}
+
 TEST_F(OpenFrameTest, DialogueFileLoadsItsQuestions) {
     ColourFrame("Talk");
     t.project.WriteText("FramesData/Talk.dlg", "0\r\n");
