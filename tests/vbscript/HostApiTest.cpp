@@ -167,3 +167,32 @@ TEST_F(LongPrograms, ExplicitCodeAssignsHostMembers) {
 
 }  // namespace
 }  // namespace vbs::test
+
+namespace vbs::test {
+namespace {
+
+TEST(EngineLifetime, ScriptObjectsOutliveTheirEngine) {
+    Variant kept;
+    {
+        Engine e;
+        auto h = MakeRef<HostObject>();
+        h->AddMethod(u"Keep", [&](std::span<Variant> a) {
+            kept = a[0].Deref();
+            return Variant();
+        });
+        e.AddObject(u"Host", h.get(), false);
+        ASSERT_TRUE(
+            e.AddCode(u"Class K\n Sub Class_Terminate()\n End Sub\n Function F()\n"
+                      u"  F = 1\n End Function\nEnd Class\nHost.Keep New K"));
+        ASSERT_TRUE(e.Reset());  // the class's code stays alive with its object
+    }
+    ASSERT_TRUE(kept.IsObject());
+    Dispatch* d = kept.AsObject();
+    int id = d->FindMember(u"F");
+    ASSERT_NE(id, kDispUnknown);
+    EXPECT_THROW(d->Invoke(id, InvokeKind::Get, {}), ScriptException);
+    kept = Variant();  // releasing it after the engine is gone is safe
+}
+
+}  // namespace
+}  // namespace vbs::test

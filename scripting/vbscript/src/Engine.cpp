@@ -415,7 +415,7 @@ bool HostObject::Enumerate(std::vector<Variant>& out) {
 // ---- ClassInstance ----
 
 ClassInstance::ClassInstance(EngineImpl* e, const ClassDef* cls, std::shared_ptr<void> keep)
-    : engine(e), cls_(cls), keep_(std::move(keep)) {
+    : engine(e), cls_(cls), keep_(std::move(keep)), alive_(e->alive) {
     fields.resize(cls->fields.size());
 }
 
@@ -436,6 +436,7 @@ Variant ClassInstance::Invoke(int id, InvokeKind kind, std::span<Variant> args) 
 }
 
 Variant ClassInstance::InvokeMember(int index, InvokeKind kind, std::span<Variant> args) {
+    if (!*alive_) ThrowError(kErrObjectNotSet);  // its engine is gone
     const ClassMember& m = cls_->members[size_t(index)];
     Ref<ClassInstance> keep(this);
     bool assigning = kind == InvokeKind::Let || kind == InvokeKind::Set;
@@ -502,7 +503,7 @@ bool ClassInstance::Enumerate(std::vector<Variant>& out) {
 }
 
 void ClassInstance::FinalRelease() {
-    if (cls_->terminate && engine && !engine->dying && !terminated_) {
+    if (cls_->terminate && *alive_ && !engine->dying && !terminated_) {
         terminated_ = true;
         AddRef();
         Frame* savedFrame = engine->frame;
@@ -528,6 +529,7 @@ EngineImpl::EngineImpl() = default;
 
 EngineImpl::~EngineImpl() {
     dying = true;
+    *alive = false;
     namedItems.clear();
     globals_.clear();
 }
@@ -592,11 +594,7 @@ void EngineImpl::ThrowNamed(int32_t number, const std::u16string& name) {
     throw ex;
 }
 
-Variant EngineImpl::NewInstance(const ClassDef* cls) {
-    std::shared_ptr<void> keep;
-    for (auto& p : programs)
-        for (auto& c : p->classes)
-            if (c.get() == cls) keep = p;
+Variant EngineImpl::NewInstance(const ClassDef* cls, std::shared_ptr<void> keep) {
     auto* obj = new ClassInstance(this, cls, keep);
     Variant v = Variant::Object(obj);
     for (size_t i = 0; i < cls->fields.size(); ++i) {
@@ -663,6 +661,7 @@ void EngineImpl::Declare(const std::shared_ptr<Program>& p) {
         GlobalSlot& g = Slot(c->atom);
         g.kind = SlotKind::Class;
         g.cls = c.get();
+        g.owner = p;
     }
     for (auto& d : p->globals) {
         GlobalSlot& g = Slot(d.atom);

@@ -147,7 +147,8 @@ struct GlobalSlot {
     Variant value;
     const ProcDef* proc = nullptr;
     const ClassDef* cls = nullptr;
-    Dispatch* host = nullptr;  // HostMember: the object (held by the named item list)
+    std::shared_ptr<Program> owner;  // Class: the compiled code the class lives in
+    Dispatch* host = nullptr;        // HostMember: the object (held by the named item list)
     int dispId = 0;
     uint32_t missGen = 0;  // resolveGen of the last failed host-member lookup
 };
@@ -206,7 +207,8 @@ class ClassInstance : public Dispatch {
 
   private:
     const ClassDef* cls_;
-    std::shared_ptr<void> keep_;
+    std::shared_ptr<void> keep_;  // keeps the compiled code alive
+    std::shared_ptr<bool> alive_;
     bool terminated_ = false;  // keeps the compiled code alive
 };
 
@@ -232,7 +234,7 @@ class EngineImpl {
     void ClearErr() { err = ErrState(); }
     [[noreturn]] void ThrowUndefined(int atom);
     [[noreturn]] void ThrowNamed(int32_t number, const std::u16string& name);
-    Variant NewInstance(const ClassDef* cls);
+    Variant NewInstance(const ClassDef* cls, std::shared_ptr<void> owner);
     Variant CreateObject(const std::u16string& progId);
     // Compiles and runs code in the global scope (AddCode, ExecuteGlobal, Execute).
     // With localScope (Execute, Eval) the code also sees the calling procedure's variables.
@@ -257,6 +259,8 @@ class EngineImpl {
     std::function<int(const MsgBoxRequest&)> msgBoxHook;
     std::function<Variant(const InputBoxRequest&)> inputBoxHook;
     bool dying = false;
+    // False once the engine is gone: script objects a host still holds then do nothing.
+    std::shared_ptr<bool> alive = std::make_shared<bool>(true);
     uint32_t resolveGen = 1;
     // Arrays whose elements are passed by reference to a call in progress: kept alive and
     // locked against ReDim and Erase until the call returns.

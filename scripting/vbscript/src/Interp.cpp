@@ -505,7 +505,7 @@ Variant NewExpr::Eval(EngineImpl& e) {
     // The built-in RegExp wins even over a script class of that name.
     if (e.AtomAt(atom).lower == u"regexp") return e.CreateObject(u"vbscript.regexp");
     GlobalSlot& g = e.Slot(atom);
-    if (g.kind == SlotKind::Class) return e.NewInstance(g.cls);
+    if (g.kind == SlotKind::Class) return e.NewInstance(g.cls, g.owner);
     e.ThrowNamed(kErrClassNotDefined, name);
 }
 
