@@ -783,7 +783,12 @@ Variant EngineImpl::EvalText(std::u16string_view text, bool localScope) {
 void EngineImpl::ResetState() {
     namedItems.clear();
     procOrder.clear();
-    for (auto& g : globals_) g = GlobalSlot();
+    // Objects released here may run Class_Terminate, which may touch globals: clear slot by
+    // slot without holding iterators.
+    for (size_t i = 0; i < globals_.size(); ++i) {
+        GlobalSlot old = std::move(globals_[i]);
+        globals_[i] = GlobalSlot();
+    }
     programs.clear();
     err = ErrState();
     ++resolveGen;
