@@ -234,7 +234,18 @@ void ScriptHost::TimerObject_Timer(int index) {
         return;
     }
     ResetModule();
-    ExecuteVBScript(QStringLiteral("TimerObject") + QString::number(index), true);
+    const QString procedure = QStringLiteral("TimerObject") + QString::number(index);
+    if (ExecuteVBScript(procedure, true) && !program.StopRequested) {
+        // The engine passes over a call of a procedure that does not exist when the call
+        // stands inside another procedure; the author must still learn that it is missing.
+        bool found = false;
+        for (const vbs::ProcedureInfo& info : ScriptControl.Procedures())
+            found = found || FromU16(info.name).compare(procedure, Qt::CaseInsensitive) == 0;
+        if (!found)
+            ShowScriptBox(QStringLiteral("Error executing script. The Scripting Engine returned "
+                                         "the following error message:"),
+                          QStringLiteral("Type mismatch: '%1'").arg(procedure));
+    }
     try {
         game->ShowOrNotShowAreas();
         if (requests.bStopGame) {
