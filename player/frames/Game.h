@@ -171,8 +171,9 @@ class Game {
     void Form_KeyDown(int KeyCode, int Shift);
     void Pause(double seconds, bool noEvents);
     bool IsOneTimeVideoPlaying() const;
-    // Which hotspot (its Area index) is on top at (x, y) pixels of the frame picture area; 0 when
-    // none. Hidden hotspots take no clicks.
+    // The hotspot (its Area index) that a click at (x, y) pixels of the frame picture area would
+    // reach; 0 when another control is on top there or there is none. Hidden hotspots take no
+    // clicks.
     int HotspotAt(int x, int y) const;
 
     // ---- Pointers -------------------------------------------------------------------------

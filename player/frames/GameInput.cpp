@@ -77,7 +77,9 @@ int Game::HotspotAt(int x, int y) const {
         const forms::Control* c = it->get();
         if (!c->Visible() || !c->Enabled()) continue;
         if (!c->WindowPixelRect().contains(at)) continue;
-        if (c->Name() == u"Area" && c->Index() > 0) return c->Index();
+        // The first control that takes the click decides: a text box or the message strip on
+        // top of a hotspot keeps the click from it.
+        return c->Name() == u"Area" && c->Index() > 0 ? c->Index() : 0;
     }
     return 0;
 }

@@ -117,9 +117,9 @@ TEST_F(TimedEventsTest, FrameTimerWaitsWhileTheInventorySlides) {
 
 class InputRoom : public InputTest {
   protected:
-    Game& Room() {
+    Game& Room(int height = 120) {
         general.ProjectWidth = 160;
-        general.ProjectHeight = 120;
+        general.ProjectHeight = height;
         ColourFrame("Room");
         ColourFrame("Hall", 255);
         HotspotRecord h;
@@ -149,6 +149,16 @@ TEST_F(InputRoom, ClickOnAHotspotRunsItsActionAndKeepsThePosition) {
     EXPECT_EQ(g.LastClickX, 105);
     EXPECT_EQ(g.LastClickY, 45);
     EXPECT_TRUE(log.Has("pick 1"));
+}
+
+TEST_F(InputRoom, AStripOverAHotspotTakesTheClick) {
+    Game& g = Room(60);
+    ASSERT_EQ(g.HotspotAt(105, 45), 1);
+    g.ShowTextMessage("Over the hotspot", true, true);
+    EXPECT_EQ(g.HotspotAt(105, 45), 0);
+    g.MouseDownAt(105, 45, MouseButton::Left);
+    EXPECT_FALSE(g.MessageStripVisible());
+    EXPECT_EQ(t.program.frame.CurrentFrameName, "Room");
 }
 
 TEST_F(InputRoom, ClickPositionIsKeptInPixelsOfThePicture) {
