@@ -803,6 +803,7 @@ bool EngineImpl::Guard(const std::function<void()>& body) {
             deadline_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         steps_ = 0;
         line = 0;
+        err = ErrState();  // every call from the host starts with a clear Err
         char probe = 0;
         stackBase = reinterpret_cast<uintptr_t>(&probe);
     }

@@ -960,7 +960,7 @@ class Parser {
             std::u16string name = ExpectName();
             std::u16string lower = Lower(name);
             if (!scope_->isTop && !scope_->locals.count(lower) &&
-                !(cls_ && cls_->byName.count(lower))) {
+                !(cls_ && cls_->byName.count(lower)) && prog_.optionExplicit) {
                 int slot = HiddenLocal();
                 scope_->locals.emplace(lower, slot);
             } else if (scope_->isTop && !declaredHere_.count(lower)) {
@@ -1419,9 +1419,11 @@ class Parser {
                     expectName = true;
                 else if (expectName && IsNameToken(u)) {
                     std::u16string lower = Lower(u.text);
-                    // ReDim of a class field resizes the field.
+                    // ReDim of a class field resizes the field; without Option Explicit ReDim
+                    // of another name reaches the global of that name when there is one.
                     bool isField = t.kw == Kw::ReDim && cls_ && cls_->byName.count(lower);
-                    if (!scope.locals.count(lower) && !isField) {
+                    bool dynamic = t.kw == Kw::ReDim && !prog_.optionExplicit;
+                    if (!scope.locals.count(lower) && !isField && !dynamic) {
                         int slot = scope.proc->localCount++;
                         scope.locals.emplace(lower, slot);
                         scope.proc->localNames.push_back(u.text);
