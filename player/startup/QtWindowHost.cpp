@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QLayout>
 #include <QScreen>
 #include <QWindow>
 
@@ -55,16 +56,14 @@ void QtWindowHost::PlaceWidget(Entry& entry) {
     QWidget* widget = entry.widget;
     if (!widget || entry.style.fullScreen) return;
     const forms::Window& window = *entry.window;
-    const QRect rect = window.PixelRect();
-    QSize size = window.ClientPixelSize();
-    if (entry.hostHasMenus) {
-        auto* host = static_cast<forms::FormHost*>(widget);
-        if (host->MenuBar().isVisible()) size.rheight() += host->MenuBar().sizeHint().height();
-    }
+    // The view shows the window at its own size; a host with menus grows by its menu bar
+    // (and shrinks again when the game hides the bar).
+    entry.view->setFixedSize(window.ClientPixelSize());
+    if (entry.hostHasMenus && widget->layout())
+        widget->layout()->setSizeConstraint(QLayout::SetFixedSize);
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QPoint origin = screen ? screen->geometry().topLeft() : QPoint();
-    widget->setFixedSize(size);
-    widget->move(origin + rect.topLeft());
+    widget->move(origin + window.PixelRect().topLeft());
 }
 
 void QtWindowHost::Show(forms::Window& window, const WindowStyle& style) {
