@@ -99,7 +99,9 @@ int main(int argc, char** argv) {
         return vbs::Variant::Long(int32_t(n));
     });
     arguments->SetEnumerator([argValues] { return argValues; });
-    wscript->AddMethod(u"Arguments", [arguments](std::span<vbs::Variant>) {
+    // WScript.Arguments(i) indexes the collection.
+    wscript->AddMethod(u"Arguments", [arguments](std::span<vbs::Variant> args) {
+        if (!args.empty()) return arguments->Invoke(vbs::kDispValue, vbs::InvokeKind::Get, args);
         return vbs::Variant::Object(arguments.get());
     });
     wscript->AddMethod(u"Quit", [&](std::span<vbs::Variant> args) -> vbs::Variant {
