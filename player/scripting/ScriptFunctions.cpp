@@ -229,7 +229,7 @@ void ScriptFunctions::AddLibrary() {
         }
         return vbs::Variant();
     });
-    fn("LoadGraphicFile", [this, &p](Args a) {
+    fn("LoadGraphicFile", [this, &p, &h](Args a) {
         const QString name = ScriptText(Arg(a, 0));
         if (name.isEmpty()) return vbs::Variant::Object(new PictureObject(forms::Picture()));
         const QString path = ExistingMedia(p.platform.files, p.paths.AreasPath + name);
@@ -241,6 +241,7 @@ void ScriptFunctions::AddLibrary() {
                      r.errorDescription);
             return vbs::Variant::Object(nullptr);
         }
+        h.Pictures().Remember(r.picture);
         return vbs::Variant::Object(new PictureObject(r.picture));
     });
 

@@ -25,7 +25,10 @@ int LinesIn(const QString& text) {
 }  // namespace
 
 ScriptHost::ScriptHost(Program& program_, Shell& shell_)
-    : program(program_), shell(shell_), plugins_(program_) {
+    : program(program_),
+      shell(shell_),
+      plugins_(program_),
+      pictures_(std::make_unique<PictureRegistry>()) {
     functions_ = vbs::Ref<ScriptFunctions>(new ScriptFunctions(*this));
     auto msgBox = [this](const vbs::MsgBoxRequest& r) {
         const QString title = r.title.empty() ? program.info.GameName : FromU16(r.title);
@@ -202,6 +205,7 @@ bool ScriptHost::ExecuteVBScript(const QString& text, bool resetLastClickPositio
         game->LastClickY = 0;
     }
     const bool busy = ScriptControl.IsRunning();
+    if (!busy) pictures_->Clear();
     const bool prepared = AddCodeToScriptControl(ScriptControl, text);
     QString description = lastFailure_;
     bool ran = false;

@@ -20,6 +20,7 @@
 #include "platform/forms/Control.h"
 #include "platform/forms/ControlArray.h"
 #include "scripting/Plugins.h"
+#include "scripting/ScriptValues.h"
 #include "vbscript/Engine.h"
 
 namespace storyloom {
@@ -71,6 +72,7 @@ class ScriptHost : public ScriptRunner {
     QStringList WritableFolders;
 
     ScriptFunctions& Functions() { return *functions_; }
+    PictureRegistry& Pictures() { return *pictures_; }
 
   private:
     struct NamedObject {
@@ -89,6 +91,7 @@ class ScriptHost : public ScriptRunner {
     void ShowScriptBox(const QString& sentence, const QString& description);
 
     PluginTable plugins_;
+    std::unique_ptr<PictureRegistry> pictures_;
     vbs::Ref<ScriptFunctions> functions_;
     std::vector<NamedObject> fixedObjects_;
     vbs::Ref<vbs::Dispatch> softwareObjects_;

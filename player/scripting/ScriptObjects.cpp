@@ -24,8 +24,9 @@ std::shared_ptr<ControlArrayHandle> Handle(forms::ControlKind kind,
     return std::make_shared<ControlArrayHandleOf<T>>(kind, std::move(array));
 }
 
-vbs::Ref<vbs::Dispatch> ArrayObject(std::shared_ptr<ControlArrayHandle> handle) {
-    return vbs::Ref<vbs::Dispatch>(new ControlArrayObject(std::move(handle)));
+vbs::Ref<vbs::Dispatch> ArrayObject(std::shared_ptr<ControlArrayHandle> handle,
+                                    PictureRegistry* pictures) {
+    return vbs::Ref<vbs::Dispatch>(new ControlArrayObject(std::move(handle), pictures));
 }
 
 void ReadOnly(vbs::HostObject& o, const char* name, std::function<vbs::Variant()> get) {
@@ -91,8 +92,9 @@ vbs::Ref<vbs::Dispatch> MenuObject(Game& g, const QString& itemName, bool GameMe
 // TimerObject ...), as a script that may reference every control sees it.
 class GameWindowObject : public ControlObject {
   public:
-    GameWindowObject(Game& game, std::vector<std::pair<QString, vbs::Ref<vbs::Dispatch>>> controls)
-        : ControlObject(&game.window), controls_(std::move(controls)) {}
+    GameWindowObject(Game& game, std::vector<std::pair<QString, vbs::Ref<vbs::Dispatch>>> controls,
+                     PictureRegistry* pictures)
+        : ControlObject(&game.window, pictures), controls_(std::move(controls)) {}
     int FindMember(std::u16string_view name) override {
         const QString n = FromU16(name);
         for (size_t i = 0; i < controls_.size(); ++i)
@@ -120,7 +122,9 @@ void ScriptHost::BuildObjects() {
     auto add = [this](const char* name, vbs::Ref<vbs::Dispatch> object, bool members) {
         fixedObjects_.push_back({QString::fromLatin1(name), std::move(object), members});
     };
-    auto control = [](forms::Control* c) { return vbs::Ref<vbs::Dispatch>(new ControlObject(c)); };
+    auto control = [this](forms::Control* c) {
+        return vbs::Ref<vbs::Dispatch>(new ControlObject(c, pictures_.get()));
+    };
     auto unavailable = [](const char* name) {
         return vbs::Ref<vbs::Dispatch>(new UnavailableObject(QString::fromLatin1(name)));
     };
@@ -135,11 +139,11 @@ void ScriptHost::BuildObjects() {
         Handle<forms::PictureBox>(forms::ControlKind::PictureBox, [this] { return PicBox.get(); });
     const auto images =
         Handle<forms::Image>(forms::ControlKind::Image, [this] { return ImgBox.get(); });
-    vbs::Ref<vbs::Dispatch> hotspotArray = ArrayObject(areas);
-    vbs::Ref<vbs::Dispatch> textArray = ArrayObject(texts);
-    vbs::Ref<vbs::Dispatch> timerArray = ArrayObject(timers);
-    vbs::Ref<vbs::Dispatch> pictureArray = ArrayObject(pictures);
-    vbs::Ref<vbs::Dispatch> imageArray = ArrayObject(images);
+    vbs::Ref<vbs::Dispatch> hotspotArray = ArrayObject(areas, pictures_.get());
+    vbs::Ref<vbs::Dispatch> textArray = ArrayObject(texts, pictures_.get());
+    vbs::Ref<vbs::Dispatch> timerArray = ArrayObject(timers, pictures_.get());
+    vbs::Ref<vbs::Dispatch> pictureArray = ArrayObject(pictures, pictures_.get());
+    vbs::Ref<vbs::Dispatch> imageArray = ArrayObject(images, pictures_.get());
 
     add("Hotspot", hotspotArray, true);
     add("Text", textArray, true);
@@ -287,7 +291,7 @@ void ScriptHost::BuildObjects() {
         {QStringLiteral("LabelMessageBox"), control(g.LabelMessageBox)},
         {QStringLiteral("FrameMessageBox"), control(g.FrameMessageBox)},
     };
-    vbs::Ref<vbs::Dispatch> window(new GameWindowObject(g, controls));
+    vbs::Ref<vbs::Dispatch> window(new GameWindowObject(g, controls, pictures_.get()));
     add("WindowObject", window, false);
     softwareObjects_ = window;
 

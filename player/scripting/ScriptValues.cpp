@@ -97,7 +97,17 @@ const vbs::Variant& Arg(std::span<vbs::Variant> args, size_t index) {
     return index < args.size() ? args[index].Deref() : kEmpty;
 }
 
-vbs::Variant ToScript(const forms::PropertyValue& value) {
+void PictureRegistry::Remember(const forms::Picture& picture) {
+    if (!picture.IsEmpty() && !Find(picture.Handle())) pictures_.push_back(picture);
+}
+
+const forms::Picture* PictureRegistry::Find(qint64 handle) const {
+    for (const forms::Picture& p : pictures_)
+        if (p.Handle() == handle) return &p;
+    return nullptr;
+}
+
+vbs::Variant ToScript(const forms::PropertyValue& value, PictureRegistry* pictures) {
     if (const bool* b = std::get_if<bool>(&value)) return vbs::Variant::Bool(*b);
     if (const qint32* i = std::get_if<qint32>(&value)) {
         if (*i >= -32768 && *i <= 32767) return vbs::Variant::Integer(static_cast<int16_t>(*i));
@@ -105,8 +115,10 @@ vbs::Variant ToScript(const forms::PropertyValue& value) {
     }
     if (const double* d = std::get_if<double>(&value)) return vbs::Variant::Double(*d);
     if (const QString* s = std::get_if<QString>(&value)) return vbs::Variant::String(U16(*s));
-    if (const forms::Picture* p = std::get_if<forms::Picture>(&value))
+    if (const forms::Picture* p = std::get_if<forms::Picture>(&value)) {
+        if (pictures) pictures->Remember(*p);
         return vbs::Variant::Object(new PictureObject(*p));
+    }
     return vbs::Variant();
 }
 
@@ -257,7 +269,7 @@ vbs::Variant ControlObject::Invoke(int id, vbs::InvokeKind kind, std::span<vbs::
         const auto& m = table.Methods().at(static_cast<size_t>(id - kMethodBase));
         std::vector<forms::PropertyValue> values;
         for (const vbs::Variant& a : args) values.push_back(FromScript(a));
-        return ToScript(Guarded([&] { return forms::CallMethod(c, m.name, values); }));
+        return ToScript(Guarded([&] { return forms::CallMethod(c, m.name, values); }), pictures_);
     }
     QString name;
     if (id == vbs::kDispValue) {
@@ -268,14 +280,24 @@ vbs::Variant ControlObject::Invoke(int id, vbs::InvokeKind kind, std::span<vbs::
     }
     if (kind == vbs::InvokeKind::Let || kind == vbs::InvokeKind::Set) {
         if (args.empty()) vbs::ThrowError(450);
-        const forms::PropertyValue value = FromScript(args.back());
+        forms::PropertyValue value = FromScript(args.back());
+        const forms::PropertyInfo* info = table.FindProperty(name);
+        if (info && info->type == forms::PropertyType::Picture && pictures_) {
+            // A picture assigned without Set arrives as its handle.
+            if (const qint32* handle = std::get_if<qint32>(&value)) {
+                if (*handle == 0)
+                    value = forms::Picture();
+                else if (const forms::Picture* picture = pictures_->Find(*handle))
+                    value = *picture;
+            }
+        }
         Guarded([&] {
             forms::SetProperty(c, name, value);
             return 0;
         });
         return {};
     }
-    return ToScript(Guarded([&] { return forms::GetProperty(c, name); }));
+    return ToScript(Guarded([&] { return forms::GetProperty(c, name); }), pictures_);
 }
 
 // ---- ControlArrayObject ------------------------------------------------------------------------
@@ -293,7 +315,8 @@ vbs::Variant ControlArrayObject::Invoke(int id, vbs::InvokeKind kind,
     if (kind == vbs::InvokeKind::Let || kind == vbs::InvokeKind::Set) {
         // Hotspot(3) = value assigns the element's default property.
         if (id != vbs::kDispValue || args.size() < 2) vbs::ThrowError(450);
-        vbs::Variant element = vbs::Variant::Object(new ControlObject(array_, ScriptLong(args[0])));
+        vbs::Variant element =
+            vbs::Variant::Object(new ControlObject(array_, ScriptLong(args[0]), pictures_));
         std::vector<vbs::Variant> value{args.back()};
         return element.AsObject()->Invoke(vbs::kDispValue, kind, value);
     }
@@ -301,7 +324,7 @@ vbs::Variant ControlArrayObject::Invoke(int id, vbs::InvokeKind kind,
     switch (id) {
         case vbs::kDispValue:
             if (args.empty()) return vbs::Variant::Object(this);
-            return vbs::Variant::Object(new ControlObject(array_, ScriptLong(args[0])));
+            return vbs::Variant::Object(new ControlObject(array_, ScriptLong(args[0]), pictures_));
         case 1:
             return vbs::Variant::Integer(static_cast<int16_t>(indices.size()));
         case 2:
@@ -317,7 +340,7 @@ vbs::Variant ControlArrayObject::Invoke(int id, vbs::InvokeKind kind,
 
 bool ControlArrayObject::Enumerate(std::vector<vbs::Variant>& out) {
     for (int index : array_->Indices())
-        out.push_back(vbs::Variant::Object(new ControlObject(array_, index)));
+        out.push_back(vbs::Variant::Object(new ControlObject(array_, index, pictures_)));
     return true;
 }
 

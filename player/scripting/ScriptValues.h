@@ -33,12 +33,26 @@ QString FromU16(std::u16string_view text);
 // Raises a script run-time error.
 [[noreturn]] void RaiseScriptError(int number, const QString& description);
 
-vbs::Variant ToScript(const forms::PropertyValue& value);
+class PictureRegistry;
+vbs::Variant ToScript(const forms::PropertyValue& value, PictureRegistry* pictures = nullptr);
 forms::PropertyValue FromScript(const vbs::Variant& value);
 vbs::Variant ToScript(const QVariant& value);
 QVariant ToQVariant(const vbs::Variant& value);
 
 // ---- Pictures ----------------------------------------------------------------------------------
+// The pictures scripts were given during a run, by handle: `x.Picture = LoadGraphicFile(..)`
+// (without Set) hands the property the picture's default value, its handle, and the property
+// finds the picture again here. Emptied before every run.
+class PictureRegistry {
+  public:
+    void Remember(const forms::Picture& picture);
+    const forms::Picture* Find(qint64 handle) const;
+    void Clear() { pictures_.clear(); }
+
+  private:
+    std::vector<forms::Picture> pictures_;
+};
+
 // A picture as scripts hold it (what LoadGraphicFile returns and a Picture property gives).
 class PictureObject : public vbs::Dispatch {
   public:
@@ -99,9 +113,11 @@ class ControlArrayHandleOf : public ControlArrayHandle {
 // also name an element not loaded yet, which is what LoadControl loads.
 class ControlObject : public vbs::Dispatch {
   public:
-    explicit ControlObject(forms::Control* control) : control_(control) {}
-    ControlObject(std::shared_ptr<ControlArrayHandle> array, int index)
-        : array_(std::move(array)), index_(index) {}
+    explicit ControlObject(forms::Control* control, PictureRegistry* pictures = nullptr)
+        : control_(control), pictures_(pictures) {}
+    ControlObject(std::shared_ptr<ControlArrayHandle> array, int index,
+                  PictureRegistry* pictures = nullptr)
+        : array_(std::move(array)), index_(index), pictures_(pictures) {}
 
     forms::Control& Resolve() const;
     forms::ControlKind Kind() const { return array_ ? array_->Kind() : control_->Kind(); }
@@ -117,13 +133,15 @@ class ControlObject : public vbs::Dispatch {
     forms::Control* control_ = nullptr;
     std::shared_ptr<ControlArrayHandle> array_;
     int index_ = 0;
+    PictureRegistry* pictures_ = nullptr;
 };
 
 // A control array: `Hotspot(3)` gives element 3, `Hotspot.Count`, `Hotspot.UBound`, For Each.
 class ControlArrayObject : public vbs::Dispatch {
   public:
-    explicit ControlArrayObject(std::shared_ptr<ControlArrayHandle> array)
-        : array_(std::move(array)) {}
+    explicit ControlArrayObject(std::shared_ptr<ControlArrayHandle> array,
+                                PictureRegistry* pictures = nullptr)
+        : array_(std::move(array)), pictures_(pictures) {}
     const std::shared_ptr<ControlArrayHandle>& Handle() const { return array_; }
     std::u16string TypeName() override { return u"Object"; }
     int FindMember(std::u16string_view name) override;
@@ -132,6 +150,7 @@ class ControlArrayObject : public vbs::Dispatch {
 
   private:
     std::shared_ptr<ControlArrayHandle> array_;
+    PictureRegistry* pictures_ = nullptr;
 };
 
 // An object of the game window that this player does not have: using it is a run-time error

@@ -1,0 +1,141 @@
+// The objects scripts reach the game through: hotspots, text boxes, spare controls, pictures,
+// the frame history and the menus.
+#include "ScriptFixture.h"
+
+namespace storyloom::test {
+namespace {
+
+using ObjectModelTest = ScriptTest;
+
+TEST_F(ObjectModelTest, HotspotsAndTextBoxesByIndex) {
+    Frame("Start", 3);
+    WriteTextBoxes(t.project, "Start", {TextRecord{}});
+    Game& g = Start();
+    g.OpenFrame("Start", false, 0, 0);
+    ASSERT_TRUE(g.AreaVisible(3));
+    EXPECT_TRUE(
+        Run("Hotspot(3).Visible = False\r\n"
+            "Text(1).Caption = \"Changed\"\r\n"
+            "Score = Hotspot(2).Left"));
+    EXPECT_FALSE(g.AreaVisible(3));
+    EXPECT_TRUE(g.AreaVisible(2));
+    EXPECT_EQ(g.TextCaption(1), "Changed");
+    EXPECT_EQ(Var("Score"), 600 + 30);  // the control is inset by two pixels
+    EXPECT_TRUE(t.Boxes().empty());
+}
+
+TEST_F(ObjectModelTest, ArrayMembersAndEnumeration) {
+    Frame("Start", 2);
+    Game& g = Start();
+    g.OpenFrame("Start", false, 0, 0);
+    EXPECT_TRUE(
+        Run("For Each h In Hotspot\r\n  Score = Score + 1\r\nNext\r\n"
+            "door_open = Hotspot.UBound * 10 + Hotspot.Count"));
+    EXPECT_EQ(Var("Score"), 3);
+    EXPECT_EQ(Var("door_open"), 23);
+    // The array's members are global, but the language's own functions come first.
+    EXPECT_TRUE(Run("a = Array(1, 2, 3, 4)\r\nScore = UBound(a)"));
+    EXPECT_EQ(Var("Score"), 3);
+}
+
+TEST_F(ObjectModelTest, MissingElementIsARunErrorThatNamesIt) {
+    Frame("Start", 1);
+    Game& g = Start();
+    g.OpenFrame("Start", false, 0, 0);
+    EXPECT_FALSE(Run("Hotspot(9).Visible = False"));
+    ASSERT_EQ(t.Boxes().size(), 1u);
+    EXPECT_EQ(t.Boxes()[0].text,
+              RunErrorBox("Control array element '9' doesn't exist (line 1 of the script)"));
+}
+
+TEST_F(ObjectModelTest, UnknownPropertyAndReadOnlyProperty) {
+    Frame("Start", 1);
+    Game& g = Start();
+    g.OpenFrame("Start", false, 0, 0);
+    EXPECT_FALSE(Run("Hotspot(1).Colour = 3"));
+    EXPECT_FALSE(Run("Hotspot(1).Name = \"x\""));
+    ASSERT_EQ(t.Boxes().size(), 2u);
+    EXPECT_TRUE(t.Boxes()[0].text.startsWith(
+        RunErrorBox("Object doesn't support this property or method")));
+    EXPECT_EQ(t.Boxes()[1].text, RunErrorBox("Property is read-only (line 1 of the script)"));
+}
+
+TEST_F(ObjectModelTest, SpareControlsLoadAndUnload) {
+    Start();
+    EXPECT_TRUE(
+        Run("If LoadControl(PictureBoxObject(1)) Then Score = 1\r\n"
+            "If Not LoadControl(PictureBoxObject(1)) Then Score = Score + 10\r\n"
+            "PictureBoxObject(1).Move 150, 300, 1500, 1500\r\n"
+            "PictureBoxObject(1).Visible = True\r\n"
+            "If LoadControl(ImageBoxObject(2)) Then door_open = ImageBoxObject.UBound"));
+    EXPECT_EQ(Var("Score"), 11);
+    EXPECT_EQ(Var("door_open"), 2);
+    ASSERT_TRUE(host.PicBox->Exists(1));
+    EXPECT_EQ(host.PicBox->Item(1)->PixelRect(), QRect(10, 20, 100, 100));
+    EXPECT_TRUE(host.PicBox->Item(1)->Visible());
+    EXPECT_TRUE(
+        Run("If UnloadControl(PictureBoxObject(1)) Then Score = 0\r\n"
+            "If Not UnloadControl(PictureBoxObject(0)) Then door_open = 0"));
+    EXPECT_EQ(Var("Score"), 0);
+    EXPECT_EQ(Var("door_open"), 0);
+    EXPECT_FALSE(host.PicBox->Exists(1));
+    // A kept reference to an unloaded element is an error, not a crash.
+    EXPECT_FALSE(
+        Run("LoadControl TimerObject(4)\r\nSet t = TimerObject(4)\r\n"
+            "UnloadControl TimerObject(4)\r\nt.Interval = 5"));
+}
+
+TEST_F(ObjectModelTest, BackgroundTakesAPictureFromLoadGraphicFile) {
+    WritePicture(t.project, "Areas/x.bmp", SolidImage(8, 6, Qt::red));
+    Frame("Start");
+    Game& g = Start();
+    g.OpenFrame("Start", false, 0, 0);
+    EXPECT_TRUE(
+        Run("BackgroundObject.Picture = LoadGraphicFile(\"x.bmp\")\r\n"
+            "Score = BackgroundObject.Picture.Width"))
+        << BoxTexts().join("|").toStdString();
+    EXPECT_EQ(g.PictureBox->GetPicture().Size(), QSize(8, 6));
+    EXPECT_GT(Var("Score"), 0);
+    EXPECT_TRUE(Run("LoadAPicture BackgroundObject, \"\""));
+    EXPECT_TRUE(g.PictureBox->GetPicture().IsEmpty());
+}
+
+TEST_F(ObjectModelTest, FramesHistoryAndMenus) {
+    Frame("Start");
+    Frame("Second");
+    Game& g = Start();
+    g.OpenFrame("Start", false, 0, 0);
+    g.OpenFrame("Second", false, 0, 0);
+    EXPECT_TRUE(
+        Run("Score = FramesHistoryObject.ListCount\r\n"
+            "PlayerName = FramesHistoryObject.List(0)\r\n"
+            "ExitMenuObject.Visible = False\r\n"
+            "TransitionsMenuObject.Checked = True\r\n"
+            "SaveMenuObject.Caption = \"Keep\""));
+    EXPECT_EQ(Var("Score"), 2);
+    EXPECT_TRUE(Run("If PlayerName = \"Start\" Then door_open = 1"));
+    EXPECT_EQ(Var("door_open"), 1);
+    EXPECT_FALSE(g.menus.ExitVisible);
+    EXPECT_TRUE(g.menus.DisableTransitionsChecked);
+    EXPECT_EQ(g.menus.SaveGameCaption, "Keep");
+    EXPECT_TRUE(Run("If Not GetTransitionsStatus() Then Score = 5"));
+    EXPECT_EQ(Var("Score"), 5);
+}
+
+TEST_F(ObjectModelTest, MissingSubsystemsNameThemselves) {
+    Start();
+    EXPECT_FALSE(Run("CheckBoxObject(1).Value = 1"));
+    ASSERT_EQ(t.Boxes().size(), 1u);
+    EXPECT_EQ(t.Boxes()[0].text,
+              RunErrorBox("The object CheckBoxObject is not available in this player (line 1 of "
+                          "the script)"));
+}
+
+TEST_F(ObjectModelTest, ScriptControlTimeoutIsReachable) {
+    Start();
+    EXPECT_TRUE(Run("ScriptControlObject.Timeout = 2500"));
+    EXPECT_EQ(host.ScriptControl.Timeout(), 2500);
+}
+
+}  // namespace
+}  // namespace storyloom::test
