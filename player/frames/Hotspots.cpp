@@ -129,8 +129,14 @@ void Game::LoadAreas() {
         try {
             h = ReadHotspotRecord(r);
         } catch (const std::exception& e) {
-            // A damaged record: what follows it is read from its separator on.
+            // A damaged record: what follows it is read from its separator on. Its control is
+            // still made (hidden, as small as a control gets) so that the hotspots after it keep
+            // their numbers for the visibility pass and the actions.
             report(e);
+            try {
+                Area->Load(i)->Move(0, 0, 15, 15);
+            } catch (const std::exception&) {
+            }
             try {
                 SkipToSeparator(r);
             } catch (const std::exception&) {

@@ -137,6 +137,25 @@ TEST_F(HotspotsTest, DamagedRecordIsReportedAndTheOthersLoad) {
     EXPECT_EQ(t.program.frame.CurrentFrameName, "Room");
 }
 
+TEST_F(HotspotsTest, HotspotsAfterADamagedRecordKeepTheirNumbers) {
+    ColourFrame("Room");
+    HotspotRecord damaged = At(0, 0);
+    damaged.HasVideo = true;
+    damaged.VideoFile = "v.avi";
+    WriteHotspots(t.project, "Room", {At(1500, 0), damaged, At(3000, 0)});
+    // Text where the video's fit flag (a number) belongs.
+    QString text =
+        QString::fromLatin1(*t.files.ReadAll(t.project.NativePath("FramesData/Room.fm2")));
+    text.replace("\"v.avi\"\r\n0\r\n", "\"v.avi\"\r\n\"fit\"\r\n");
+    t.project.WriteText("FramesData/Room.fm2", text);
+    Game& g = Start();
+    g.OpenFrame("Room", false, 0, 0);
+    EXPECT_EQ(BoxTexts(), QStringList({ErrorText(" Unable to load hotspot #2. Type mismatch")}));
+    ASSERT_EQ(g.AreaCount(), 3);
+    EXPECT_TRUE(g.AreaVisible(3));
+    EXPECT_EQ(g.AreaRectTwips(3).topLeft(), QPoint(3030, 30));
+}
+
 TEST_F(HotspotsTest, HotspotPicturesShowAndHiddenOnesDoNot) {
     ColourFrame("Room", 0);
     WritePicture(t.project, "Areas/key.bmp", SolidImage(10, 10, QColor(0, 0, 255)));
