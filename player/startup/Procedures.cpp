@@ -1,9 +1,11 @@
 #include "startup/Procedures.h"
 
 #include <QList>
-#include <QRegularExpression>
 #include <array>
+#include <cctype>
 #include <exception>
+#include <string>
+#include <string_view>
 
 #include "core/BasicConvert.h"
 #include "core/DataFile.h"
@@ -51,20 +53,39 @@ class LineReader {
     qsizetype pos_ = 0;
 };
 
-// How much a decoded text looks like script code. A wrong offset shifts every printable
-// character by the same amount, which turns keywords and blanks into noise.
-qint64 ScriptLikeness(const QList<QByteArray>& lines, qint64 offset) {
-    static const QRegularExpression kWord(QStringLiteral("[A-Za-z_][A-Za-z0-9_]*"));
-    static const QStringList kKeywords = {
+bool IsWordStart(char c) {
+    return std::isalpha(static_cast<unsigned char>(c)) || c == '_';
+}
+bool IsWordChar(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+}
+
+bool IsKeyword(std::string_view word) {
+    static constexpr std::string_view kKeywords[] = {
         "sub",   "end",    "function", "dim",    "if",    "then",  "else",   "elseif", "for",
         "each",  "next",   "to",       "do",     "loop",  "while", "wend",   "call",   "set",
         "exit",  "select", "case",     "and",    "or",    "not",   "true",   "false",  "nothing",
         "byval", "byref",  "private",  "public", "const", "on",    "error",  "resume", "redim",
         "with",  "is",     "mod",      "step",   "until", "new",   "msgbox", "in",     "preserve"};
+    for (std::string_view k : kKeywords)
+        if (k == word) return true;
+    return false;
+}
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+// How much a decoded text looks like script code. A wrong offset shifts every printable
+// character by the same amount, which turns keywords and blanks into noise.
+qint64 ScriptLikeness(const QList<QByteArray>& lines, qint64 offset) {
     qint64 score = 0;
     int subs = 0, endSubs = 0, functions = 0, endFunctions = 0;
+    std::string simple;
     for (const QByteArray& scrambled : lines) {
         const QByteArray plain = UnscrambleLine(scrambled, offset);
+        // The line lower-cased with its runs of blanks and tabs made single blanks.
+        simple.clear();
         for (char c : plain) {
             if (c == ' ')
                 score += 2;
@@ -73,22 +94,32 @@ qint64 ScriptLikeness(const QList<QByteArray>& lines, qint64 offset) {
             else if (c == '{' || c == '}' || c == '~' || c == '`' || c == '\\' || c == '^' ||
                      c == '@')
                 score -= 2;
+            const bool blank = c == ' ' || c == '\t';
+            if (blank && (simple.empty() || simple.back() == ' ')) continue;
+            simple.push_back(
+                blank ? ' ' : static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
         }
-        const QString text = QString::fromLatin1(plain).trimmed().toLower();
-        auto it = kWord.globalMatch(text);
-        while (it.hasNext()) {
-            if (kKeywords.contains(it.next().captured(0))) score += 20;
+        if (!simple.empty() && simple.back() == ' ') simple.pop_back();
+        for (size_t i = 0; i < simple.size();) {
+            if (!IsWordStart(simple[i])) {
+                ++i;
+                continue;
+            }
+            size_t end = i + 1;
+            while (end < simple.size() && IsWordChar(simple[end])) ++end;
+            if (IsKeyword(std::string_view(simple).substr(i, end - i))) score += 20;
+            i = end;
         }
-        const QString simple = text.simplified();
-        if (simple.startsWith(u"sub ") || simple.startsWith(u"private sub ") ||
-            simple.startsWith(u"public sub "))
+        const std::string_view line(simple);
+        if (StartsWith(line, "sub ") || StartsWith(line, "private sub ") ||
+            StartsWith(line, "public sub "))
             ++subs;
-        else if (simple.startsWith(u"function ") || simple.startsWith(u"private function ") ||
-                 simple.startsWith(u"public function "))
+        else if (StartsWith(line, "function ") || StartsWith(line, "private function ") ||
+                 StartsWith(line, "public function "))
             ++functions;
-        else if (simple == u"end sub")
+        else if (line == "end sub")
             ++endSubs;
-        else if (simple == u"end function")
+        else if (line == "end function")
             ++endFunctions;
     }
     if (subs + functions > 0 && subs == endSubs && functions == endFunctions) score += 200;
