@@ -165,3 +165,44 @@ TEST_F(QtHostTest, WelcomeWindowOnTheDesktopIsBorderlessAndOnTop) {
 
 }  // namespace
 }  // namespace storyloom::test
+
+namespace storyloom::test {
+namespace {
+
+TEST_F(QtHostTest, GameFillsTheScreenAndTheWelcomeWindowComesBack) {
+    QtWindowHost qt(display);
+    t.project.WriteGeneral(general);
+    welcome = std::make_unique<frmWelcome>(
+        t.program, WelcomeServices{display, resolutions, shell, qt, [this] {
+                                       return std::make_unique<Game>(t.program, media, scripts);
+                                   }});
+    ASSERT_TRUE(welcome->Start(t.project.Root()));
+    welcome->ClickButton(0);
+    QCoreApplication::processEvents();
+    ASSERT_NE(welcome->CurrentGame(), nullptr);
+    Game& game = *welcome->CurrentGame();
+    QWidget* gameWidget = qt.WidgetOf(game.window);
+    ASSERT_NE(gameWidget, nullptr);
+    EXPECT_TRUE(gameWidget->isFullScreen());
+    EXPECT_FALSE(qt.WidgetOf(welcome->window)->isVisible());
+    // The game's virtual screen (the 1024x768 display) letterboxed on the real one; its 64x48
+    // green picture in the middle.
+    forms::FormView* view = qt.ViewOf(game.window);
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->VirtualScreen(), QSize(1024, 768));
+    const QImage shot = view->grab().toImage();
+    shot.save(QStringLiteral("/tmp/startup-game-qt.png"));
+    EXPECT_EQ(shot.pixel(view->ScreenArea().center()), qRgb(0, 255, 0));
+
+    // Closing the game window brings the welcome window back.
+    gameWidget->close();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(game.Closed());
+    EXPECT_FALSE(gameWidget->isVisible());
+    EXPECT_TRUE(qt.WidgetOf(welcome->window)->isVisible());
+    EXPECT_FALSE(qt.QuitRequested());
+    welcome.reset();
+}
+
+}  // namespace
+}  // namespace storyloom::test
