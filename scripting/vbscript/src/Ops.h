@@ -34,9 +34,9 @@ enum ErrNo : int32_t {
     kErrClassNotDefined = 506,
     kErrKeyExists = 457,
     kErrElementNotFound = 32811,
-    kErrTimeout = 0x7FFF0001,  // our own: a run took longer than the Timeout
-    kErrBusy = 0x7FFF0002,     // our own: Reset while a run is in progress
-    kErrQuit = 0x7FFF0003,     // our own: WScript.Quit ended the run
+    kErrTimeout = kTimeoutError,
+    kErrBusy = kBusyError,
+    kErrQuit = 0x7FFF0003,  // our own: WScript.Quit ended the run
 };
 
 // The value behind a possible ByRef link, copied.

@@ -12,10 +12,30 @@
 //   vbs::Variant result;
 //   if (!engine.Run(u"StartupProcedure", {}, &result)) Report(engine.LastError());
 //
-// Compiled code is cached by its text, so re-adding the same procedures after Reset costs
-// little; every Reset still starts with fresh script-level variables. Host objects implement
-// vbs::Dispatch (or derive from vbs::HostObject below). A named item whose object has a default
-// member (kDispValue) is read and assigned through its bare name: `Score = Score + 1`.
+// A host object (Variant.h) implements vbs::Dispatch, or derives from vbs::HostObject:
+//
+//   auto var = vbs::MakeRef<vbs::HostObject>(u"GameVariable");
+//   var->AddProperty(u"Value", [&](std::span<vbs::Variant>) { return value; },
+//                    [&](std::span<vbs::Variant>, const vbs::Variant& v) { value = v; });
+//   var->SetDefault(u"Value");                        // reached by the bare object name
+//   var->AddMethod(u"Reset", [&](std::span<vbs::Variant> args) { ...; return vbs::Variant(); });
+//   engine.AddObject(u"Score", var.get(), true);       // script: Score = Score + 1
+//
+// Members are found by name without regard to case; obj(i) and a bare object in a value
+// context reach the default member (kDispValue); For Each calls Dispatch::Enumerate. A member
+// fails by throwing vbs::ScriptException(number[, description]) with a VBScript error number
+// (ErrorFromHResult turns COM-style codes into one); scripts catch it with On Error.
+//
+// Errors: every call returns false on failure and LastError() gives the number, the
+// description (for the host's message it names the variable or member involved: "Variable is
+// undefined: 'x'"), the 1-based line in the text of the failing AddCode, and whether it was a
+// compile error. A run past Timeout() milliseconds ends with error kTimeoutError, which
+// On Error Resume Next cannot catch; deep recursion gives 28 "Out of stack space".
+//
+// Compiled code is cached by its text (long texts piece by piece), so re-adding the same
+// procedures after Reset costs little; every Reset still starts with fresh script-level
+// variables. The engine is single-threaded: use one instance from one thread; a host callback
+// may call Run again (nested), but Reset is refused until the outer run has returned.
 #pragma once
 
 #include <chrono>
@@ -54,6 +74,10 @@ class ScriptException : public std::exception {
     int32_t helpContext = 0;
     std::u16string name;  // the name involved, shown to the host ("Variable is undefined: 'x'")
 };
+
+// The engine's own error numbers (outside VBScript's range).
+inline constexpr int32_t kTimeoutError = 0x7FFF0001;  // "Script execution timed out"
+inline constexpr int32_t kBusyError = 0x7FFF0002;     // Reset while a run is in progress
 
 [[noreturn]] void ThrowError(int32_t number);
 // The standard description of a VBScript error number ("" when unknown).
