@@ -1,4 +1,6 @@
 // The host API: objects, procedures, reset, time limit and safety limits.
+#include <chrono>
+
 #include "Harness.h"
 
 namespace vbs::test {
@@ -91,6 +93,24 @@ TEST_F(HostApi, TimeoutEndsRunawayScripts) {
     EXPECT_NE(r.find("error " + std::to_string(0x7FFF0001)), std::string::npos) << r;
     engine_.SetTimeout(-1);
     EXPECT_EQ(engine_.Timeout(), -1);
+}
+
+TEST_F(HostApi, TimeInTheHostDoesNotCountAgainstTheLimit) {
+    engine_.SetTimeout(100);
+    auto h = MakeRef<HostObject>();
+    h->AddMethod(u"Wait", [](std::span<Variant>) {
+        auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(150);
+        while (std::chrono::steady_clock::now() < until) {
+        }
+        return Variant();
+    });
+    engine_.AddObject(u"Host", h.get(), false);
+    engine_.SetMsgBoxHook([&](const MsgBoxRequest&) {
+        h->Invoke(h->FindMember(u"Wait"), InvokeKind::Method, {});
+        return 1;
+    });
+    EXPECT_EQ(Run("Host.Wait\nMsgBox \"slow reader\"\nFor i = 1 To 5000: Next\nOut.Print \"done\""),
+              "done\n");
 }
 
 TEST_F(HostApi, DeepRecursionAndHugeAllocationsAreErrors) {

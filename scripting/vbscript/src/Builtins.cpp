@@ -723,6 +723,7 @@ Variant FnMsgBox(EngineImpl& e, Args a) {
     r.prompt = A(a, 0).IsNull() ? std::u16string() : S(a, 0);
     if (Has(a, 1)) r.buttons = L(a, 1);
     if (Has(a, 2)) r.title = S(a, 2);
+    EngineImpl::HostTime paused(e);
     int answer = e.msgBoxHook ? e.msgBoxHook(r) : 1;
     return Variant::Integer(int16_t(answer));
 }
@@ -731,6 +732,7 @@ Variant FnInputBox(EngineImpl& e, Args a) {
     r.prompt = S(a, 0);
     if (Has(a, 1)) r.title = S(a, 1);
     if (Has(a, 2)) r.defaultText = S(a, 2);
+    EngineImpl::HostTime paused(e);
     if (e.inputBoxHook) return e.inputBoxHook(r);
     return Str(r.defaultText);
 }

@@ -230,6 +230,15 @@ class EngineImpl {
         if ((++steps_ & 0x3FF) == 0) CheckTime();
     }
     void CheckTime();
+    // Time spent in the host (message boxes, waits) does not count against the time limit.
+    struct HostTime {
+        explicit HostTime(EngineImpl& e) : e(e), start(std::chrono::steady_clock::now()) {}
+        ~HostTime() { e.deadline_ += std::chrono::steady_clock::now() - start; }
+        HostTime(const HostTime&) = delete;
+        HostTime& operator=(const HostTime&) = delete;
+        EngineImpl& e;
+        std::chrono::steady_clock::time_point start;
+    };
     void SetErr(const ScriptException& ex);
     void ClearErr() { err = ErrState(); }
     [[noreturn]] void ThrowUndefined(int atom);

@@ -349,6 +349,7 @@ Variant NameExpr::Invoke(EngineImpl& e, bool asStatement) {
         case SlotKind::HostMember: {
             ArgBuf a(e, args.size());
             EvalHostArgs(e, args, g.host, a);
+            EngineImpl::HostTime paused(e);
             return g.host->Invoke(g.dispId, asStatement ? InvokeKind::Method : InvokeKind::Get,
                                   a.span());
         }
@@ -483,6 +484,7 @@ Variant MemberExpr::Invoke(EngineImpl& e, InvokeKind kind, Variant* value, bool 
         if (!isSet && v.Type() == vtObject) v = DefaultValue(v);
         a.PushBack(std::move(v));
     }
+    EngineImpl::HostTime paused(e);
     return d->Invoke(id, kind, a.span());
 }
 
