@@ -71,6 +71,9 @@ void QtWindowHost::Show(forms::Window& window, const WindowStyle& style) {
     if (!entry.widget) Create(entry, window, style);
     window.SetVisible(true);
     if (style.fullScreen) {
+        // Without a window manager nobody else gives a full-screen window the screen's size.
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            entry.widget->setGeometry(screen->geometry());
         entry.widget->showFullScreen();
     } else {
         PlaceWidget(entry);

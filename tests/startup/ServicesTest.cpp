@@ -184,6 +184,7 @@ TEST_F(QtHostTest, GameFillsTheScreenAndTheWelcomeWindowComesBack) {
     QWidget* gameWidget = qt.WidgetOf(game.window);
     ASSERT_NE(gameWidget, nullptr);
     EXPECT_TRUE(gameWidget->isFullScreen());
+    EXPECT_EQ(gameWidget->geometry(), gameWidget->screen()->geometry());
     EXPECT_FALSE(qt.WidgetOf(welcome->window)->isVisible());
     // The game's virtual screen (the 1024x768 display) letterboxed on the real one; its 64x48
     // green picture in the middle.
