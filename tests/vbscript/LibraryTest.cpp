@@ -103,3 +103,42 @@ TEST_F(Library, MsgBoxAndInputBoxCallTheHost) {
 
 }  // namespace
 }  // namespace vbs::test
+
+namespace vbs::test {
+namespace {
+
+class LibraryObjects : public ScriptTest {};
+
+TEST_F(LibraryObjects, DictionaryDetails) {
+    EXPECT_EQ(Run("Set d = CreateObject(\"Scripting.Dictionary\")\n"
+                  "d.CompareMode = vbTextCompare\nd.Add \"Key\", 1\nOut.Print d.Exists(\"KEY\")\n"
+                  "d.Key(\"key\") = \"renamed\"\nOut.Print Join(d.Keys), d(\"RENAMED\")\n"
+                  "x = d(\"absent\")\nOut.Print d.Count, IsEmpty(x)\n"
+                  "d.Add 1, \"one\"\nOut.Print d.Exists(1), d.Exists(\"1\")\n"
+                  "d.RemoveAll\nOut.Print d.Count\nd.Remove \"nothing\""),
+              "True\nrenamed 1\n2 True\nTrue False\n0\n"
+              "error 32811: Element not found (line 13)");
+}
+
+TEST_F(LibraryObjects, RegExpOptions) {
+    EXPECT_EQ(
+        Run("Set re = New RegExp\nre.Pattern = \"^b\"\nOut.Print re.Test(\"a\" & vbLf & \"b\")\n"
+            "re.Multiline = True\nOut.Print re.Test(\"a\" & vbLf & \"b\")\n"
+            "re.Pattern = \"X\"\nre.IgnoreCase = True\nOut.Print re.Replace(\"axbx\", \"-\")\n"
+            "re.Global = True\nOut.Print re.Replace(\"axbx\", \"-\")\n"
+            "re.Pattern = \"(a)(z)?\"\nSet m = re.Execute(\"a\")(0)\n"
+            "Out.Print m.SubMatches.Count, IsEmpty(m.SubMatches(1))\n"
+            "re.Pattern = \"(\"\nOut.Print re.Test(\"x\")"),
+        "False\nTrue\na-bx\na-b-\n2 True\n"
+        "error 5020: Expected ')' in regular expression (line 15)");
+}
+
+TEST_F(LibraryObjects, UnknownProgIdsAreRefused) {
+    EXPECT_EQ(Run("Set fso = CreateObject(\"Scripting.FileSystemObject\")"),
+              "error 429: ActiveX component can't create object (line 1)");
+    EXPECT_EQ(Run("Set x = New NoSuchClass"),
+              "error 506: Class not defined: 'NoSuchClass' (line 1)");
+}
+
+}  // namespace
+}  // namespace vbs::test
