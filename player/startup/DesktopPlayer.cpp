@@ -10,9 +10,17 @@ DesktopPlayer::DesktopPlayer()
       windows(display),
       resolutions(program, display),
       media(loop),
-      welcome(program, WelcomeServices{display, resolutions, shell, windows, [this] {
-                                           return std::make_unique<Game>(program, media, scripts);
-                                       }}) {}
+      scripts(program, shell),
+      welcome(program, WelcomeServices{display, resolutions, shell, windows,
+                                       [this] { return CreateGame(); }}) {}
+
+std::unique_ptr<Game> DesktopPlayer::CreateGame() {
+    GameServices services;
+    services.plugins = &scripts.Plugins();
+    auto game = std::make_unique<Game>(program, media, scripts, services);
+    scripts.Attach(*game);
+    return game;
+}
 
 DesktopPlayer::~DesktopPlayer() = default;
 

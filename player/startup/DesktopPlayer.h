@@ -6,7 +6,6 @@
 #include <memory>
 
 #include "core/Program.h"
-#include "frames/ScriptRunner.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/display/Display.h"
 #include "platform/files/FileSystem.h"
@@ -14,6 +13,7 @@
 #include "platform/media/NullMediaPlayer.h"
 #include "platform/settings/SettingsStore.h"
 #include "platform/shell/Shell.h"
+#include "scripting/ScriptHost.h"
 #include "startup/QtWindowHost.h"
 #include "startup/Resolutions.h"
 #include "startup/Welcome.h"
@@ -31,6 +31,8 @@ class DesktopPlayer {
     // window is shown; ExitCode() then tells the code to end with.
     bool Start(const QString& nativeFolder);
     int ExitCode() const { return welcome.ExitCode(); }
+    // A game window with the script host attached (the Start button's).
+    std::unique_ptr<Game> CreateGame();
 
     FileSystem files;
     FileSettingsStore settings;
@@ -43,8 +45,8 @@ class DesktopPlayer {
     Resolutions resolutions;
     // Sound and video come with the media back end; until then the players keep time only.
     NullMediaLibrary media;
-    // The script host plugs in here; until then scripts do nothing.
-    NoScriptRunner scripts;
+    // The game's scripts and plug-ins.
+    ScriptHost scripts;
     frmWelcome welcome;
 };
 
