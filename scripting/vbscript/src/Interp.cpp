@@ -290,8 +290,10 @@ Variant NameExpr::Invoke(EngineImpl& e, bool asStatement) {
         case NameMode::Local: {
             const Variant& v = e.frame->locals[slot].Deref();
             if (args.empty()) {
-                if (asStatement && v.Type() == vtObject && v.AsObject())
-                    return v.AsObject()->Invoke(kDispValue, InvokeKind::Method, {});
+                // obj() and a bare object as a statement call the default member.
+                if ((asStatement || hasParens) && v.Type() == vtObject && v.AsObject())
+                    return v.AsObject()->Invoke(
+                        kDispValue, asStatement ? InvokeKind::Method : InvokeKind::Get, {});
                 return v;
             }
             ArgBuf a(e, args.size());
@@ -330,8 +332,9 @@ Variant NameExpr::Invoke(EngineImpl& e, bool asStatement) {
         case SlotKind::Const:
         case SlotKind::NamedItem: {
             if (args.empty()) {
-                if (asStatement && g.value.Type() == vtObject && g.value.AsObject())
-                    return g.value.AsObject()->Invoke(kDispValue, InvokeKind::Method, {});
+                if ((asStatement || hasParens) && g.value.Type() == vtObject && g.value.AsObject())
+                    return g.value.AsObject()->Invoke(
+                        kDispValue, asStatement ? InvokeKind::Method : InvokeKind::Get, {});
                 return g.value;
             }
             ArgBuf a(e, args.size());
