@@ -568,6 +568,14 @@ void frmWelcome::ClickButton(int index) {
         program_.ShowErrorBox(
             QStringLiteral(" Error loading the main program window. Try restarting the program. "),
             ErrorDescription(e));
+        // A Start that failed after hiding this window must not leave the player without any
+        // window: it comes back, or, when the project has none to come back to, the program ends.
+        if (index == 0 && !unloaded_ && !(game_ && services_.windows.IsShown(game_->window))) {
+            if (program_.info.SkipWelcomeScreen)
+                Form_Unload();
+            else if (!services_.windows.IsShown(window))
+                ShowWindow();
+        }
     }
 }
 

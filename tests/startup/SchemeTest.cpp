@@ -88,6 +88,7 @@ TEST_F(SchemeTest, NameFlagAndLogoChoice) {
     EXPECT_EQ(w.imgLogo->Left(), 4440);
     EXPECT_EQ(w.imgLogo->Top(), -720);
     EXPECT_EQ(w.imgLogo->GetPicture(), w.imgLogos[3]);
+    Render().save(QStringLiteral("/tmp/startup-scheme-night.png"));
     // The logo lies in front of everything.
     EXPECT_EQ(w.imgLogo->ZIndex(), int(w.window.Children().size()) - 1);
 }

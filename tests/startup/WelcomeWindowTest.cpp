@@ -92,6 +92,27 @@ TEST_F(WelcomeWindowTest, FailingGameWindowShowsTheBox) {
               QStringList{ErrorText(" Error loading the main program window. Try restarting the "
                                     "program. Out of memory")});
     EXPECT_EQ(t.Boxes()[0].icon, BoxIcon::Critical);
+    EXPECT_TRUE(WelcomeState()->shown);
+}
+
+TEST_F(WelcomeWindowTest, FailedStartAfterTheResolutionSwitchBringsTheWindowBack) {
+    general.OfferResolutionChange = 1;
+    ASSERT_TRUE(Start());
+    gameFails = true;
+    welcome->ClickButton(0);
+    EXPECT_EQ(t.Boxes().size(), 1u);
+    EXPECT_TRUE(WelcomeState()->shown);
+    EXPECT_TRUE(welcome->window.Visible());
+    EXPECT_FALSE(windows.quitRequested);
+}
+
+TEST_F(WelcomeWindowTest, FailedStartOfAProjectWithoutWelcomeWindowEndsTheProgram) {
+    general.SkipWelcomeScreen = true;
+    gameFails = true;
+    Start();
+    EXPECT_EQ(t.Boxes().size(), 1u);
+    EXPECT_TRUE(windows.quitRequested);
+    EXPECT_EQ(WelcomeState() ? WelcomeState()->showCount : 0, 0);
 }
 
 TEST_F(WelcomeWindowTest, LoadLetsGoOfTopmostAndAsksTheLoadWindow) {
