@@ -191,9 +191,14 @@ void ScriptFunctions::AddLibrary() {
             openError(title, QStringLiteral("File not found"));
         } else {
             const QString native = fs.NativePath(path);
-            const bool ok = QFileInfo(native).isExecutable() ? h.shell.Run(native, {}, true) != -1
-                                                             : h.shell.Open(native);
-            if (!ok) openError(title, QStringLiteral("The program could not be started"));
+            const bool program = QFileInfo(native).isExecutable();
+            if (program && !Inside(CanonicalTarget(native), fs.NativePath(p.paths.ProjectPath))) {
+                // Games come from anywhere: only their own programs are started.
+                openError(title, QStringLiteral("Only programs inside the game's folder can be "
+                                                "started"));
+            } else if (!(program ? h.shell.Run(native, {}, true) != -1 : h.shell.Open(native))) {
+                openError(title, QStringLiteral("The program could not be started"));
+            }
         }
         g.window.SetEnabled(true);
         return vbs::Variant();

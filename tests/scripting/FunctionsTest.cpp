@@ -178,6 +178,21 @@ TEST_F(FunctionsTest, AddressesAndFilesGoToTheShell) {
     EXPECT_TRUE(game->WindowEnabled() || game->window.Enabled());
 }
 
+TEST_F(FunctionsTest, OnlyTheGamesOwnProgramsAreStarted) {
+    t.project.WriteText("External/tool.sh", "#!/bin/sh\n");
+    QFile::setPermissions(t.project.NativePath("External/tool.sh"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    Start();
+    EXPECT_TRUE(Run("OpenExeFileAndWait \"tool.sh\"\r\nOpenExeFileAndWait \"/bin/sh\""));
+    ASSERT_EQ(shell.requests.size(), 1u);
+    EXPECT_TRUE(shell.requests[0].isRun);
+    EXPECT_TRUE(shell.requests[0].wait);
+    EXPECT_EQ(BoxTexts(), QStringList({ErrorText(" Error opening the file titled '/bin/sh'.\r\n\r\n"
+                                                 "Only programs inside the game's folder can be "
+                                                 "started")}));
+    EXPECT_TRUE(game->window.Enabled());
+}
+
 TEST_F(FunctionsTest, PicturesMissingAndDamaged) {
     t.project.WriteText("Areas/bad.bmp", "not a picture");
     WritePicture(t.project, "Areas/ok.bmp", SolidImage(4, 4, Qt::blue));
