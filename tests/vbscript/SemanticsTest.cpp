@@ -154,3 +154,21 @@ TEST_F(Semantics, GetRefAndErrors) {
 
 }  // namespace
 }  // namespace vbs::test
+
+namespace vbs::test {
+namespace {
+
+class FixedArrays : public ScriptTest {};
+
+TEST_F(FixedArrays, CopiesOfAFixedArrayCanBeResized) {
+    EXPECT_EQ(Run("Dim fixedArr(2)\nfixedArr(1) = \"b\"\ncopy = fixedArr\nReDim Preserve copy(5)\n"
+                  "Out.Print UBound(copy), copy(1), UBound(fixedArr)\n"
+                  "Function Give()\n Dim local(1)\n local(0) = 7\n Give = local\nEnd Function\n"
+                  "g = Give()\nReDim Preserve g(3)\nOut.Print g(0), UBound(g)\n"
+                  "Sub Take(ByVal v)\n ReDim Preserve v(4)\n Out.Print UBound(v)\nEnd Sub\n"
+                  "Take fixedArr\nReDim fixedArr(9)"),
+              "5 b 2\n7 3\n4\nerror 10: This array is fixed or temporarily locked (line 19)");
+}
+
+}  // namespace
+}  // namespace vbs::test

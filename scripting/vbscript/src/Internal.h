@@ -325,5 +325,6 @@ Dispatch* RequireObject(const Variant& v);
 // Assigns with Let/Set rules into storage.
 void StoreValue(Variant& target, Variant v, bool isSet);
 Variant LetValue(Variant v);
+Variant PlainCopy(const Variant& v);
 
 }  // namespace vbs

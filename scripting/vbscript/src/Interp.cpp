@@ -139,6 +139,15 @@ Variant LetValue(Variant v) {
     return v;
 }
 
+// A copy of a fixed-size array (Dim a(3)) is an ordinary dynamic array in its new variable.
+Variant PlainCopy(const Variant& v) {
+    if (!v.IsArray() || !v.AsArray()->fixed) return v;
+    auto* a = new ArrData;
+    a->bounds = v.AsArray()->bounds;
+    a->items = v.AsArray()->items;
+    return Variant::Array(a);
+}
+
 void StoreValue(Variant& target, Variant v, bool isSet) {
     if (v.IsRef()) v = Variant(v.Deref());
     if (isSet) {
@@ -147,6 +156,7 @@ void StoreValue(Variant& target, Variant v, bool isSet) {
         return;
     }
     if (v.Type() == vtObject) v = DefaultValue(v);
+    if (v.IsArray() && v.AsArray()->fixed) v = PlainCopy(v);
     target = std::move(v);
 }
 
@@ -923,7 +933,7 @@ Variant EngineImpl::CallProc(const ProcDef* def, ClassInstance* me, Variant* arg
         if (def->params[i].byRef && args[i].IsRef())
             locals[i + 1] = args[i];
         else
-            locals[i + 1] = args[i].Deref();
+            locals[i + 1] = PlainCopy(args[i].Deref());
     }
     Frame f;
     f.locals = locals;
