@@ -106,11 +106,12 @@ int main(int argc, char** argv) {
             present.push_back((b - a) / 1e6);
             total.push_back(b / 1e6);
         }
+        // The fastest frame shows the cost when no other process takes the processor away.
         std::printf(
             "%s: compose 1024x768 median %.2f ms, present to 1920x1080 %.2f ms, together %.2f ms "
-            "(%d frames)\n",
+            "(fastest frame %.2f ms, %d frames)\n",
             mode == ScalingMode::Smooth ? "smooth" : "sharp ", Median(compose), Median(present),
-            Median(total), frames);
+            Median(total), *std::min_element(total.begin(), total.end()), frames);
     }
     return 0;
 }
