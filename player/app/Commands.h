@@ -13,4 +13,8 @@ int RunInformation(const QString& folder);
 // calls it before creating one.
 int RunWalkthrough(int argc, char** argv);
 
+// The game a run without a folder plays: the program's own folder, or, in a build tree whose
+// program folder holds no game, the bundled demo. Needs a QCoreApplication.
+QString DefaultProjectFolder();
+
 }  // namespace storyloom

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <cstdio>
 #include <cstring>
 
@@ -24,8 +25,7 @@ int Usage() {
 
 // The project folder: the one given, or the folder that holds the program file.
 QString ProjectFolder(const QStringList& args) {
-    return QDir(args.isEmpty() ? QCoreApplication::applicationDirPath() : args.first())
-        .absolutePath();
+    return args.isEmpty() ? storyloom::DefaultProjectFolder() : QDir(args.first()).absolutePath();
 }
 
 int Play(int argc, char** argv) {
@@ -47,6 +47,15 @@ int Information(int argc, char** argv) {
 }
 
 }  // namespace
+
+QString storyloom::DefaultProjectFolder() {
+    const QString own = QCoreApplication::applicationDirPath();
+#ifdef STORYLOOM_DEMO_FOLDER
+    if (!QFileInfo::exists(own + QStringLiteral("/Config/General")))
+        return QStringLiteral(STORYLOOM_DEMO_FOLDER);
+#endif
+    return own;
+}
 
 int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "--walkthrough") == 0)
