@@ -54,7 +54,10 @@ ScriptHost::ScriptHost(Program& program_, Shell& shell_)
 
 ScriptHost::~ScriptHost() {
     // The timers' handlers point back here; they go before the host does.
-    if (TimerObject) TimerObject->UnloadAll();
+    if (TimerObject) {
+        TimerObject->UnloadAll();
+        if (forms::TimerControl* templ = TimerObject->Find(0)) templ->onTimer = nullptr;
+    }
     if (PicBox) PicBox->UnloadAll();
     if (ImgBox) ImgBox->UnloadAll();
 }

@@ -12,6 +12,8 @@
 //   GameServices services;  services.plugins = &host.Plugins();
 //   Game game(program, media, host, services);
 //   host.Attach(game);
+//
+// The host must outlive the Game, which calls it until its very end.
 #include <QString>
 #include <memory>
 #include <vector>

@@ -57,6 +57,22 @@ QString KindName(forms::ControlKind kind) {
             return QStringLiteral("Frame");
         case forms::ControlKind::Timer:
             return QStringLiteral("Timer");
+        case forms::ControlKind::CheckBox:
+            return QStringLiteral("CheckBox");
+        case forms::ControlKind::Line:
+            return QStringLiteral("Line");
+        case forms::ControlKind::Shape:
+            return QStringLiteral("Shape");
+        case forms::ControlKind::TextBox:
+            return QStringLiteral("TextBox");
+        case forms::ControlKind::ListBox:
+            return QStringLiteral("ListBox");
+        case forms::ControlKind::FileListBox:
+            return QStringLiteral("FileListBox");
+        case forms::ControlKind::DirListBox:
+            return QStringLiteral("DirListBox");
+        case forms::ControlKind::DriveListBox:
+            return QStringLiteral("DriveListBox");
     }
     return QStringLiteral("Object");
 }
