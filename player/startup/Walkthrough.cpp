@@ -8,6 +8,7 @@
 #include <QJsonObject>
 #include <QTextStream>
 #include <cstdio>
+#include <map>
 
 #include "core/BasicConvert.h"
 #include "core/Program.h"
@@ -593,9 +594,19 @@ void Walkthrough::WriteState(const QString& path) {
                                           {QStringLiteral("code"), events[i].EventCode}});
         o[QStringLiteral("timers")] = timers;
     }
+    // Each player by its role in the game window, so a dump says which sound is which.
+    std::map<const MediaPlayer*, QString> roles;
+    if (game) {
+        for (size_t i = 1; i < game->MPlayer.size(); ++i)
+            roles[game->MPlayer[i].get()] = QStringLiteral("MPlayer(%1)").arg(i);
+        roles[game->CustomMediaPlayer.get()] = QStringLiteral("custom");
+        for (const auto& [index, video] : game->VideoPlayers())
+            roles[video.player.get()] = QStringLiteral("hotspot %1 video").arg(index);
+    }
     QJsonArray players;
     for (const NullMediaPlayer* m : p_->media.Players())
         players.append(QJsonObject{{QStringLiteral("player"), m->Id()},
+                                   {QStringLiteral("role"), roles.count(m) ? roles[m] : QString()},
                                    {QStringLiteral("file"), m->FileName()},
                                    {QStringLiteral("playing"), m->PlayState() == 2}});
     o[QStringLiteral("mediaPlayers")] = players;

@@ -230,6 +230,10 @@ TEST_F(WalkTest, TheSmallWalkHoldsAndWritesItsFiles) {
     ASSERT_EQ(boxes.size(), 1);
     EXPECT_EQ(boxes[0].toObject()[QStringLiteral("title")].toString(), "Small Game");
     EXPECT_EQ(boxes[0].toObject()[QStringLiteral("icon")].toString(), "information");
+    const QJsonArray players = state[QStringLiteral("mediaPlayers")].toArray();
+    ASSERT_EQ(players.size(), 8);
+    EXPECT_EQ(players[0].toObject()[QStringLiteral("role")].toString(), "MPlayer(1)");
+    EXPECT_EQ(players[7].toObject()[QStringLiteral("role")].toString(), "custom");
 }
 
 TEST_F(WalkTest, FailuresAreNamedWithTheirLines) {
