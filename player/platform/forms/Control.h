@@ -46,7 +46,22 @@ inline constexpr int kErrElementMissing = 340;
 inline constexpr int kErrAlreadyLoaded = 360;
 inline constexpr int kErrCannotUnloadDesignTime = 362;
 
-enum class ControlKind { Window, PictureBox, Image, Label, Frame, Timer };
+enum class ControlKind {
+    Window,
+    PictureBox,
+    Image,
+    Label,
+    Frame,
+    Timer,
+    CheckBox,
+    Line,
+    Shape,
+    TextBox,
+    ListBox,
+    FileListBox,
+    DirListBox,
+    DriveListBox,
+};
 
 enum class MousePointer : int {
     Default = 0,
@@ -202,6 +217,19 @@ class Control {
 
     // Units of event coordinates and drawing methods: twips (1) or pixels (3).
     virtual int EventScaleMode() const;
+
+    // The control's own reaction to input, before (press) or instead of (click) the plain
+    // event: a check box toggles, a list selects a row, a text box edits its text.
+    // Lines and shapes take no mouse input: the pointer goes through to what lies below.
+    virtual bool ReceivesMouse() const { return true; }
+    // A control that takes the keyboard once clicked.
+    virtual bool TakesFocus() const { return false; }
+    virtual void OwnMouseDown(QPoint /*local*/, int /*button*/) {}
+    // Raises Click (controls that change state on a click do that first).
+    virtual void OwnClick();
+    virtual void OwnDoubleClick();
+    virtual void OwnKeyDown(int /*keyCode*/, int /*shift*/) {}
+    virtual void OwnKeyPress(int /*ascii*/) {}
 
   protected:
     Control(ControlKind kind, QString name);
@@ -381,6 +409,9 @@ class Window : public Control, public DrawingSurface {
     void EndDrag(bool drop);
     // A control of this window is going away: forget it for capture and drag.
     void Forget(const Control* control);
+    // The control that gets typed keys after the window's own key events (clicked last).
+    Control* FocusedControl() const { return focus_; }
+    void SetFocusedControl(Control* control);
 
     std::function<void(int keyCode, int shift)> onKeyDown;
     std::function<void(int keyCode, int shift)> onKeyUp;
@@ -423,6 +454,7 @@ class Window : public Control, public DrawingSurface {
     Control* pressed_ = nullptr;
     DragInfo drag_;
     Control* dragOver_ = nullptr;
+    Control* focus_ = nullptr;
 };
 
 class PictureBox : public Control, public DrawingSurface {

@@ -14,7 +14,8 @@ Window::Hit HitIn(Control* container, QPoint local) {
     const auto& children = container->Children();
     for (auto it = children.rbegin(); it != children.rend(); ++it) {
         Control* child = it->get();
-        if (!child->Visible() || child->Kind() == ControlKind::Timer) continue;
+        if (!child->Visible() || child->Kind() == ControlKind::Timer || !child->ReceivesMouse())
+            continue;
         const QRect r = child->PixelRect();
         if (!r.contains(inner)) continue;
         // A disabled control lets its container have the mouse.
@@ -89,6 +90,7 @@ void Window::Forget(const Control* control) {
         captureButtons_ = 0;
     }
     if (pressed_ == control) pressed_ = nullptr;
+    if (focus_ == control) focus_ = nullptr;
     if (dragOver_ == control) dragOver_ = nullptr;
     if (drag_.source == control) {
         drag_ = DragInfo{};
@@ -113,6 +115,10 @@ void Window::MouseDown(QPoint pixel, int button, int shift) {
     capture_ = target;
     captureButtons_ |= button;
     pressed_ = target;
+    if (target != this && target->Enabled()) {
+        if (target->TakesFocus()) focus_ = target;
+        target->OwnMouseDown(hit.local, button);
+    }
     Fire(target->onMouseDown, *target, button, shift, InScale(*target, hit.local.x()),
          InScale(*target, hit.local.y()));
 }
@@ -130,7 +136,7 @@ void Window::DoubleClick(QPoint pixel, int button, int shift) {
     captureButtons_ |= button;
     pressed_ = nullptr;
     (void)shift;
-    Fire(target->onDblClick, *target);
+    target->OwnDoubleClick();
 }
 
 void Window::MouseMove(QPoint pixel, int buttons, int shift) {
@@ -179,12 +185,13 @@ void Window::MouseUp(QPoint pixel, int button, int shift) {
     Fire(target->onMouseUp, *target, button, shift, InScale(*target, local.x()),
          InScale(*target, local.y()));
     // The handler may have unloaded the control: Forget cleared what pointed at it.
-    if (click && (target == this || target->OwnerWindow() == this)) Fire(target->onClick, *target);
+    if (click && (target == this || target->OwnerWindow() == this)) target->OwnClick();
 }
 
 void Window::KeyDown(int keyCode, int shift) {
     DispatchGuard guard(*this);
     Fire(onKeyDown, keyCode, shift);
+    if (focus_ && focus_->Enabled() && focus_->IsShown()) focus_->OwnKeyDown(keyCode, shift);
 }
 void Window::KeyUp(int keyCode, int shift) {
     DispatchGuard guard(*this);
@@ -193,6 +200,19 @@ void Window::KeyUp(int keyCode, int shift) {
 void Window::KeyPress(int ascii) {
     DispatchGuard guard(*this);
     Fire(onKeyPress, ascii);
+    if (focus_ && focus_->Enabled() && focus_->IsShown()) focus_->OwnKeyPress(ascii);
+}
+
+void Window::SetFocusedControl(Control* control) {
+    focus_ = control && control->OwnerWindow() == this && control->TakesFocus() ? control : nullptr;
+}
+
+void Control::OwnClick() {
+    Fire(onClick, *this);
+}
+
+void Control::OwnDoubleClick() {
+    Fire(onDblClick, *this);
 }
 
 void Window::BeginDrag(Control& source) {

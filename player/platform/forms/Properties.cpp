@@ -1,5 +1,8 @@
 #include "platform/forms/Properties.h"
 
+#include "platform/forms/MoreControls.h"
+#include "platform/forms/PropertyHelpers.h"
+
 #include <cmath>
 #include <limits>
 
@@ -34,6 +37,7 @@ FontSpec FontOf(Control& c) {
         case ControlKind::Window:
             return As<Window>(c).DrawFont();
         default:
+            if (auto* styled = dynamic_cast<StyledControl*>(&c)) return styled->Font();
             return FontSpec();
     }
 }
@@ -53,6 +57,7 @@ void SetFontOf(Control& c, const FontSpec& f) {
             As<Window>(c).SetFont(f);
             break;
         default:
+            if (auto* styled = dynamic_cast<StyledControl*>(&c)) styled->SetFont(f);
             break;
     }
 }
@@ -429,6 +434,13 @@ double RoundHalfEven(double v) {
 
 }  // namespace
 
+void AddCommonProperties(PropertyTable& table, bool visual) {
+    AddCommon(table, visual);
+}
+void AddFontPropertiesTo(PropertyTable& table) {
+    AddFontProperties(table);
+}
+
 const PropertyInfo* PropertyTable::FindProperty(const QString& name) const {
     for (const auto& p : properties_)
         if (p.name.compare(name, Qt::CaseInsensitive) == 0) return &p;
@@ -462,6 +474,9 @@ const PropertyTable& PropertiesOf(ControlKind kind) {
             return frame;
         case ControlKind::Timer:
             return timer;
+        default:
+            if (const PropertyTable* more = MoreControlsProperties(kind)) return *more;
+            break;
     }
     return window;
 }

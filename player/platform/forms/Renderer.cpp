@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/forms/MoreControls.h"
 #include "platform/forms/Text.h"
 
 namespace storyloom::forms {
@@ -187,6 +188,9 @@ void Renderer::DrawControl(QPainter& painter, const Control& control) {
             break;
         }
         case ControlKind::Timer:
+            break;
+        default:
+            DrawMoreControl(painter, control);
             break;
     }
 }
