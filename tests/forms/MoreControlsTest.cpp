@@ -176,10 +176,19 @@ TEST_F(MoreControlsTest, TextBoxTakesTypedTextWithinItsLimits) {
     window.KeyPress(8);
     EXPECT_EQ(box->Text(), "a") << "backspace removes a line break whole";
 
+    CallMethod(*other, "SetFocus", {});
+    Type("y");
+    EXPECT_EQ(other->Text(), "y");
+    CallMethod(*box, "SetFocus", {});
+    window.KeyPress(8);
+    EXPECT_EQ(other->Text(), "y");
+    EXPECT_EQ(box->Text(), "");
+    Type("a");
+
     // Clicking the other box moves the keyboard there.
     Click({15, 70});
     Type("z");
-    EXPECT_EQ(other->Text(), "z");
+    EXPECT_EQ(other->Text(), "zy") << "the click put the caret before the y";
     EXPECT_EQ(box->Text(), "a");
 }
 
@@ -279,6 +288,10 @@ TEST_F(MoreControlsTest, FileAndFolderListsReadTheDisk) {
     SetProperty(*files, "FileName", dir.filePath("*.txt"));
     EXPECT_EQ(files->Pattern(), "*.txt");
     EXPECT_EQ(files->ListCount(), 1);
+    QFile(dir.filePath("more.txt")).open(QIODevice::WriteOnly);
+    EXPECT_EQ(files->ListCount(), 1);
+    CallMethod(*files, "Refresh", {});
+    EXPECT_EQ(files->ListCount(), 2) << "Refresh reads the folder again";
 
     auto* dirs = window.Add<DirListBox>();
     dirs->SetPixelRect(QRect(0, 0, 200, 200));

@@ -311,11 +311,6 @@ PropertyTable MakeFileListTable() {
            [](Control& c, const PropertyValue& v) {
                As<FileListBox>(c).SetFileName(std::get<QString>(v));
            }});
-    // Refresh reads the folder again (the common Refresh only repaints).
-    t.Add(MethodInfo{"Reload", 0, 0, [](Control& c, const std::vector<PropertyValue>&) {
-                         As<FileListBox>(c).Reload();
-                         return PropertyValue();
-                     }});
     t.SetDefault("FileName");
     return t;
 }

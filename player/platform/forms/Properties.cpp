@@ -111,6 +111,8 @@ void AddCommon(PropertyTable& t, bool visual) {
     t.Add({"Tag", PropertyType::String, [](Control& c) { return PropertyValue(c.Tag()); },
            [](Control& c, const PropertyValue& v) { c.SetTag(std::get<QString>(v)); }});
     t.Add(MethodInfo{"Refresh", 0, 0, [](Control& c, const std::vector<PropertyValue>&) {
+                         // A file list shows the folder as it is now.
+                         if (c.Kind() == ControlKind::FileListBox) As<FileListBox>(c).Reload();
                          c.Refresh();
                          return PropertyValue();
                      }});
@@ -171,8 +173,12 @@ void AddCommon(PropertyTable& t, bool visual) {
                          c.Drag(action);
                          return PropertyValue();
                      }});
-    t.Add(MethodInfo{"SetFocus", 0, 0,
-                     [](Control&, const std::vector<PropertyValue>&) { return PropertyValue(); }});
+    t.Add(MethodInfo{"SetFocus", 0, 0, [](Control& c, const std::vector<PropertyValue>&) {
+                         // Only controls that take typed keys keep the focus.
+                         if (c.TakesFocus())
+                             if (Window* w = c.OwnerWindow()) w->SetFocusedControl(&c);
+                         return PropertyValue();
+                     }});
 }
 
 // Picture boxes and windows share the drawing properties and methods.
