@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "FormsTestSupport.h"
@@ -303,6 +304,11 @@ TEST_F(MoreControlsTest, FileAndFolderListsReadTheDisk) {
     EXPECT_EQ(dirs->ListIndex(), -1);
     EXPECT_EQ(dirs->List(-1 - (int(QDir(dir.path()).absolutePath().count('/')))), "/")
         << "the root heads the chain";
+    dirs->SetListIndex(-2);
+    EXPECT_EQ(dirs->Text(), QFileInfo(QDir(dir.path()).absolutePath()).absolutePath());
+    dirs->SetListIndex(-1);
+    EXPECT_EQ(dirs->Text(), QDir(dir.path()).absolutePath());
+    EXPECT_EQ(ErrorOf([&] { dirs->SetListIndex(-99); }), 380);
     // Click a subfolder, then double-click it to open it.
     int changes = 0;
     dirs->onChange = [&](Control&) { ++changes; };

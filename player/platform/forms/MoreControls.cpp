@@ -386,8 +386,9 @@ int ListBox::ListIndex() const {
 }
 
 void ListBox::SetListIndex(int index) {
-    const int row = index == -1 ? -1 : RowOf(index);
-    if (index < -1 || row < -1 || row >= int(rows_.size())) InvalidValue();
+    // -1 is "no selection" in a plain list but the current folder in a folder list.
+    const int row = index == -1 && RowOf(-1) < 0 ? -1 : RowOf(index);
+    if (row < -1 || row >= int(rows_.size()) || (row == -1 && index != -1)) InvalidValue();
     SelectRow(row, true);
 }
 
