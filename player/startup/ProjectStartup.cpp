@@ -2,6 +2,7 @@
 
 #include "core/Program.h"
 #include "platform/dialogs/Dialogs.h"
+#include "platform/display/Display.h"
 #include "platform/files/FileSystem.h"
 #include "startup/Messages.h"
 #include "startup/ProjectInformation.h"
@@ -19,9 +20,17 @@ void RecordDisplayMode(Program&) {}
 // Registers one control library of the project folder; the result is ignored.
 void RegisterControlLibrary(Program&, const QString&) {}
 
-// True when the display uses large fonts and the player declined to continue.
-bool LargeFontsDeclined(Program&) {
-    return false;
+// True when the display uses large fonts and the player declined to continue. The games were
+// laid out for small fonts, so the player is warned and may stop; No is the default answer.
+bool LargeFontsDeclined(Program& program, const Display* display) {
+    if (display == nullptr || display->UsesSmallFonts()) return false;
+    MessageBoxRequest box;
+    box.icon = BoxIcon::Exclamation;
+    box.buttons = BoxButtons::YesNo;
+    box.defaultButton = 1;
+    box.title = QStringLiteral("!!!");
+    box.text = program.Messages(40) + QStringLiteral("\r\n\r\n") + program.Messages(41);
+    return program.platform.dialogs.MessageBox(box) != BoxResult::Yes;
 }
 
 // Reads the multi-disc index of the project.
@@ -52,7 +61,8 @@ QString ProjectPathOf(const QString& nativeFolder) {
     return FileSystem::WithTrailingBackslash(FileSystem::FromNative(nativeFolder));
 }
 
-InitializeResult InitializeProject(Program& program, const QString& nativeFolder) {
+InitializeResult InitializeProject(Program& program, const QString& nativeFolder,
+                                   const Display* display) {
     program.ProgramRunning = true;
     RecordDisplayMode(program);
     if (program.paths.ProjectPath.isEmpty()) program.paths.SetProject(ProjectPathOf(nativeFolder));
@@ -73,7 +83,7 @@ InitializeResult InitializeProject(Program& program, const QString& nativeFolder
                                       program.Messages(33) + u' ' + general);
         return InitializeResult::MissingGeneral;
     }
-    if (LargeFontsDeclined(program)) return InitializeResult::Declined;
+    if (LargeFontsDeclined(program, display)) return InitializeResult::Declined;
     LoadProjectInformation(program);
     ReadDiscIndex(program);
     return InitializeResult::Ready;

@@ -5,6 +5,8 @@
 
 namespace storyloom {
 
+class Display;
+
 class Program;
 
 // Names (no folder) of the files in `folder` whose names match the wildcard `pattern`
@@ -24,7 +26,9 @@ enum class InitializeResult {
 
 // The project initialisation: paths (derived from `nativeFolder` when none are set yet), the
 // project's controls, the message table, the required project information file, the project
-// information, the multi-disc index.
-InitializeResult InitializeProject(Program& program, const QString& nativeFolder);
+// information, the multi-disc index. With a display, a desktop that uses large fonts is asked
+// about before the project information is read.
+InitializeResult InitializeProject(Program& program, const QString& nativeFolder,
+                                   const Display* display = nullptr);
 
 }  // namespace storyloom

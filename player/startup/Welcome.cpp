@@ -315,7 +315,7 @@ bool frmWelcome::Form_Load(const QString& nativeFolder) {
 
     // The project initialisation records the display mode before anything else looks at it.
     services_.resolutions.RecordDisplayMode();
-    switch (InitializeProject(program_, nativeFolder)) {
+    switch (InitializeProject(program_, nativeFolder, &services_.display)) {
         case InitializeResult::MissingGeneral:
             exitCode_ = 1;
             return false;

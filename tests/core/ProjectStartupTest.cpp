@@ -5,6 +5,7 @@
 #include "TestProgram.h"
 #include "frames/FrameFiles.h"
 #include "game/Variables.h"
+#include "platform/display/Display.h"
 #include "startup/MediaFiles.h"
 #include "startup/Procedures.h"
 #include "startup/ProjectStartup.h"
@@ -153,6 +154,31 @@ TEST(SampleProjectTest, BundledSampleIsReadWithoutComplaint) {
     EXPECT_GT(vars.Variables.Count(), 0);
     for (const auto& box : dialogs.shown)
         ADD_FAILURE() << box.title.toStdString() << ": " << box.text.toStdString();
+}
+
+
+TEST_F(ProjectStartupTest, LargeFontsAreAskedAboutAndNoEndsTheStart) {
+    t.project.WriteGeneral(GeneralFile{});
+    FixedDisplay largeFonts(QSize(1024, 768), /*textHeight=*/20);
+    t.program.paths = ProjectPaths{};
+    // No is the default answer: an unanswered box declines.
+    EXPECT_EQ(InitializeProject(t.program, t.project.Root(), &largeFonts),
+              InitializeResult::Declined);
+    ASSERT_EQ(t.Boxes().size(), 1u);
+    EXPECT_EQ(t.Boxes()[0].icon, BoxIcon::Exclamation);
+    EXPECT_EQ(t.Boxes()[0].buttons, BoxButtons::YesNo);
+    EXPECT_EQ(t.Boxes()[0].title, "!!!");
+    EXPECT_EQ(t.Boxes()[0].text, t.program.Messages(40) + "\r\n\r\n" + t.program.Messages(41));
+    EXPECT_EQ(t.Boxes()[0].answer, "No");
+    EXPECT_FALSE(t.program.Messages(40).isEmpty());
+
+    t.dialogs.QueueAnswer("Yes");
+    EXPECT_EQ(InitializeProject(t.program, t.project.Root(), &largeFonts), InitializeResult::Ready);
+
+    FixedDisplay smallFonts(QSize(1024, 768), /*textHeight=*/15);
+    const size_t before = t.Boxes().size();
+    EXPECT_EQ(InitializeProject(t.program, t.project.Root(), &smallFonts), InitializeResult::Ready);
+    EXPECT_EQ(t.Boxes().size(), before);
 }
 
 }  // namespace
