@@ -238,9 +238,10 @@ int Game::MakeAction(int AreaIndex, int ObjectIndex, bool bDoNotQuitDialogue) {
         scripts.ResetModule();
         {
             QStringList pieces;
-            if (!a.PluginActions.isEmpty())
-                for (const QString& piece : a.PluginActions.split(QChar(164)))
-                    pieces << services.plugins->CodeForAction(piece);
+            // The text before the first separator is not an action (it names nothing).
+            const QStringList descriptions = a.PluginActions.split(QChar(164));
+            for (qsizetype i = 1; i < descriptions.size(); ++i)
+                pieces << services.plugins->CodeForAction(descriptions.at(i));
             const QString pluginCode = pieces.join(kCrLf);
             const bool runScript = a.ScriptOn && !a.ScriptCode.isEmpty();
             if (!pluginCode.isEmpty() || runScript) {

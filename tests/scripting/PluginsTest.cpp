@@ -203,6 +203,32 @@ TEST_F(PluginsTest, HotspotActionsAndFrameSettingsCallThePlugin) {
     EXPECT_TRUE(t.Boxes().empty()) << BoxTexts().join("|").toStdString();
 }
 
+TEST_F(PluginsTest, ActionTextBeforeTheFirstSeparatorCallsNothing) {
+    PluginFile fog;
+    fog.GlobalCode = "Sub DoFog(kind, n)\r\n  Score = Score + n\r\nEnd Sub";
+    WritePlugin(t.project, "Fog", fog);
+    WritePluginList(t.project, {"Fog"});
+    FrameFile f;
+    f.BackgroundType = 0;
+    f.BackgroundValue = "0";
+    t.project.WriteFrame("Start", f);
+    HotspotRecord h;
+    WriteHotspots(t.project, "Start", {h});
+    ActionRecord noSeparator;
+    noSeparator.PluginActions = QString("ID7") + kArgument + "dense" + kArgument + "4";
+    ActionRecord leadingText;
+    leadingText.PluginActions = QString("ID7") + kArgument + "x" + kArgument + "100" + kAction +
+                                "ID7" + kArgument + "dense" + kArgument + "2";
+    WriteActions(t.project, "Start", {noSeparator, leadingText});
+    Game& g = Start();
+    g.OpenFrame("Start", false, 0, 0);
+    g.MakeActionAndConsequences(1, 0, false);
+    EXPECT_EQ(Var("Score"), 0);
+    g.MakeActionAndConsequences(2, 0, false);
+    EXPECT_EQ(Var("Score"), 2);
+    EXPECT_TRUE(t.Boxes().empty()) << BoxTexts().join("|").toStdString();
+}
+
 TEST_F(PluginsTest, DamagedPluginStopsTheLoadingWithABox) {
     PluginFile good;
     good.GlobalCode = "Sub Good()\r\nEnd Sub";
