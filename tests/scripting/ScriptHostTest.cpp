@@ -293,7 +293,7 @@ namespace {
 // The engine lets a call of an undefined procedure pass silently when the call stands inside
 // another procedure (at the top level it raises "Type mismatch"). The script timers work
 // around it; enable this once the engine reports it.
-TEST_F(ScriptTest, DISABLED_CallOfAnUndefinedProcedureInsideAProcedureIsARunError) {
+TEST_F(ScriptTest, CallOfAnUndefinedProcedureInsideAProcedureIsARunError) {
     t.project.WriteProcedures({"Sub Caller()", "  NoSuchProcedure", "End Sub"});
     Start();
     EXPECT_FALSE(Run("Caller"));

@@ -57,6 +57,16 @@ TEST_F(Semantics, WrongArgumentCounts) {
     EXPECT_EQ(Run("x = UnknownFn(1)"), "error 13: Type mismatch: 'UnknownFn' (line 1)");
 }
 
+TEST_F(Semantics, CallingAMissingProcedureFailsAtEveryLevel) {
+    EXPECT_EQ(Run("Missing1"), "error 13: Type mismatch: 'Missing1' (line 1)");
+    EXPECT_EQ(Run("Sub A()\n Missing2\nEnd Sub\nA"),
+              "error 13: Type mismatch: 'Missing2' (line 2)");
+    EXPECT_EQ(Run("Sub B()\n Call Missing3()\nEnd Sub\nB"),
+              "error 13: Type mismatch: 'Missing3' (line 2)");
+    // Reading an undeclared name inside a procedure is still an Empty local.
+    EXPECT_EQ(Run("Sub C()\n y = Unset4\n Out.Print IsEmpty(y)\nEnd Sub\nC"), "True\n");
+}
+
 TEST_F(Semantics, LetAndSetRules) {
     EXPECT_EQ(Run("x = Nothing"), "error 91: Object variable not set (line 1)");
     EXPECT_EQ(Run("Set d = CreateObject(\"Scripting.Dictionary\")\nx = d"),

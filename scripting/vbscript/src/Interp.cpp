@@ -383,7 +383,16 @@ Variant NameExpr::Invoke(EngineImpl& e, bool asStatement) {
     if (e.ResolveHostMember(atom, g)) return Invoke(e, asStatement);
     if (mode == NameMode::Dyn) {
         const Variant& v = e.frame->locals[slot].Deref();
-        if (args.empty()) return v;
+        if (args.empty()) {
+            // A name nobody declared, used as a statement, is a call of a missing procedure
+            // unless the procedure's own code has since put an object in it.
+            if (asStatement) {
+                if (v.Type() == vtObject && v.AsObject())
+                    return v.AsObject()->Invoke(kDispValue, InvokeKind::Method, {});
+                e.ThrowNamed(kErrTypeMismatch, name);
+            }
+            return v;
+        }
         ArgBuf a(e, args.size());
         EvalArgsByValue(e, args, a);
         return IndexValueOf(e, e.frame->locals[slot], a.span());
