@@ -7,6 +7,7 @@
 #include "core/Program.h"
 #include "frames/Game.h"
 #include "platform/dialogs/Dialogs.h"
+#include "platform/files/FileSystem.h"
 #include "platform/loop/EventLoop.h"
 #include "scripting/ScriptFunctions.h"
 #include "scripting/ScriptValues.h"
@@ -58,9 +59,32 @@ ScriptHost::~ScriptHost() {
         TimerObject->UnloadAll();
         if (forms::TimerControl* templ = TimerObject->Find(0)) templ->onTimer = nullptr;
     }
-    if (PicBox) PicBox->UnloadAll();
-    if (ImgBox) ImgBox->UnloadAll();
+    auto unload = [](auto& array) {
+        if (array) array->UnloadAll();
+    };
+    unload(PicBox);
+    unload(ImgBox);
+    unload(CheckBox);
+    unload(LineObject);
+    unload(Shape);
+    unload(TextBox);
+    unload(ListBox);
+    unload(FileBox);
+    unload(DirBox);
+    unload(DriveBox);
 }
+
+namespace {
+
+// A spare control array of the game window: its hidden design-time element 0.
+template <class T>
+std::unique_ptr<forms::ControlArray<T>> SpareArray(forms::Window& w, const char* name) {
+    auto* element = w.Add<T>(QString::fromLatin1(name));
+    element->SetVisible(false);
+    return std::make_unique<forms::ControlArray<T>>(element);
+}
+
+}  // namespace
 
 void ScriptHost::Attach(Game& g) {
     game = &g;
@@ -69,12 +93,27 @@ void ScriptHost::Attach(Game& g) {
     timer->SetTimerEnabled(false);
     timer->onTimer = [this](forms::TimerControl& t) { TimerObject_Timer(t.Index()); };
     TimerObject = std::make_unique<forms::ControlArray<forms::TimerControl>>(timer);
-    auto* picture = w.Add<forms::PictureBox>(QStringLiteral("PicBox"));
-    picture->SetVisible(false);
-    PicBox = std::make_unique<forms::ControlArray<forms::PictureBox>>(picture);
-    auto* image = w.Add<forms::Image>(QStringLiteral("ImgBox"));
-    image->SetVisible(false);
-    ImgBox = std::make_unique<forms::ControlArray<forms::Image>>(image);
+    PicBox = SpareArray<forms::PictureBox>(w, "PicBox");
+    ImgBox = SpareArray<forms::Image>(w, "ImgBox");
+    CheckBox = SpareArray<forms::CheckBox>(w, "CheckBox");
+    LineObject = SpareArray<forms::LineControl>(w, "LineObject");
+    Shape = SpareArray<forms::ShapeControl>(w, "Shape");
+    TextBox = SpareArray<forms::TextBox>(w, "TextBox");
+    ListBox = SpareArray<forms::ListBox>(w, "ListBox");
+    FileBox = SpareArray<forms::FileListBox>(w, "FileBox");
+    DirBox = SpareArray<forms::DirListBox>(w, "DirBox");
+    DriveBox = SpareArray<forms::DriveListBox>(w, "DriveBox");
+    // The file and folder lists start in the game's folder rather than wherever the player
+    // was started from.
+    if (!program.paths.ProjectPath.isEmpty()) {
+        const QString folder = program.platform.files.NativePath(program.paths.ProjectPath);
+        try {
+            FileBox->Find(0)->SetPath(folder);
+            DirBox->Find(0)->SetPath(folder);
+        } catch (const forms::ControlError&) {
+            // A game folder that went away keeps the lists where they were.
+        }
+    }
     BuildObjects();
 }
 

@@ -21,6 +21,7 @@
 #include "frames/ScriptRunner.h"
 #include "platform/forms/Control.h"
 #include "platform/forms/ControlArray.h"
+#include "platform/forms/MoreControls.h"
 #include "scripting/Plugins.h"
 #include "scripting/ScriptValues.h"
 #include "vbscript/Engine.h"
@@ -39,8 +40,8 @@ class ScriptHost : public ScriptRunner {
     ScriptHost(const ScriptHost&) = delete;
     ScriptHost& operator=(const ScriptHost&) = delete;
 
-    // Connects the host to the game window: creates the script timers and the spare picture
-    // and image arrays on it and builds the objects scripts see.
+    // Connects the host to the game window: creates the script timers and the spare control
+    // arrays on it (each with a hidden template, element 0) and builds the objects scripts see.
     void Attach(Game& game);
     PluginTable& Plugins() { return plugins_; }
 
@@ -67,6 +68,14 @@ class ScriptHost : public ScriptRunner {
     std::unique_ptr<forms::ControlArray<forms::TimerControl>> TimerObject;
     std::unique_ptr<forms::ControlArray<forms::PictureBox>> PicBox;
     std::unique_ptr<forms::ControlArray<forms::Image>> ImgBox;
+    std::unique_ptr<forms::ControlArray<forms::CheckBox>> CheckBox;
+    std::unique_ptr<forms::ControlArray<forms::LineControl>> LineObject;
+    std::unique_ptr<forms::ControlArray<forms::ShapeControl>> Shape;
+    std::unique_ptr<forms::ControlArray<forms::TextBox>> TextBox;
+    std::unique_ptr<forms::ControlArray<forms::ListBox>> ListBox;
+    std::unique_ptr<forms::ControlArray<forms::FileListBox>> FileBox;
+    std::unique_ptr<forms::ControlArray<forms::DirListBox>> DirBox;
+    std::unique_ptr<forms::ControlArray<forms::DriveListBox>> DriveBox;
     // A resolution (1 to 3) to switch to when a saved game is loaded; 0 = none.
     qint16 ResolutionOnLoadGame = 0;
     // Native folders inside which scripts may write files, besides the game's own folder (the

@@ -139,6 +139,21 @@ void ScriptHost::BuildObjects() {
         Handle<forms::PictureBox>(forms::ControlKind::PictureBox, [this] { return PicBox.get(); });
     const auto images =
         Handle<forms::Image>(forms::ControlKind::Image, [this] { return ImgBox.get(); });
+    auto spare = [this](forms::ControlKind kind, auto member) {
+        using Array = typename std::remove_reference_t<decltype(this->*member)>::element_type;
+        using T = std::remove_pointer_t<decltype(std::declval<Array&>().Find(0))>;
+        return ArrayObject(Handle<T>(kind, [this, member] { return (this->*member).get(); }),
+                           pictures_.get());
+    };
+    using K = forms::ControlKind;
+    vbs::Ref<vbs::Dispatch> checkBoxArray = spare(K::CheckBox, &ScriptHost::CheckBox);
+    vbs::Ref<vbs::Dispatch> lineArray = spare(K::Line, &ScriptHost::LineObject);
+    vbs::Ref<vbs::Dispatch> shapeArray = spare(K::Shape, &ScriptHost::Shape);
+    vbs::Ref<vbs::Dispatch> textBoxArray = spare(K::TextBox, &ScriptHost::TextBox);
+    vbs::Ref<vbs::Dispatch> listBoxArray = spare(K::ListBox, &ScriptHost::ListBox);
+    vbs::Ref<vbs::Dispatch> fileBoxArray = spare(K::FileListBox, &ScriptHost::FileBox);
+    vbs::Ref<vbs::Dispatch> dirBoxArray = spare(K::DirListBox, &ScriptHost::DirBox);
+    vbs::Ref<vbs::Dispatch> driveBoxArray = spare(K::DriveListBox, &ScriptHost::DriveBox);
     vbs::Ref<vbs::Dispatch> hotspotArray = ArrayObject(areas, pictures_.get());
     vbs::Ref<vbs::Dispatch> textArray = ArrayObject(texts, pictures_.get());
     vbs::Ref<vbs::Dispatch> timerArray = ArrayObject(timers, pictures_.get());
@@ -195,16 +210,16 @@ void ScriptHost::BuildObjects() {
     add("ClipboardObject", vbs::Ref<vbs::Dispatch>(clipboard), true);
     add("TimerObject", timerArray, true);
 
-    add("CheckBoxObject", unavailable("CheckBoxObject"), false);
-    add("LineObject", unavailable("LineObject"), false);
-    add("ShapeObject", unavailable("ShapeObject"), false);
-    add("TextBoxObject", unavailable("TextBoxObject"), false);
+    add("CheckBoxObject", checkBoxArray, false);
+    add("LineObject", lineArray, false);
+    add("ShapeObject", shapeArray, false);
+    add("TextBoxObject", textBoxArray, false);
     add("PictureBoxObject", pictureArray, false);
-    add("ListBoxObject", unavailable("ListBoxObject"), false);
+    add("ListBoxObject", listBoxArray, false);
     add("ImageBoxObject", imageArray, false);
-    add("FileBoxObject", unavailable("FileBoxObject"), false);
-    add("DirBoxObject", unavailable("DirBoxObject"), false);
-    add("DriveBoxObject", unavailable("DriveBoxObject"), false);
+    add("FileBoxObject", fileBoxArray, false);
+    add("DirBoxObject", dirBoxArray, false);
+    add("DriveBoxObject", driveBoxArray, false);
     add("MediaPlayerObject", unavailable("MediaPlayerObject"), false);
     add("MessageObject", control(g.LabelMessageBox), false);
     add("MessageCanvasObject", control(g.FrameMessageBox), false);
@@ -286,6 +301,14 @@ void ScriptHost::BuildObjects() {
         {QStringLiteral("TimerObject"), timerArray},
         {QStringLiteral("PicBox"), pictureArray},
         {QStringLiteral("ImgBox"), imageArray},
+        {QStringLiteral("CheckBox"), checkBoxArray},
+        {QStringLiteral("LineObject"), lineArray},
+        {QStringLiteral("Shape"), shapeArray},
+        {QStringLiteral("TextBox"), textBoxArray},
+        {QStringLiteral("ListBox"), listBoxArray},
+        {QStringLiteral("FileBox"), fileBoxArray},
+        {QStringLiteral("DirBox"), dirBoxArray},
+        {QStringLiteral("DriveBox"), driveBoxArray},
         {QStringLiteral("PictureBox"), control(g.PictureBox)},
         {QStringLiteral("BackImage"), control(g.BackImage)},
         {QStringLiteral("LabelMessageBox"), control(g.LabelMessageBox)},

@@ -1,6 +1,10 @@
 // The objects scripts reach the game through: hotspots, text boxes, spare controls, pictures,
 // the frame history and the menus.
+#include <QDir>
+
 #include "ScriptFixture.h"
+#include "platform/files/FileSystem.h"
+#include "platform/forms/Renderer.h"
 
 namespace storyloom::test {
 namespace {
@@ -85,6 +89,53 @@ TEST_F(ObjectModelTest, SpareControlsLoadAndUnload) {
             "UnloadControl TimerObject(4)\r\nt.Interval = 5"));
 }
 
+TEST_F(ObjectModelTest, EverySpareControlKindLoadsAndWorks) {
+    t.project.WriteFile(QStringLiteral("External/notes.txt"), QByteArray("n"));
+    t.project.WriteFile(QStringLiteral("External/map.txt"), QByteArray("m"));
+    t.project.WriteFile(QStringLiteral("External/map.bmp"), QByteArray("b"));
+    Game& g = Start();
+    EXPECT_TRUE(
+        Run("LoadControl CheckBoxObject(1)\r\n"
+            "CheckBoxObject(1).Value = 1\r\n"
+            "LoadControl TextBoxObject(1)\r\n"
+            "TextBoxObject(1).Text = \"typed\"\r\n"
+            "LoadControl ListBoxObject(1)\r\n"
+            "ListBoxObject(1).AddItem \"lamp\"\r\n"
+            "ListBoxObject(1).AddItem \"key\"\r\n"
+            "ListBoxObject(1).List(0) = \"oil lamp\"\r\n"
+            "LoadControl FileBoxObject(1)\r\n"
+            "FileBoxObject(1).Pattern = \"*.txt\"\r\n"
+            "FileBoxObject(1).Path = GetPath(2)\r\n"
+            "LoadControl DirBoxObject(1)\r\n"
+            "LoadControl DriveBoxObject(1)\r\n"
+            "LoadControl LineObject(1)\r\n"
+            "LineObject(1).X2 = 600\r\n"
+            "LoadControl ShapeObject(1)\r\n"
+            "ShapeObject(1).Move 0, 0, 300, 300\r\n"
+            "ShapeObject(1).FillStyle = 0\r\n"
+            "ShapeObject(1).FillColor = RGB(255, 0, 0)\r\n"
+            "ShapeObject(1).Visible = True\r\n"
+            "Score = CheckBoxObject(1).Value + FileBoxObject(1).ListCount * 10\r\n"
+            "PlayerName = TextBoxObject(1).Text & \"/\" & ListBoxObject(1).List(0) & \"/\" & "
+            "FileBoxObject(1).List(0) & \"/\" & TypeName(DriveBoxObject(1))"))
+        << BoxTexts().join("|").toStdString();
+    EXPECT_EQ(Var("Score"), 21);
+    EXPECT_EQ(VarText("PlayerName"), "typed/oil lamp/map.txt/DriveListBox");
+    ASSERT_TRUE(host.LineObject->Exists(1));
+    EXPECT_DOUBLE_EQ(host.LineObject->Item(1)->X2(), 600);
+    // The shape is drawn on the game window, over the frame.
+    const QImage window = forms::Renderer::Compose(g.window);
+    EXPECT_EQ(QColor(window.pixel(10, 10)), QColor(Qt::red));
+    // The folder list starts in the game's folder.
+    EXPECT_TRUE(Run("PlayerName = DirBoxObject(1).Path"));
+    EXPECT_EQ(VarText("PlayerName"),
+              QDir::cleanPath(t.program.platform.files.NativePath(t.program.paths.ProjectPath)));
+    // The window reaches them by their control names too.
+    EXPECT_TRUE(Run("AllowControlsReferencesNextTime"));
+    EXPECT_TRUE(Run("Score = SoftwareObjects.CheckBox(1).Value"));
+    EXPECT_EQ(Var("Score"), 1);
+}
+
 TEST_F(ObjectModelTest, BackgroundTakesAPictureFromLoadGraphicFile) {
     WritePicture(t.project, "Areas/x.bmp", SolidImage(8, 6, Qt::red));
     Frame("Start");
@@ -124,10 +175,10 @@ TEST_F(ObjectModelTest, FramesHistoryAndMenus) {
 
 TEST_F(ObjectModelTest, MissingSubsystemsNameThemselves) {
     Start();
-    EXPECT_FALSE(Run("CheckBoxObject(1).Value = 1"));
+    EXPECT_FALSE(Run("DialogueObject(1).Visible = True"));
     ASSERT_EQ(t.Boxes().size(), 1u);
     EXPECT_EQ(t.Boxes()[0].text,
-              RunErrorBox("The object CheckBoxObject is not available in this player (line 1 of "
+              RunErrorBox("The object DialogueObject is not available in this player (line 1 of "
                           "the script)"));
 }
 

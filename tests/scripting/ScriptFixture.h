@@ -70,6 +70,13 @@ class ScriptTest : public ::testing::Test {
 
     bool Run(const QString& code) { return host.ExecuteVBScript(code, true); }
     qint16 Var(const QString& name) const { return game->GetVariableValue(name); }
+    // A variant variable's value as text ("" when there is none).
+    QString VarText(const QString& name) const {
+        const VariantCollection& list = game->vars.VariablesVariant;
+        for (int i = 1; i <= list.Count(); ++i)
+            if (list.Item(i)->Name == name) return list.Item(i)->Value.toString();
+        return {};
+    }
 
     QStringList BoxTexts() const {
         QStringList out;
