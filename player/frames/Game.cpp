@@ -50,8 +50,8 @@ Game::Game(Program& program_, MediaPlayerFactory& media, ScriptRunner& scripts_,
         MPlayer[i]->SetShowControls(false);
         SoundChannels[i].PlayerIndex = static_cast<qint16>(i);
     }
-    CustomMediaPlayer = media_.Create();
-    CustomMediaPlayer->SetShowControls(false);
+    CustomMediaPlayer[0].player = media_.Create();
+    CustomMediaPlayer[0].player->SetShowControls(false);
     // Timers start disabled, as designed on the window.
     timer1_.SetEnabled(false);
     timer1_.onTick = [this] { Timer1_Timer(); };

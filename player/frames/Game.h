@@ -73,10 +73,11 @@ struct TimedEventSlot {
     QString EventCode;
 };
 
-// A video placed on a hotspot: it plays inside the hotspot's rectangle.
-struct HotspotVideo {
+// A media player with its place on the window: a video on a hotspot plays inside the
+// hotspot's rectangle of the frame picture area; the scripts' spare players sit on the window.
+struct PlacedPlayer {
     std::unique_ptr<MediaPlayer> player;
-    QRect pixelRect;  // in the frame picture area
+    QRect pixelRect;
     bool visible = false;
 };
 
@@ -219,10 +220,12 @@ class Game {
     int TextCount() const;
     QString TextCaption(int index) const;
     QRect TextRectTwips(int index) const;
-    std::map<int, HotspotVideo>& VideoPlayers() { return videoPlayers_; }
+    std::map<int, PlacedPlayer>& VideoPlayers() { return videoPlayers_; }
 
     MediaPlayer& Player(int index) { return *MPlayer[static_cast<size_t>(index)]; }
     MediaPlayer& ChannelPlayer(int channel);
+    // Makes the players that scripts load.
+    MediaPlayerFactory& MediaPlayers() { return media_; }
 
     // ---- State (public: the script host and saved games read and write it) ---------------
     Program& program;
@@ -232,7 +235,8 @@ class Game {
     SoundChannelTable SoundChannels;
     double AudioFadeDuration = 0;                         // seconds
     std::array<std::unique_ptr<MediaPlayer>, 8> MPlayer;  // 1..7
-    std::unique_ptr<MediaPlayer> CustomMediaPlayer;       // the spare player scripts use
+    // The spare players scripts use: element 0 always exists, scripts load the others.
+    std::map<int, PlacedPlayer> CustomMediaPlayer;
     QString ProceduresText;
     qint16 LastClickX = 0;
     qint16 LastClickY = 0;
@@ -299,7 +303,7 @@ class Game {
     bool closed_ = false;
     forms::ScreenPointer screen_;
     std::map<int, int> areaLink_;
-    std::map<int, HotspotVideo> videoPlayers_;
+    std::map<int, PlacedPlayer> videoPlayers_;
     int openGeneration_ = 0;
     int timedEventGeneration_ = 0;  // grows whenever the timed-event table is rebuilt
     forms::PictureCache pictures_;

@@ -176,13 +176,12 @@ void Game::Form_Activate() {
         MPlayer[i]->SetShowControls(true);
         MPlayer[i]->SetShowControls(false);
     }
-    CustomMediaPlayer->SetShowControls(true);
-    CustomMediaPlayer->SetShowControls(false);
-    for (auto& [index, video] : videoPlayers_) {
-        if (!video.player) continue;
-        video.player->SetShowControls(true);
-        video.player->SetShowControls(false);
-    }
+    for (auto* players : {&CustomMediaPlayer, &videoPlayers_})
+        for (auto& [index, placed] : *players) {
+            if (!placed.player) continue;
+            placed.player->SetShowControls(true);
+            placed.player->SetShowControls(false);
+        }
 }
 
 // ---- Keys -----------------------------------------------------------------------------------

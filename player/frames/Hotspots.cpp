@@ -191,7 +191,7 @@ void Game::LoadAreas() {
         }
         if (h.HasVideo) {
             try {
-                HotspotVideo video;
+                PlacedPlayer video;
                 video.player = media_.Create();
                 video.player->SetShowControls(false);
                 video.player->SetAutoSize(h.VideoFitHotspot == 0);
@@ -268,7 +268,7 @@ void Game::ShowOrNotShowAreas() {
             } else if (link == -1) {
                 auto it = videoPlayers_.find(i);
                 if (it != videoPlayers_.end() && it->second.player) {
-                    HotspotVideo& video = it->second;
+                    PlacedPlayer& video = it->second;
                     if (video.visible && !visible) {
                         video.visible = false;
                         video.player->Stop();

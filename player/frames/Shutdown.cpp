@@ -42,9 +42,9 @@ void Game::Form_Unload() {
     PauseTimedEvents();
     services.video->StopOneTimeVideoPlayer();
     StopSoundChannelPlayers();
-    CustomMediaPlayer->Stop();
-    for (auto& [index, video] : videoPlayers_)
-        if (video.player) video.player->Stop();
+    for (auto* players : {&CustomMediaPlayer, &videoPlayers_})
+        for (auto& [index, placed] : *players)
+            if (placed.player) placed.player->Stop();
     services.components->ResetComponents();
     try {
         services.animated->UnloadAll();

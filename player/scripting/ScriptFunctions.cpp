@@ -372,13 +372,13 @@ void ScriptFunctions::AddLibrary() {
     });
     auto loadOrUnload = [](Args a, bool load) {
         const vbs::Variant& ref = Arg(a, 0);
-        auto* control = ref.IsObject() ? dynamic_cast<ControlObject*>(ref.AsObject()) : nullptr;
-        if (!control || !control->Array()) return vbs::Variant::Bool(false);
+        auto* element = ref.IsObject() ? dynamic_cast<LoadableElement*>(ref.AsObject()) : nullptr;
+        if (!element) return vbs::Variant::Bool(false);
         try {
             if (load)
-                control->Array()->Load(control->ArrayIndex());
+                element->LoadElement();
             else
-                control->Array()->Unload(control->ArrayIndex());
+                element->UnloadElement();
         } catch (const std::exception&) {
             return vbs::Variant::Bool(false);
         }

@@ -5,7 +5,9 @@
 #include "core/BasicConvert.h"
 #include "core/Program.h"
 #include "frames/Game.h"
+#include "platform/media/MediaPlayer.h"
 #include "scripting/ScriptHost.h"
+#include "scripting/ScriptMedia.h"
 #include "scripting/ScriptValues.h"
 
 namespace storyloom {
@@ -114,6 +116,73 @@ class GameWindowObject : public ControlObject {
     std::vector<std::pair<QString, vbs::Ref<vbs::Dispatch>>> controls_;
 };
 
+enum class Media { SoundChannels, HotspotVideos, Spare };
+
+std::vector<int> Keys(const std::map<int, PlacedPlayer>& players) {
+    std::vector<int> keys;
+    for (const auto& [index, placed] : players)
+        if (placed.player) keys.push_back(index);
+    return keys;
+}
+
+MediaSlot SlotOf(std::map<int, PlacedPlayer>& players, int index) {
+    auto it = players.find(index);
+    if (it == players.end() || !it->second.player) return {};
+    return {it->second.player.get(), &it->second.pixelRect, &it->second.visible};
+}
+
+// The game's media players as script arrays: the sound channels (elements 1 to 7), the videos
+// of the frame's hotspots (by hotspot number) and the spare players (element 0 and what
+// scripts load).
+vbs::Ref<vbs::Dispatch> MediaArrays(Game& g, Media which) {
+    auto access = std::make_shared<MediaArrayAccess>();
+    switch (which) {
+        case Media::SoundChannels:
+            access->find = [&g](int i) -> MediaSlot {
+                if (i < 1 || i >= static_cast<int>(g.MPlayer.size())) return {};
+                return {g.MPlayer[static_cast<size_t>(i)].get(), nullptr, nullptr};
+            };
+            access->indices = [&g] {
+                std::vector<int> all;
+                for (int i = 1; i < static_cast<int>(g.MPlayer.size()); ++i) all.push_back(i);
+                return all;
+            };
+            break;
+        case Media::HotspotVideos:
+            access->find = [&g](int i) { return SlotOf(g.VideoPlayers(), i); };
+            access->indices = [&g] { return Keys(g.VideoPlayers()); };
+            break;
+        case Media::Spare:
+            access->find = [&g](int i) { return SlotOf(g.CustomMediaPlayer, i); };
+            access->indices = [&g] { return Keys(g.CustomMediaPlayer); };
+            access->load = [&g](int i) {
+                if (i < 0 || i > 32767)
+                    throw forms::ControlError(
+                        340, QStringLiteral("Control array element '%1' doesn't exist").arg(i));
+                if (SlotOf(g.CustomMediaPlayer, i).player)
+                    throw forms::ControlError(360, QStringLiteral("Object already loaded"));
+                PlacedPlayer placed;
+                placed.player = g.MediaPlayers().Create();
+                placed.player->SetShowControls(false);
+                placed.pixelRect = g.CustomMediaPlayer[0].pixelRect;
+                g.CustomMediaPlayer[i] = std::move(placed);
+            };
+            access->unload = [&g](int i) {
+                if (i == 0)
+                    throw forms::ControlError(
+                        362, QStringLiteral("Can't unload controls created at design time"));
+                auto it = g.CustomMediaPlayer.find(i);
+                if (it == g.CustomMediaPlayer.end())
+                    throw forms::ControlError(
+                        340, QStringLiteral("Control array element '%1' doesn't exist").arg(i));
+                it->second.player->Stop();
+                g.CustomMediaPlayer.erase(it);
+            };
+            break;
+    }
+    return MakeMediaArrayObject(std::move(access));
+}
+
 }  // namespace
 
 void ScriptHost::BuildObjects() {
@@ -162,7 +231,7 @@ void ScriptHost::BuildObjects() {
 
     add("Hotspot", hotspotArray, true);
     add("Text", textArray, true);
-    add("LoopingVideo", unavailable("LoopingVideo"), true);
+    add("LoopingVideo", MediaArrays(g, Media::HotspotVideos), true);
 
     auto* screen = new vbs::HostObject(u"Screen");
     ReadOnly(*screen, "Width", [&g] { return vbs::Variant::Double(g.ScreenWidthPx * 15.0); });
@@ -220,7 +289,7 @@ void ScriptHost::BuildObjects() {
     add("FileBoxObject", fileBoxArray, false);
     add("DirBoxObject", dirBoxArray, false);
     add("DriveBoxObject", driveBoxArray, false);
-    add("MediaPlayerObject", unavailable("MediaPlayerObject"), false);
+    add("MediaPlayerObject", MediaArrays(g, Media::Spare), false);
     add("MessageObject", control(g.LabelMessageBox), false);
     add("MessageCanvasObject", control(g.FrameMessageBox), false);
     auto* messageTimer = new vbs::HostObject(u"Timer");
@@ -232,7 +301,7 @@ void ScriptHost::BuildObjects() {
     add("DialogueCanvasObject", unavailable("DialogueCanvasObject"), false);
     add("BackgroundObject", control(g.PictureBox), false);
     add("BackgroundHotspotObject", control(g.BackImage), false);
-    add("AudioPlayerObject", unavailable("AudioPlayerObject"), false);
+    add("AudioPlayerObject", MediaArrays(g, Media::SoundChannels), false);
     add("InventoryItemObject", unavailable("InventoryItemObject"), false);
     add("InventoryButtonObject", unavailable("InventoryButtonObject"), false);
     add("InventoryCanvasObject", unavailable("InventoryCanvasObject"), false);

@@ -316,6 +316,16 @@ vbs::Variant ControlObject::Invoke(int id, vbs::InvokeKind kind, std::span<vbs::
     return ToScript(Guarded([&] { return forms::GetProperty(c, name); }), pictures_);
 }
 
+void ControlObject::LoadElement() {
+    if (!array_) throw forms::ControlError(343, QStringLiteral("Object not an array"));
+    array_->Load(index_);
+}
+
+void ControlObject::UnloadElement() {
+    if (!array_) throw forms::ControlError(343, QStringLiteral("Object not an array"));
+    array_->Unload(index_);
+}
+
 // ---- ControlArrayObject ------------------------------------------------------------------------
 
 int ControlArrayObject::FindMember(std::u16string_view name) {

@@ -107,11 +107,20 @@ class ControlArrayHandleOf : public ControlArrayHandle {
     std::function<forms::ControlArray<T>*()> array_;
 };
 
+// An element of an array that scripts load and unload (LoadControl, UnloadControl). Both throw
+// when the array refuses.
+class LoadableElement {
+  public:
+    virtual ~LoadableElement() = default;
+    virtual void LoadElement() = 0;
+    virtual void UnloadElement() = 0;
+};
+
 // One control: every property and method of its kind's table, by name. An element of a control
 // array is looked up again at every use, so a reference kept after the element was unloaded
 // raises "Control array element 'n' doesn't exist" instead of reaching freed memory; it may
 // also name an element not loaded yet, which is what LoadControl loads.
-class ControlObject : public vbs::Dispatch {
+class ControlObject : public vbs::Dispatch, public LoadableElement {
   public:
     explicit ControlObject(forms::Control* control, PictureRegistry* pictures = nullptr)
         : control_(control), pictures_(pictures) {}
@@ -127,6 +136,8 @@ class ControlObject : public vbs::Dispatch {
     std::u16string TypeName() override;
     int FindMember(std::u16string_view name) override;
     vbs::Variant Invoke(int id, vbs::InvokeKind kind, std::span<vbs::Variant> args) override;
+    void LoadElement() override;
+    void UnloadElement() override;
 
   protected:
     static constexpr int kMethodBase = 1000;

@@ -599,7 +599,9 @@ void Walkthrough::WriteState(const QString& path) {
     if (game) {
         for (size_t i = 1; i < game->MPlayer.size(); ++i)
             roles[game->MPlayer[i].get()] = QStringLiteral("MPlayer(%1)").arg(i);
-        roles[game->CustomMediaPlayer.get()] = QStringLiteral("custom");
+        for (const auto& [index, custom] : game->CustomMediaPlayer)
+            roles[custom.player.get()] =
+                index == 0 ? QStringLiteral("custom") : QStringLiteral("custom %1").arg(index);
         for (const auto& [index, video] : game->VideoPlayers())
             roles[video.player.get()] = QStringLiteral("hotspot %1 video").arg(index);
     }

@@ -115,7 +115,7 @@ TEST_F(HotspotsTest, ShortRecordsAndRecordsWithVideo) {
     ASSERT_EQ(g.AreaCount(), 3);
     EXPECT_EQ(g.AreaLink(1), 0);
     EXPECT_EQ(g.AreaLink(3), -1);
-    HotspotVideo& v = g.VideoPlayers().at(3);
+    PlacedPlayer& v = g.VideoPlayers().at(3);
     EXPECT_EQ(v.player->Rate(), 1.0);
     EXPECT_EQ(v.player->PlayCount(), 3);
     EXPECT_EQ(v.player->Volume(), -800);
