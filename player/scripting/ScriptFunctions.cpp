@@ -1,5 +1,6 @@
 #include "scripting/ScriptFunctions.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 
@@ -248,6 +249,47 @@ void ScriptFunctions::AddLibrary() {
         }
         h.Pictures().Remember(r.picture);
         return vbs::Variant::Object(new PictureObject(r.picture));
+    });
+
+    fn("CaptureFrame", [game](Args a) {
+        const vbs::Variant& ref = Arg(a, 0);
+        auto* object = ref.IsObject() ? dynamic_cast<ControlObject*>(ref.AsObject()) : nullptr;
+        if (!object) vbs::ThrowError(424);
+        auto* target = dynamic_cast<forms::PictureBox*>(&object->Resolve());
+        if (!target) vbs::ThrowError(13);
+        Game& g = game();
+        // Drawn without the screen: the frame as it stands, without the message strip laid
+        // over it; otherwise what the player sees of the frame picture area.
+        const bool withoutScreen = ScriptBool(Arg(a, 1));
+        const bool stripShown = g.FrameMessageBox->Visible();
+        if (withoutScreen && stripShown) g.FrameMessageBox->SetVisible(false);
+        const QImage frame = g.RenderFrame();
+        if (withoutScreen && stripShown) g.FrameMessageBox->SetVisible(true);
+        target->SetAutoRedraw(true);
+        target->Cls();
+        target->CopyRect(frame, frame.rect(), frame.rect());
+        return vbs::Variant();
+    });
+    fn("SaveAPicture", [this, &p, &h](Args a) {
+        const forms::Picture picture = ScriptPicture(Arg(a, 0), &h.Pictures());
+        QString path = ScriptText(Arg(a, 1));
+        if (path.isEmpty()) RaiseScriptError(75, QStringLiteral("Path/File access error"));
+        // A bare or relative name is taken in the game's folder, where the game runs from.
+        const bool rooted = path.startsWith(u'\\') || path.startsWith(u'/') ||
+                            (path.size() > 1 && path.at(1) == u':');
+        if (!rooted) path = p.paths.ProjectPath + path;
+        if (!MayWrite(path))
+            RaiseScriptError(70, QStringLiteral("Permission denied: scripts may only write files "
+                                                "inside the game's folder and the player's own "
+                                                "settings folder"));
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        if (picture.IsEmpty() || !picture.Image().save(&buffer, "BMP"))
+            RaiseScriptError(380, QStringLiteral("Invalid property value"));
+        if (!p.platform.files.WriteAll(path, bytes))
+            RaiseScriptError(75, QStringLiteral("Path/File access error"));
+        return vbs::Variant();
     });
 
     // ---- Queries --------------------------------------------------------------------------
@@ -559,12 +601,12 @@ void ScriptFunctions::AddLibrary() {
     fn("InterceptComponentEvents", [](Args) { return vbs::Variant(); });
 }
 
-// Functions whose subsystems (the inventory bar, components, frame captures) arrive later: a
+// Functions whose subsystems (the inventory bar, components) arrive later: a
 // script that calls one gets a run-time error that names it rather than "Variable is undefined".
 void ScriptFunctions::AddLater() {
-    for (const char* name : {"HideInventoryButton", "ShowInventoryButton", "AddComponent",
-                             "RemoveComponent", "Component", "DoesComponentExist",
-                             "IsComponentInstalled", "CaptureFrame", "SaveAPicture"}) {
+    for (const char* name :
+         {"HideInventoryButton", "ShowInventoryButton", "AddComponent", "RemoveComponent",
+          "Component", "DoesComponentExist", "IsComponentInstalled"}) {
         const QString n = QString::fromLatin1(name);
         AddMethod(U16(n), [n](Args) -> vbs::Variant {
             RaiseScriptError(445, QStringLiteral("%1 is not available in this player yet").arg(n));

@@ -326,6 +326,28 @@ void ControlObject::UnloadElement() {
     array_->Unload(index_);
 }
 
+forms::Picture ScriptPicture(const vbs::Variant& value, const PictureRegistry* pictures) {
+    if (value.IsObject()) {
+        vbs::Dispatch* object = value.AsObject();
+        if (!object) vbs::ThrowError(91);
+        if (auto* picture = dynamic_cast<PictureObject*>(object)) return picture->Picture();
+        if (auto* control = dynamic_cast<ControlObject*>(object)) {
+            forms::Control& c = control->Resolve();
+            if (auto* box = dynamic_cast<forms::PictureBox*>(&c)) return box->ImagePicture();
+            const forms::PropertyValue v =
+                Guarded([&] { return forms::GetProperty(c, QStringLiteral("Picture")); });
+            if (const auto* picture = std::get_if<forms::Picture>(&v)) return *picture;
+        }
+        vbs::ThrowError(13);
+    }
+    if (value.IsEmpty()) return {};
+    const qint32 handle = ScriptLong(value);
+    if (handle == 0) return {};
+    if (const forms::Picture* picture = pictures ? pictures->Find(handle) : nullptr)
+        return *picture;
+    RaiseScriptError(481, QStringLiteral("Invalid picture"));
+}
+
 // ---- ControlArrayObject ------------------------------------------------------------------------
 
 int ControlArrayObject::FindMember(std::u16string_view name) {

@@ -66,6 +66,11 @@ class PictureObject : public vbs::Dispatch {
     forms::Picture picture_;
 };
 
+// The picture a script hands over: a picture object, a picture's handle (its default value), or
+// a control, whose drawing (a picture box) or picture (any other) is meant. Anything else is
+// error 13, a handle nobody knows error 481.
+forms::Picture ScriptPicture(const vbs::Variant& value, const PictureRegistry* pictures);
+
 // ---- Controls ----------------------------------------------------------------------------------
 // Type-erased access to one control array of the game window.
 class ControlArrayHandle {

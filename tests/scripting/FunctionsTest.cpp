@@ -2,6 +2,8 @@
 // events, items and the error boxes of each.
 #include <QDir>
 #include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
 
 #include "ScriptFixture.h"
 #include "platform/ini/IniFile.h"
@@ -259,11 +261,59 @@ TEST_F(FunctionsTest, MessageStripAndDefaultCursor) {
 
 TEST_F(FunctionsTest, FunctionsOfLaterSubsystemsRaiseAClearError) {
     Start();
-    EXPECT_FALSE(Run("CaptureFrame BackgroundObject, True"));
+    EXPECT_FALSE(Run("AddComponent \"A.B\", \"b\", False, False"));
     ASSERT_EQ(t.Boxes().size(), 1u);
     EXPECT_EQ(t.Boxes()[0].text,
-              RunErrorBox("CaptureFrame is not available in this player yet (line 1 of the "
+              RunErrorBox("AddComponent is not available in this player yet (line 1 of the "
                           "script)"));
+}
+
+TEST_F(FunctionsTest, CapturedFrameIsSavedAsABitmapInsideTheGame) {
+    WritePicture(t.project, "Areas/red.bmp", SolidImage(64, 48, Qt::red));
+    Frame("Start");
+    Game& g = Start();
+    g.OpenFrame("Start", false, 0, 0);
+    auto nonRed = [](const QImage& image) {
+        int count = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (QColor(image.pixel(x, y)) != QColor(Qt::red)) ++count;
+        return count;
+    };
+    const QString load =
+        "BackgroundObject.Picture = LoadGraphicFile(\"red.bmp\")\r\n"
+        "Message \"A note over the frame\"\r\n"
+        "LoadControl PictureBoxObject(1)\r\n"
+        "PictureBoxObject(1).BorderStyle = 0\r\n"
+        "PictureBoxObject(1).Move 0, 0, 960, 720\r\n";
+    // Drawn without the screen, the message strip is left out.
+    ASSERT_TRUE(Run(load + "CaptureFrame PictureBoxObject(1), True\r\n"
+                           "SaveAPicture PictureBoxObject(1).Image, \"quiet.bmp\""))
+        << BoxTexts().join("|").toStdString();
+    const QImage quiet(t.project.NativePath("quiet.bmp"));
+    ASSERT_EQ(quiet.size(), QSize(64, 48));
+    EXPECT_EQ(nonRed(quiet), 0);
+    // As the player sees it, the strip is there too.
+    ASSERT_TRUE(Run("UnloadControl PictureBoxObject(1)\r\n" + load +
+                    "CaptureFrame PictureBoxObject(1), False\r\n"
+                    "SaveAPicture PictureBoxObject(1), \"External\\seen.bmp\""))
+        << BoxTexts().join("|").toStdString();
+    const QImage seen(t.project.NativePath("External/seen.bmp"));
+    ASSERT_EQ(seen.size(), QSize(64, 48));
+    EXPECT_GT(nonRed(seen), 0);
+    EXPECT_TRUE(t.Boxes().empty());
+
+    // Outside the game's folder nothing is written; a picture that is not one is refused.
+    QTemporaryDir outside;
+    const QString elsewhere = outside.path() + "/x.bmp";
+    EXPECT_FALSE(Run("SaveAPicture LoadGraphicFile(\"red.bmp\"), \"" + elsewhere + "\""));
+    EXPECT_FALSE(QFile::exists(elsewhere));
+    EXPECT_FALSE(Run("SaveAPicture \"text\", \"y.bmp\""));
+    EXPECT_FALSE(Run("CaptureFrame Hotspot, True"));
+    ASSERT_EQ(t.Boxes().size(), 3u);
+    EXPECT_TRUE(t.Boxes()[0].text.contains("Permission denied"));
+    EXPECT_TRUE(t.Boxes()[1].text.contains("Type mismatch"));
+    EXPECT_FALSE(QFile::exists(t.project.NativePath("y.bmp")));
 }
 
 TEST_F(FunctionsTest, StopEverythingStopsScriptsForGood) {
