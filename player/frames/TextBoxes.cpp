@@ -67,7 +67,8 @@ void Game::LoadTexts() {
         try {
             label = Text->Load(k);
             label->SetVisible(false);
-            label->SetAutoSize(true);
+            // Sized once, when the whole record has been read, instead of after every field.
+            label->SetAutoSize(false);
         } catch (const std::exception&) {
             for (int f = 11; f <= 21; ++f) field([](const QVariant&) {});
             continue;
@@ -81,35 +82,26 @@ void Game::LoadTexts() {
         });
         field([&](const QVariant& v) { label->SetLeft(CDbl(v)); });
         field([&](const QVariant& v) { label->SetTop(CDbl(v)); });
-        field([&](const QVariant& v) {
-            font.bold = CBool(v);
-            label->SetFont(font);
-        });
-        field([&](const QVariant& v) {
-            font.italic = CBool(v);
-            label->SetFont(font);
-        });
+        field([&](const QVariant& v) { font.bold = CBool(v); });
+        field([&](const QVariant& v) { font.italic = CBool(v); });
         field([&](const QVariant& v) {
             const QString name = CStr(v);
             font.name = name.isEmpty() ? QStringLiteral("Arial") : name;
-            label->SetFont(font);
         });
         field([&](const QVariant& v) {
             const double size = CDbl(v);
             if (size > 0 && size <= 2048) font.size = size;
-            label->SetFont(font);
         });
-        field([&](const QVariant& v) {
-            font.strikethrough = CBool(v);
-            label->SetFont(font);
-        });
-        field([&](const QVariant& v) {
-            font.underline = CBool(v);
-            label->SetFont(font);
-        });
+        field([&](const QVariant& v) { font.strikethrough = CBool(v); });
+        field([&](const QVariant& v) { font.underline = CBool(v); });
         field([&](const QVariant& v) {
             label->SetForeColor(static_cast<forms::OleColor>(CLng(v)) & 0xFFFFFFu);
         });
+        try {
+            label->SetFont(font);
+        } catch (const std::exception&) {
+        }
+        label->SetAutoSize(true);
         label->SetVisible(true);
         if (window.Visible()) label->ZOrder(0);
         field([](const QVariant&) {});
