@@ -22,16 +22,10 @@ bool Given(const std::vector<PropertyValue>& a, std::size_t i) {
 // ForeColor, BackColor and the font of the text-drawing controls.
 void AddStyle(PropertyTable& t) {
     AddFontPropertiesTo(t);
-    t.Add({"ForeColor", PropertyType::Color,
-           [](Control& c) { return Long(static_cast<qint32>(As<StyledControl>(c).ForeColor())); },
-           [](Control& c, const PropertyValue& v) {
-               As<StyledControl>(c).SetForeColor(static_cast<OleColor>(std::get<qint32>(v)));
-           }});
-    t.Add({"BackColor", PropertyType::Color,
-           [](Control& c) { return Long(static_cast<qint32>(As<StyledControl>(c).BackColor())); },
-           [](Control& c, const PropertyValue& v) {
-               As<StyledControl>(c).SetBackColor(static_cast<OleColor>(std::get<qint32>(v)));
-           }});
+    t.Add(Member<StyledControl>("ForeColor", PropertyType::Color, &StyledControl::ForeColor,
+                                &StyledControl::SetForeColor));
+    t.Add(Member<StyledControl>("BackColor", PropertyType::Color, &StyledControl::BackColor,
+                                &StyledControl::SetBackColor));
     t.Add({"Appearance", PropertyType::Integer, [](Control&) { return Long(1); }, {}});
 }
 
@@ -56,20 +50,11 @@ void AddOutline(PropertyTable& t) {
 // List(i), ListCount, ListIndex, Text, and with `editable` the methods that change the rows.
 // List and ItemData take the index as an argument; a second argument sets the row.
 void AddListMembers(PropertyTable& t, bool editable) {
-    t.Add({"ListCount",
-           PropertyType::Integer,
-           [](Control& c) { return Long(As<ListBox>(c).ListCount()); },
-           {}});
-    t.Add({"ListIndex", PropertyType::Integer,
-           [](Control& c) { return Long(As<ListBox>(c).ListIndex()); },
-           [](Control& c, const PropertyValue& v) {
-               As<ListBox>(c).SetListIndex(std::get<qint32>(v));
-           }});
-    t.Add({"TopIndex", PropertyType::Integer,
-           [](Control& c) { return Long(As<ListBox>(c).TopIndex()); },
-           [](Control& c, const PropertyValue& v) {
-               As<ListBox>(c).SetTopIndex(std::get<qint32>(v));
-           }});
+    t.Add(Member<ListBox>("ListCount", PropertyType::Integer, &ListBox::ListCount));
+    t.Add(Member<ListBox>("ListIndex", PropertyType::Integer, &ListBox::ListIndex,
+                          &ListBox::SetListIndex));
+    t.Add(Member<ListBox>("TopIndex", PropertyType::Integer, &ListBox::TopIndex,
+                          &ListBox::SetTopIndex));
     t.Add(MethodInfo{"List", 1, 2, [](Control& c, const std::vector<PropertyValue>& a) {
                          auto& list = As<ListBox>(c);
                          const int index = ToLong(a[0]);
@@ -80,10 +65,7 @@ void AddListMembers(PropertyTable& t, bool editable) {
                          return PropertyValue(list.List(index));
                      }});
     if (!editable) {
-        t.Add({"Text",
-               PropertyType::String,
-               [](Control& c) { return PropertyValue(As<ListBox>(c).Text()); },
-               {}});
+        t.Add(Member<ListBox>("Text", PropertyType::String, &ListBox::Text));
         return;
     }
     t.Add({"Text", PropertyType::String,
@@ -99,14 +81,8 @@ void AddListMembers(PropertyTable& t, bool editable) {
                    }
                list.SetListIndex(-1);
            }});
-    t.Add({"NewIndex",
-           PropertyType::Integer,
-           [](Control& c) { return Long(As<ListBox>(c).NewIndex()); },
-           {}});
-    t.Add(
-        {"Sorted", PropertyType::Boolean,
-         [](Control& c) { return PropertyValue(As<ListBox>(c).Sorted()); },
-         [](Control& c, const PropertyValue& v) { As<ListBox>(c).SetSorted(std::get<bool>(v)); }});
+    t.Add(Member<ListBox>("NewIndex", PropertyType::Integer, &ListBox::NewIndex));
+    t.Add(Member<ListBox>("Sorted", PropertyType::Boolean, &ListBox::Sorted, &ListBox::SetSorted));
     t.Add(MethodInfo{"ItemData", 1, 2, [](Control& c, const std::vector<PropertyValue>& a) {
                          auto& list = As<ListBox>(c);
                          const int index = ToLong(a[0]);
@@ -134,20 +110,11 @@ PropertyTable MakeCheckBoxTable() {
     PropertyTable t;
     AddCommonProperties(t, true);
     AddStyle(t);
-    t.Add({"Caption", PropertyType::String,
-           [](Control& c) { return PropertyValue(As<CheckBox>(c).Caption()); },
-           [](Control& c, const PropertyValue& v) {
-               As<CheckBox>(c).SetCaption(std::get<QString>(v));
-           }});
-    t.Add({"Value", PropertyType::Integer, [](Control& c) { return Long(As<CheckBox>(c).Value()); },
-           [](Control& c, const PropertyValue& v) {
-               As<CheckBox>(c).SetValue(std::get<qint32>(v));
-           }});
-    t.Add({"Alignment", PropertyType::Integer,
-           [](Control& c) { return Long(As<CheckBox>(c).Alignment()); },
-           [](Control& c, const PropertyValue& v) {
-               As<CheckBox>(c).SetAlignment(std::get<qint32>(v));
-           }});
+    t.Add(Member<CheckBox>("Caption", PropertyType::String, &CheckBox::Caption,
+                           &CheckBox::SetCaption));
+    t.Add(Member<CheckBox>("Value", PropertyType::Integer, &CheckBox::Value, &CheckBox::SetValue));
+    t.Add(Member<CheckBox>("Alignment", PropertyType::Integer, &CheckBox::Alignment,
+                           &CheckBox::SetAlignment));
     t.SetDefault("Value");
     return t;
 }
@@ -196,31 +163,16 @@ PropertyTable MakeLineTable() {
 PropertyTable MakeShapeTable() {
     PropertyTable t;
     AddCommonProperties(t, true);
-    t.Add({"Shape", PropertyType::Integer,
-           [](Control& c) { return Long(As<ShapeControl>(c).Shape()); },
-           [](Control& c, const PropertyValue& v) {
-               As<ShapeControl>(c).SetShape(std::get<qint32>(v));
-           }});
-    t.Add({"BackStyle", PropertyType::Integer,
-           [](Control& c) { return Long(As<ShapeControl>(c).BackStyle()); },
-           [](Control& c, const PropertyValue& v) {
-               As<ShapeControl>(c).SetBackStyle(std::get<qint32>(v));
-           }});
-    t.Add({"BackColor", PropertyType::Color,
-           [](Control& c) { return Long(static_cast<qint32>(As<ShapeControl>(c).BackColor())); },
-           [](Control& c, const PropertyValue& v) {
-               As<ShapeControl>(c).SetBackColor(static_cast<OleColor>(std::get<qint32>(v)));
-           }});
-    t.Add({"FillColor", PropertyType::Color,
-           [](Control& c) { return Long(static_cast<qint32>(As<ShapeControl>(c).FillColor())); },
-           [](Control& c, const PropertyValue& v) {
-               As<ShapeControl>(c).SetFillColor(static_cast<OleColor>(std::get<qint32>(v)));
-           }});
-    t.Add({"FillStyle", PropertyType::Integer,
-           [](Control& c) { return Long(As<ShapeControl>(c).FillStyle()); },
-           [](Control& c, const PropertyValue& v) {
-               As<ShapeControl>(c).SetFillStyle(std::get<qint32>(v));
-           }});
+    t.Add(Member<ShapeControl>("Shape", PropertyType::Integer, &ShapeControl::Shape,
+                               &ShapeControl::SetShape));
+    t.Add(Member<ShapeControl>("BackStyle", PropertyType::Integer, &ShapeControl::BackStyle,
+                               &ShapeControl::SetBackStyle));
+    t.Add(Member<ShapeControl>("BackColor", PropertyType::Color, &ShapeControl::BackColor,
+                               &ShapeControl::SetBackColor));
+    t.Add(Member<ShapeControl>("FillColor", PropertyType::Color, &ShapeControl::FillColor,
+                               &ShapeControl::SetFillColor));
+    t.Add(Member<ShapeControl>("FillStyle", PropertyType::Integer, &ShapeControl::FillStyle,
+                               &ShapeControl::SetFillStyle));
     AddOutline<ShapeControl>(t);
     t.SetDefault("Shape");
     return t;
@@ -230,54 +182,24 @@ PropertyTable MakeTextBoxTable() {
     PropertyTable t;
     AddCommonProperties(t, true);
     AddStyle(t);
+    t.Add(Member<TextBox>("Text", PropertyType::String, &TextBox::Text, &TextBox::SetText));
+    t.Add(Member<TextBox>("MaxLength", PropertyType::Long, &TextBox::MaxLength,
+                          &TextBox::SetMaxLength));
+    t.Add(Member<TextBox>("Locked", PropertyType::Boolean, &TextBox::Locked, &TextBox::SetLocked));
+    t.Add(Member<TextBox>("PasswordChar", PropertyType::String, &TextBox::PasswordChar,
+                          &TextBox::SetPasswordChar));
+    t.Add(Member<TextBox>("MultiLine", PropertyType::Boolean, &TextBox::MultiLine,
+                          &TextBox::SetMultiLine));
+    t.Add(Member<TextBox>("Alignment", PropertyType::Integer, &TextBox::Alignment,
+                          &TextBox::SetAlignment));
+    t.Add(Member<TextBox>("BorderStyle", PropertyType::Integer, &TextBox::BorderStyle,
+                          &TextBox::SetBorderStyle));
     t.Add(
-        {"Text", PropertyType::String,
-         [](Control& c) { return PropertyValue(As<TextBox>(c).Text()); },
-         [](Control& c, const PropertyValue& v) { As<TextBox>(c).SetText(std::get<QString>(v)); }});
-    t.Add({"MaxLength", PropertyType::Long,
-           [](Control& c) { return Long(As<TextBox>(c).MaxLength()); },
-           [](Control& c, const PropertyValue& v) {
-               As<TextBox>(c).SetMaxLength(std::get<qint32>(v));
-           }});
+        Member<TextBox>("SelStart", PropertyType::Long, &TextBox::SelStart, &TextBox::SetSelStart));
+    t.Add(Member<TextBox>("SelLength", PropertyType::Long, &TextBox::SelLength,
+                          &TextBox::SetSelLength));
     t.Add(
-        {"Locked", PropertyType::Boolean,
-         [](Control& c) { return PropertyValue(As<TextBox>(c).Locked()); },
-         [](Control& c, const PropertyValue& v) { As<TextBox>(c).SetLocked(std::get<bool>(v)); }});
-    t.Add({"PasswordChar", PropertyType::String,
-           [](Control& c) { return PropertyValue(As<TextBox>(c).PasswordChar()); },
-           [](Control& c, const PropertyValue& v) {
-               As<TextBox>(c).SetPasswordChar(std::get<QString>(v));
-           }});
-    t.Add({"MultiLine", PropertyType::Boolean,
-           [](Control& c) { return PropertyValue(As<TextBox>(c).MultiLine()); },
-           [](Control& c, const PropertyValue& v) {
-               As<TextBox>(c).SetMultiLine(std::get<bool>(v));
-           }});
-    t.Add({"Alignment", PropertyType::Integer,
-           [](Control& c) { return Long(As<TextBox>(c).Alignment()); },
-           [](Control& c, const PropertyValue& v) {
-               As<TextBox>(c).SetAlignment(std::get<qint32>(v));
-           }});
-    t.Add({"BorderStyle", PropertyType::Integer,
-           [](Control& c) { return Long(As<TextBox>(c).BorderStyle()); },
-           [](Control& c, const PropertyValue& v) {
-               As<TextBox>(c).SetBorderStyle(std::get<qint32>(v));
-           }});
-    t.Add({"SelStart", PropertyType::Long,
-           [](Control& c) { return Long(As<TextBox>(c).SelStart()); },
-           [](Control& c, const PropertyValue& v) {
-               As<TextBox>(c).SetSelStart(std::get<qint32>(v));
-           }});
-    t.Add({"SelLength", PropertyType::Long,
-           [](Control& c) { return Long(As<TextBox>(c).SelLength()); },
-           [](Control& c, const PropertyValue& v) {
-               As<TextBox>(c).SetSelLength(std::get<qint32>(v));
-           }});
-    t.Add({"SelText", PropertyType::String,
-           [](Control& c) { return PropertyValue(As<TextBox>(c).SelText()); },
-           [](Control& c, const PropertyValue& v) {
-               As<TextBox>(c).SetSelText(std::get<QString>(v));
-           }});
+        Member<TextBox>("SelText", PropertyType::String, &TextBox::SelText, &TextBox::SetSelText));
     t.SetDefault("Text");
     return t;
 }
@@ -296,21 +218,12 @@ PropertyTable MakeFileListTable() {
     AddCommonProperties(t, true);
     AddStyle(t);
     AddListMembers(t, false);
-    t.Add({"Path", PropertyType::String,
-           [](Control& c) { return PropertyValue(As<FileListBox>(c).Path()); },
-           [](Control& c, const PropertyValue& v) {
-               As<FileListBox>(c).SetPath(std::get<QString>(v));
-           }});
-    t.Add({"Pattern", PropertyType::String,
-           [](Control& c) { return PropertyValue(As<FileListBox>(c).Pattern()); },
-           [](Control& c, const PropertyValue& v) {
-               As<FileListBox>(c).SetPattern(std::get<QString>(v));
-           }});
-    t.Add({"FileName", PropertyType::String,
-           [](Control& c) { return PropertyValue(As<FileListBox>(c).FileName()); },
-           [](Control& c, const PropertyValue& v) {
-               As<FileListBox>(c).SetFileName(std::get<QString>(v));
-           }});
+    t.Add(Member<FileListBox>("Path", PropertyType::String, &FileListBox::Path,
+                              &FileListBox::SetPath));
+    t.Add(Member<FileListBox>("Pattern", PropertyType::String, &FileListBox::Pattern,
+                              &FileListBox::SetPattern));
+    t.Add(Member<FileListBox>("FileName", PropertyType::String, &FileListBox::FileName,
+                              &FileListBox::SetFileName));
     t.SetDefault("FileName");
     return t;
 }
@@ -320,11 +233,8 @@ PropertyTable MakeDirListTable() {
     AddCommonProperties(t, true);
     AddStyle(t);
     AddListMembers(t, false);
-    t.Add({"Path", PropertyType::String,
-           [](Control& c) { return PropertyValue(As<DirListBox>(c).Path()); },
-           [](Control& c, const PropertyValue& v) {
-               As<DirListBox>(c).SetPath(std::get<QString>(v));
-           }});
+    t.Add(
+        Member<DirListBox>("Path", PropertyType::String, &DirListBox::Path, &DirListBox::SetPath));
     t.SetDefault("Path");
     return t;
 }
@@ -333,11 +243,8 @@ PropertyTable MakeDriveListTable() {
     PropertyTable t;
     AddCommonProperties(t, true);
     AddStyle(t);
-    t.Add({"Drive", PropertyType::String,
-           [](Control& c) { return PropertyValue(As<DriveListBox>(c).Drive()); },
-           [](Control& c, const PropertyValue& v) {
-               As<DriveListBox>(c).SetDrive(std::get<QString>(v));
-           }});
+    t.Add(Member<DriveListBox>("Drive", PropertyType::String, &DriveListBox::Drive,
+                               &DriveListBox::SetDrive));
     t.Add({"ListCount",
            PropertyType::Integer,
            [](Control&) { return Long(qint32(DriveListBox::Drives().size())); },

@@ -187,31 +187,13 @@ void AddSurface(PropertyTable& t) {
     t.Add({"Picture", PropertyType::Picture,
            [](Control& c) { return PropertyValue(As<C>(c).SurfacePicture()); },
            [](Control& c, const PropertyValue& v) { As<C>(c).SetPicture(std::get<Picture>(v)); }});
-    t.Add({"Image",
-           PropertyType::Picture,
-           [](Control& c) { return PropertyValue(As<C>(c).ImagePicture()); },
-           {}});
-    t.Add({"BackColor", PropertyType::Color,
-           [](Control& c) { return Long(static_cast<qint32>(As<C>(c).BackColor())); },
-           [](Control& c, const PropertyValue& v) {
-               As<C>(c).SetBackColor(static_cast<OleColor>(std::get<qint32>(v)));
-           }});
-    t.Add({"ForeColor", PropertyType::Color,
-           [](Control& c) { return Long(static_cast<qint32>(As<C>(c).ForeColor())); },
-           [](Control& c, const PropertyValue& v) {
-               As<C>(c).SetForeColor(static_cast<OleColor>(std::get<qint32>(v)));
-           }});
-    t.Add({"AutoRedraw", PropertyType::Boolean,
-           [](Control& c) { return PropertyValue(As<C>(c).AutoRedraw()); },
-           [](Control& c, const PropertyValue& v) { As<C>(c).SetAutoRedraw(std::get<bool>(v)); }});
-    t.Add({"FontTransparent", PropertyType::Boolean,
-           [](Control& c) { return PropertyValue(As<C>(c).FontTransparent()); },
-           [](Control& c, const PropertyValue& v) {
-               As<C>(c).SetFontTransparent(std::get<bool>(v));
-           }});
-    t.Add({"ScaleMode", PropertyType::Integer,
-           [](Control& c) { return Long(As<C>(c).ScaleMode()); },
-           [](Control& c, const PropertyValue& v) { As<C>(c).SetScaleMode(std::get<qint32>(v)); }});
+    t.Add(Member<C>("Image", PropertyType::Picture, &C::ImagePicture));
+    t.Add(Member<C>("BackColor", PropertyType::Color, &C::BackColor, &C::SetBackColor));
+    t.Add(Member<C>("ForeColor", PropertyType::Color, &C::ForeColor, &C::SetForeColor));
+    t.Add(Member<C>("AutoRedraw", PropertyType::Boolean, &C::AutoRedraw, &C::SetAutoRedraw));
+    t.Add(Member<C>("FontTransparent", PropertyType::Boolean, &C::FontTransparent,
+                    &C::SetFontTransparent));
+    t.Add(Member<C>("ScaleMode", PropertyType::Integer, &C::ScaleMode, &C::SetScaleMode));
     t.Add({"ScaleWidth",
            PropertyType::Single,
            [](Control& c) { return Num(As<C>(c).ScaleWidth()); },
@@ -265,21 +247,11 @@ PropertyTable MakeWindowTable() {
     PropertyTable t;
     AddCommon(t, true);
     AddSurface<Window>(t);
-    t.Add({"Caption", PropertyType::String,
-           [](Control& c) { return PropertyValue(As<Window>(c).Caption()); },
-           [](Control& c, const PropertyValue& v) {
-               As<Window>(c).SetCaption(std::get<QString>(v));
-           }});
-    t.Add({"WindowState", PropertyType::Integer,
-           [](Control& c) { return Long(As<Window>(c).WindowState()); },
-           [](Control& c, const PropertyValue& v) {
-               As<Window>(c).SetWindowState(std::get<qint32>(v));
-           }});
-    t.Add({"KeyPreview", PropertyType::Boolean,
-           [](Control& c) { return PropertyValue(As<Window>(c).KeyPreview()); },
-           [](Control& c, const PropertyValue& v) {
-               As<Window>(c).SetKeyPreview(std::get<bool>(v));
-           }});
+    t.Add(Member<Window>("Caption", PropertyType::String, &Window::Caption, &Window::SetCaption));
+    t.Add(Member<Window>("WindowState", PropertyType::Integer, &Window::WindowState,
+                         &Window::SetWindowState));
+    t.Add(Member<Window>("KeyPreview", PropertyType::Boolean, &Window::KeyPreview,
+                         &Window::SetKeyPreview));
     t.Add(MethodInfo{"Show", 0, 2, [](Control& c, const std::vector<PropertyValue>&) {
                          c.SetVisible(true);
                          return PropertyValue();
@@ -296,21 +268,12 @@ PropertyTable MakePictureBoxTable() {
     PropertyTable t;
     AddCommon(t, true);
     AddSurface<PictureBox>(t);
-    t.Add({"AutoSize", PropertyType::Boolean,
-           [](Control& c) { return PropertyValue(As<PictureBox>(c).AutoSize()); },
-           [](Control& c, const PropertyValue& v) {
-               As<PictureBox>(c).SetAutoSize(std::get<bool>(v));
-           }});
-    t.Add({"BorderStyle", PropertyType::Integer,
-           [](Control& c) { return Long(As<PictureBox>(c).BorderStyle()); },
-           [](Control& c, const PropertyValue& v) {
-               As<PictureBox>(c).SetBorderStyle(std::get<qint32>(v));
-           }});
-    t.Add({"Appearance", PropertyType::Integer,
-           [](Control& c) { return Long(As<PictureBox>(c).Appearance()); },
-           [](Control& c, const PropertyValue& v) {
-               As<PictureBox>(c).SetAppearance(std::get<qint32>(v));
-           }});
+    t.Add(Member<PictureBox>("AutoSize", PropertyType::Boolean, &PictureBox::AutoSize,
+                             &PictureBox::SetAutoSize));
+    t.Add(Member<PictureBox>("BorderStyle", PropertyType::Integer, &PictureBox::BorderStyle,
+                             &PictureBox::SetBorderStyle));
+    t.Add(Member<PictureBox>("Appearance", PropertyType::Integer, &PictureBox::Appearance,
+                             &PictureBox::SetAppearance));
     t.SetDefault("Picture");
     return t;
 }
@@ -323,14 +286,9 @@ PropertyTable MakeImageTable() {
            [](Control& c, const PropertyValue& v) {
                As<Image>(c).SetPicture(std::get<Picture>(v));
            }});
-    t.Add({"Stretch", PropertyType::Boolean,
-           [](Control& c) { return PropertyValue(As<Image>(c).Stretch()); },
-           [](Control& c, const PropertyValue& v) { As<Image>(c).SetStretch(std::get<bool>(v)); }});
-    t.Add({"BorderStyle", PropertyType::Integer,
-           [](Control& c) { return Long(As<Image>(c).BorderStyle()); },
-           [](Control& c, const PropertyValue& v) {
-               As<Image>(c).SetBorderStyle(std::get<qint32>(v));
-           }});
+    t.Add(Member<Image>("Stretch", PropertyType::Boolean, &Image::Stretch, &Image::SetStretch));
+    t.Add(Member<Image>("BorderStyle", PropertyType::Integer, &Image::BorderStyle,
+                        &Image::SetBorderStyle));
     t.Add({"Appearance", PropertyType::Integer, [](Control&) { return Long(1); }, {}});
     t.SetDefault("Picture");
     return t;
@@ -340,49 +298,19 @@ PropertyTable MakeLabelTable() {
     PropertyTable t;
     AddCommon(t, true);
     AddFontProperties(t);
-    t.Add({"Caption", PropertyType::String,
-           [](Control& c) { return PropertyValue(As<Label>(c).Caption()); },
-           [](Control& c, const PropertyValue& v) {
-               As<Label>(c).SetCaption(std::get<QString>(v));
-           }});
-    t.Add({"ForeColor", PropertyType::Color,
-           [](Control& c) { return Long(static_cast<qint32>(As<Label>(c).ForeColor())); },
-           [](Control& c, const PropertyValue& v) {
-               As<Label>(c).SetForeColor(static_cast<OleColor>(std::get<qint32>(v)));
-           }});
-    t.Add({"BackColor", PropertyType::Color,
-           [](Control& c) { return Long(static_cast<qint32>(As<Label>(c).BackColor())); },
-           [](Control& c, const PropertyValue& v) {
-               As<Label>(c).SetBackColor(static_cast<OleColor>(std::get<qint32>(v)));
-           }});
-    t.Add({"BackStyle", PropertyType::Integer,
-           [](Control& c) { return Long(As<Label>(c).BackStyle()); },
-           [](Control& c, const PropertyValue& v) {
-               As<Label>(c).SetBackStyle(std::get<qint32>(v));
-           }});
-    t.Add({"Alignment", PropertyType::Integer,
-           [](Control& c) { return Long(As<Label>(c).Alignment()); },
-           [](Control& c, const PropertyValue& v) {
-               As<Label>(c).SetAlignment(std::get<qint32>(v));
-           }});
+    t.Add(Member<Label>("Caption", PropertyType::String, &Label::Caption, &Label::SetCaption));
+    t.Add(Member<Label>("ForeColor", PropertyType::Color, &Label::ForeColor, &Label::SetForeColor));
+    t.Add(Member<Label>("BackColor", PropertyType::Color, &Label::BackColor, &Label::SetBackColor));
     t.Add(
-        {"AutoSize", PropertyType::Boolean,
-         [](Control& c) { return PropertyValue(As<Label>(c).AutoSize()); },
-         [](Control& c, const PropertyValue& v) { As<Label>(c).SetAutoSize(std::get<bool>(v)); }});
+        Member<Label>("BackStyle", PropertyType::Integer, &Label::BackStyle, &Label::SetBackStyle));
     t.Add(
-        {"WordWrap", PropertyType::Boolean,
-         [](Control& c) { return PropertyValue(As<Label>(c).WordWrap()); },
-         [](Control& c, const PropertyValue& v) { As<Label>(c).SetWordWrap(std::get<bool>(v)); }});
-    t.Add({"BorderStyle", PropertyType::Integer,
-           [](Control& c) { return Long(As<Label>(c).BorderStyle()); },
-           [](Control& c, const PropertyValue& v) {
-               As<Label>(c).SetBorderStyle(std::get<qint32>(v));
-           }});
-    t.Add({"UseMnemonic", PropertyType::Boolean,
-           [](Control& c) { return PropertyValue(As<Label>(c).UseMnemonic()); },
-           [](Control& c, const PropertyValue& v) {
-               As<Label>(c).SetUseMnemonic(std::get<bool>(v));
-           }});
+        Member<Label>("Alignment", PropertyType::Integer, &Label::Alignment, &Label::SetAlignment));
+    t.Add(Member<Label>("AutoSize", PropertyType::Boolean, &Label::AutoSize, &Label::SetAutoSize));
+    t.Add(Member<Label>("WordWrap", PropertyType::Boolean, &Label::WordWrap, &Label::SetWordWrap));
+    t.Add(Member<Label>("BorderStyle", PropertyType::Integer, &Label::BorderStyle,
+                        &Label::SetBorderStyle));
+    t.Add(Member<Label>("UseMnemonic", PropertyType::Boolean, &Label::UseMnemonic,
+                        &Label::SetUseMnemonic));
     t.Add({"Appearance", PropertyType::Integer, [](Control&) { return Long(1); }, {}});
     t.SetDefault("Caption");
     return t;
@@ -392,26 +320,11 @@ PropertyTable MakeFrameTable() {
     PropertyTable t;
     AddCommon(t, true);
     AddFontProperties(t);
-    t.Add({"Caption", PropertyType::String,
-           [](Control& c) { return PropertyValue(As<Frame>(c).Caption()); },
-           [](Control& c, const PropertyValue& v) {
-               As<Frame>(c).SetCaption(std::get<QString>(v));
-           }});
-    t.Add({"ForeColor", PropertyType::Color,
-           [](Control& c) { return Long(static_cast<qint32>(As<Frame>(c).ForeColor())); },
-           [](Control& c, const PropertyValue& v) {
-               As<Frame>(c).SetForeColor(static_cast<OleColor>(std::get<qint32>(v)));
-           }});
-    t.Add({"BackColor", PropertyType::Color,
-           [](Control& c) { return Long(static_cast<qint32>(As<Frame>(c).BackColor())); },
-           [](Control& c, const PropertyValue& v) {
-               As<Frame>(c).SetBackColor(static_cast<OleColor>(std::get<qint32>(v)));
-           }});
-    t.Add({"BorderStyle", PropertyType::Integer,
-           [](Control& c) { return Long(As<Frame>(c).BorderStyle()); },
-           [](Control& c, const PropertyValue& v) {
-               As<Frame>(c).SetBorderStyle(std::get<qint32>(v));
-           }});
+    t.Add(Member<Frame>("Caption", PropertyType::String, &Frame::Caption, &Frame::SetCaption));
+    t.Add(Member<Frame>("ForeColor", PropertyType::Color, &Frame::ForeColor, &Frame::SetForeColor));
+    t.Add(Member<Frame>("BackColor", PropertyType::Color, &Frame::BackColor, &Frame::SetBackColor));
+    t.Add(Member<Frame>("BorderStyle", PropertyType::Integer, &Frame::BorderStyle,
+                        &Frame::SetBorderStyle));
     t.Add({"Appearance", PropertyType::Integer, [](Control&) { return Long(1); }, {}});
     t.SetDefault("Caption");
     return t;
@@ -420,16 +333,10 @@ PropertyTable MakeFrameTable() {
 PropertyTable MakeTimerTable() {
     PropertyTable t;
     AddCommon(t, false);
-    t.Add({"Enabled", PropertyType::Boolean,
-           [](Control& c) { return PropertyValue(As<TimerControl>(c).TimerEnabled()); },
-           [](Control& c, const PropertyValue& v) {
-               As<TimerControl>(c).SetTimerEnabled(std::get<bool>(v));
-           }});
-    t.Add({"Interval", PropertyType::Long,
-           [](Control& c) { return Long(As<TimerControl>(c).Interval()); },
-           [](Control& c, const PropertyValue& v) {
-               As<TimerControl>(c).SetInterval(std::get<qint32>(v));
-           }});
+    t.Add(Member<TimerControl>("Enabled", PropertyType::Boolean, &TimerControl::TimerEnabled,
+                               &TimerControl::SetTimerEnabled));
+    t.Add(Member<TimerControl>("Interval", PropertyType::Long, &TimerControl::Interval,
+                               &TimerControl::SetInterval));
     t.SetDefault("Enabled");
     return t;
 }
