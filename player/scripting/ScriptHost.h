@@ -22,6 +22,7 @@
 #include "platform/forms/Control.h"
 #include "platform/forms/ControlArray.h"
 #include "platform/forms/MoreControls.h"
+#include "platform/printing/Printing.h"
 #include "scripting/Plugins.h"
 #include "scripting/ScriptValues.h"
 #include "vbscript/Engine.h"
@@ -76,6 +77,8 @@ class ScriptHost : public ScriptRunner {
     std::unique_ptr<forms::ControlArray<forms::FileListBox>> FileBox;
     std::unique_ptr<forms::ControlArray<forms::DirListBox>> DirBox;
     std::unique_ptr<forms::ControlArray<forms::DriveListBox>> DriveBox;
+    // The printers scripts print on; without one set before Attach, there are none.
+    Printing* printing = nullptr;
     // A resolution (1 to 3) to switch to when a saved game is loaded; 0 = none.
     qint16 ResolutionOnLoadGame = 0;
     // Native folders inside which scripts may write files, besides the game's own folder (the
@@ -102,6 +105,7 @@ class ScriptHost : public ScriptRunner {
     void ShowScriptBox(const QString& sentence, const QString& description);
 
     PluginTable plugins_;
+    RecordingPrinting noPrinters_;
     std::unique_ptr<PictureRegistry> pictures_;
     vbs::Ref<ScriptFunctions> functions_;
     std::vector<NamedObject> fixedObjects_;

@@ -6,6 +6,7 @@
 #include "core/Program.h"
 #include "frames/Game.h"
 #include "platform/media/MediaPlayer.h"
+#include "scripting/PrinterObjects.h"
 #include "scripting/ScriptHost.h"
 #include "scripting/ScriptMedia.h"
 #include "scripting/ScriptValues.h"
@@ -254,11 +255,9 @@ void ScriptHost::BuildObjects() {
     ReadOnly(*app, "PrevInstance", [] { return vbs::Variant::Bool(false); });
     add("AppObject", vbs::Ref<vbs::Dispatch>(app), true);
 
-    add("PrinterObject", unavailable("PrinterObject"), true);
-    auto* printers = new vbs::HostObject(u"Printers");
-    ReadOnly(*printers, "Count", [] { return vbs::Variant::Integer(0); });
-    printers->SetEnumerator([] { return std::vector<vbs::Variant>{}; });
-    add("PrintersCollection", vbs::Ref<vbs::Dispatch>(printers), true);
+    Printing& printers = printing ? *printing : noPrinters_;
+    add("PrinterObject", MakePrinterObject(printers, pictures_.get()), true);
+    add("PrintersCollection", MakePrintersCollection(printers), true);
 
     auto* clipboard = new vbs::HostObject(u"Clipboard");
     clipboard->AddMethod(u"GetText", [](Args) {

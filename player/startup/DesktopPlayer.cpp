@@ -12,7 +12,9 @@ DesktopPlayer::DesktopPlayer()
       media(loop),
       scripts(program, shell),
       welcome(program, WelcomeServices{display, resolutions, shell, windows,
-                                       [this] { return CreateGame(); }}) {}
+                                       [this] { return CreateGame(); }}) {
+    scripts.printing = &printing;
+}
 
 std::unique_ptr<Game> DesktopPlayer::CreateGame() {
     GameServices services;

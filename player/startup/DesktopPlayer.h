@@ -41,6 +41,7 @@ class DesktopPlayer {
     Program program;
     QtDisplay display;
     QtShell shell;
+    QtPrinting printing;
     QtWindowHost windows;
     Resolutions resolutions;
     // Sound and video come with the media back end; until then the players keep time only.

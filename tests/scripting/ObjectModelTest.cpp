@@ -182,6 +182,33 @@ TEST_F(ObjectModelTest, MissingSubsystemsNameThemselves) {
                           "the script)"));
 }
 
+TEST_F(ObjectModelTest, PrinterMembersAreGlobal) {
+    RecordingPrinting printers;
+    printers.Add(QStringLiteral("Desk printer"));
+    host.printing = &printers;
+    Start();
+    EXPECT_TRUE(
+        Run("Print \"Keeper's log\"\r\n"
+            "EndDoc\r\n"
+            "Score = PrintersCollection.Count\r\n"
+            "If PrinterObject.DeviceName = \"Desk printer\" Then door_open = 1"))
+        << BoxTexts().join("|").toStdString();
+    ASSERT_EQ(printers.documents.size(), 1u);
+    EXPECT_EQ(printers.documents[0].printer, "Desk printer");
+    EXPECT_EQ(printers.documents[0].pages.size(), 1u);
+    EXPECT_EQ(Var("Score"), 1);
+    EXPECT_EQ(Var("door_open"), 1);
+}
+
+TEST_F(ObjectModelTest, WithoutPrintersPrintingIsARunError) {
+    Start();
+    EXPECT_TRUE(Run("Score = PrintersCollection.Count + 5"));
+    EXPECT_EQ(Var("Score"), 5);
+    EXPECT_FALSE(Run("PrinterObject.Print \"x\""));
+    ASSERT_EQ(t.Boxes().size(), 1u);
+    EXPECT_EQ(t.Boxes()[0].text, RunErrorBox("Printer driver unavailable (line 1 of the script)"));
+}
+
 TEST_F(ObjectModelTest, ScriptControlTimeoutIsReachable) {
     Start();
     EXPECT_TRUE(Run("ScriptControlObject.Timeout = 2500"));
