@@ -32,6 +32,14 @@ vbs::Ref<vbs::Dispatch> ArrayObject(std::shared_ptr<ControlArrayHandle> handle,
     return vbs::Ref<vbs::Dispatch>(new ControlArrayObject(std::move(handle), pictures));
 }
 
+// A spare control array of the host (which outlives the objects scripts hold).
+template <class T>
+vbs::Ref<vbs::Dispatch> SpareArrayObject(forms::ControlKind kind,
+                                         std::unique_ptr<forms::ControlArray<T>>& array,
+                                         PictureRegistry* pictures) {
+    return ArrayObject(Handle<T>(kind, [&array] { return array.get(); }), pictures);
+}
+
 void ReadOnly(vbs::HostObject& o, const char* name, std::function<vbs::Variant()> get) {
     o.AddProperty(
         U16(QString::fromLatin1(name)), [get](Args) { return get(); },
@@ -205,30 +213,21 @@ void ScriptHost::BuildObjects() {
         Handle<forms::Label>(forms::ControlKind::Label, [&g] { return g.Text.get(); });
     const auto timers = Handle<forms::TimerControl>(forms::ControlKind::Timer,
                                                     [this] { return TimerObject.get(); });
-    const auto pictures =
-        Handle<forms::PictureBox>(forms::ControlKind::PictureBox, [this] { return PicBox.get(); });
-    const auto images =
-        Handle<forms::Image>(forms::ControlKind::Image, [this] { return ImgBox.get(); });
-    auto spare = [this](forms::ControlKind kind, auto member) {
-        using Array = typename std::remove_reference_t<decltype(this->*member)>::element_type;
-        using T = std::remove_pointer_t<decltype(std::declval<Array&>().Find(0))>;
-        return ArrayObject(Handle<T>(kind, [this, member] { return (this->*member).get(); }),
-                           pictures_.get());
-    };
+    PictureRegistry* registry = pictures_.get();
     using K = forms::ControlKind;
-    vbs::Ref<vbs::Dispatch> checkBoxArray = spare(K::CheckBox, &ScriptHost::CheckBox);
-    vbs::Ref<vbs::Dispatch> lineArray = spare(K::Line, &ScriptHost::LineObject);
-    vbs::Ref<vbs::Dispatch> shapeArray = spare(K::Shape, &ScriptHost::Shape);
-    vbs::Ref<vbs::Dispatch> textBoxArray = spare(K::TextBox, &ScriptHost::TextBox);
-    vbs::Ref<vbs::Dispatch> listBoxArray = spare(K::ListBox, &ScriptHost::ListBox);
-    vbs::Ref<vbs::Dispatch> fileBoxArray = spare(K::FileListBox, &ScriptHost::FileBox);
-    vbs::Ref<vbs::Dispatch> dirBoxArray = spare(K::DirListBox, &ScriptHost::DirBox);
-    vbs::Ref<vbs::Dispatch> driveBoxArray = spare(K::DriveListBox, &ScriptHost::DriveBox);
+    vbs::Ref<vbs::Dispatch> checkBoxArray = SpareArrayObject(K::CheckBox, CheckBox, registry);
+    vbs::Ref<vbs::Dispatch> lineArray = SpareArrayObject(K::Line, LineObject, registry);
+    vbs::Ref<vbs::Dispatch> shapeArray = SpareArrayObject(K::Shape, Shape, registry);
+    vbs::Ref<vbs::Dispatch> textBoxArray = SpareArrayObject(K::TextBox, TextBox, registry);
+    vbs::Ref<vbs::Dispatch> listBoxArray = SpareArrayObject(K::ListBox, ListBox, registry);
+    vbs::Ref<vbs::Dispatch> fileBoxArray = SpareArrayObject(K::FileListBox, FileBox, registry);
+    vbs::Ref<vbs::Dispatch> dirBoxArray = SpareArrayObject(K::DirListBox, DirBox, registry);
+    vbs::Ref<vbs::Dispatch> driveBoxArray = SpareArrayObject(K::DriveListBox, DriveBox, registry);
     vbs::Ref<vbs::Dispatch> hotspotArray = ArrayObject(areas, pictures_.get());
     vbs::Ref<vbs::Dispatch> textArray = ArrayObject(texts, pictures_.get());
     vbs::Ref<vbs::Dispatch> timerArray = ArrayObject(timers, pictures_.get());
-    vbs::Ref<vbs::Dispatch> pictureArray = ArrayObject(pictures, pictures_.get());
-    vbs::Ref<vbs::Dispatch> imageArray = ArrayObject(images, pictures_.get());
+    vbs::Ref<vbs::Dispatch> pictureArray = SpareArrayObject(K::PictureBox, PicBox, registry);
+    vbs::Ref<vbs::Dispatch> imageArray = SpareArrayObject(K::Image, ImgBox, registry);
 
     add("Hotspot", hotspotArray, true);
     add("Text", textArray, true);
