@@ -1,5 +1,7 @@
 #include "scripting/ScriptMedia.h"
 
+#include <cmath>
+
 #include "platform/forms/Control.h"
 #include "platform/media/MediaPlayer.h"
 #include "scripting/ScriptValues.h"
@@ -61,14 +63,24 @@ class MediaElementObject : public vbs::HostObject, public LoadableElement {
             });
     }
 
-    // Left, Top, Width and Height in twips; `edge` picks one side of the rectangle.
-    void PlaceProperty(const char16_t* name, int (QRect::*get)() const, void (QRect::*move)(int)) {
+    // Left, Top, Width and Height in twips. A size below zero is an invalid value.
+    void PlaceProperty(const char16_t* name, int (QRect::*get)() const, void (QRect::*put)(int),
+                       bool isSize) {
         AddProperty(
             name,
             [this, get](Args) { return vbs::Variant::Long((Place().*get)() * kTwipsPerPixel); },
-            [this, move](Args, const vbs::Variant& v) {
-                (Place().*move)(static_cast<int>(ScriptDouble(v) / kTwipsPerPixel));
+            [this, put, isSize](Args, const vbs::Variant& v) {
+                const int pixels = Pixels(v);
+                if (isSize && pixels < 0)
+                    RaiseScriptError(380, QStringLiteral("Invalid property value"));
+                (Place().*put)(pixels);
             });
+    }
+
+    static int Pixels(const vbs::Variant& twips) {
+        const double pixels = ScriptDouble(twips) / kTwipsPerPixel;
+        if (!(std::abs(pixels) <= 1'000'000)) RaiseScriptError(6, QStringLiteral("Overflow"));
+        return static_cast<int>(pixels);
     }
 
     void AddMembers() {
@@ -144,19 +156,21 @@ class MediaElementObject : public vbs::HostObject, public LoadableElement {
                         438, QStringLiteral("Object doesn't support this property or method"));
                 *slot.visible = ScriptBool(v);
             });
-        PlaceProperty(u"Left", &QRect::left, &QRect::moveLeft);
-        PlaceProperty(u"Top", &QRect::top, &QRect::moveTop);
-        PlaceProperty(u"Width", &QRect::width, &QRect::setWidth);
-        PlaceProperty(u"Height", &QRect::height, &QRect::setHeight);
+        PlaceProperty(u"Left", &QRect::left, &QRect::moveLeft, false);
+        PlaceProperty(u"Top", &QRect::top, &QRect::moveTop, false);
+        PlaceProperty(u"Width", &QRect::width, &QRect::setWidth, true);
+        PlaceProperty(u"Height", &QRect::height, &QRect::setHeight, true);
         AddMethod(u"Move", [this](Args a) {
             QRect& r = Place();
-            auto px = [](const vbs::Variant& v) {
-                return static_cast<int>(ScriptDouble(v) / kTwipsPerPixel);
-            };
-            r.moveLeft(px(Arg(a, 0)));
-            if (a.size() > 1 && !Arg(a, 1).IsEmpty()) r.moveTop(px(Arg(a, 1)));
-            if (a.size() > 2 && !Arg(a, 2).IsEmpty()) r.setWidth(std::max(0, px(Arg(a, 2))));
-            if (a.size() > 3 && !Arg(a, 3).IsEmpty()) r.setHeight(std::max(0, px(Arg(a, 3))));
+            auto given = [&a](size_t i) { return a.size() > i && !Arg(a, i).IsEmpty(); };
+            QRect moved = r;
+            moved.moveLeft(Pixels(Arg(a, 0)));
+            if (given(1)) moved.moveTop(Pixels(Arg(a, 1)));
+            if (given(2)) moved.setWidth(Pixels(Arg(a, 2)));
+            if (given(3)) moved.setHeight(Pixels(Arg(a, 3)));
+            if (moved.width() < 0 || moved.height() < 0)
+                RaiseScriptError(380, QStringLiteral("Invalid property value"));
+            r = moved;
             return vbs::Variant();
         });
         AddMethod(u"Index", [this](Args) { return vbs::Variant::Integer(int16_t(index_)); });

@@ -68,6 +68,15 @@ TEST_F(MediaObjectsTest, SparePlayersLoadPlayAndUnload) {
     EXPECT_EQ(placed.player->Rate(), 2.0);
     EXPECT_EQ(placed.player->PlayState(), MediaPlayer::Playing);
     EXPECT_FALSE(placed.player->ShowControls());
+    // A size below zero or a place far off any screen is refused and changes nothing.
+    EXPECT_FALSE(Run("MediaPlayerObject(2).Width = -15"));
+    EXPECT_FALSE(Run("MediaPlayerObject(2).Move 0, 0, 30, -30"));
+    EXPECT_FALSE(Run("MediaPlayerObject(2).Left = 1E+20"));
+    EXPECT_EQ(placed.pixelRect, QRect(10, 20, 100, 50));
+    ASSERT_EQ(t.Boxes().size(), 3u);
+    EXPECT_TRUE(t.Boxes()[0].text.contains("Invalid property value"));
+    EXPECT_TRUE(t.Boxes()[1].text.contains("Invalid property value"));
+    EXPECT_TRUE(t.Boxes()[2].text.contains("Overflow"));
 
     // The design-time element stays; a reference kept past the unload is an error.
     EXPECT_TRUE(
