@@ -1,6 +1,7 @@
 #include "scripting/ScriptMedia.h"
 
 #include <cmath>
+#include <vector>
 
 #include "platform/forms/Control.h"
 #include "platform/media/MediaPlayer.h"
@@ -17,13 +18,43 @@ constexpr int kTwipsPerPixel = 15;
     RaiseScriptError(340, QStringLiteral("Control array element '%1' doesn't exist").arg(index));
 }
 
+class MediaElementObject;
+
+// A member of a player: `get` also serves methods (which take the call's arguments); `set` is
+// null for methods, which cannot be assigned.
+struct MediaMember {
+    const char16_t* name;
+    vbs::Variant (*get)(MediaElementObject& self, Args args);
+    void (*set)(MediaElementObject& self, const vbs::Variant& value);
+};
+
+const std::vector<MediaMember>& MediaMembers();
+
 // One player of an array. Every member finds the player again, so the object stays safe after
-// the element was unloaded or the frame that owned the video was left.
-class MediaElementObject : public vbs::HostObject, public LoadableElement {
+// the element was unloaded or the frame that owned the video was left. The members come from
+// one shared table, so naming an element costs no more than a pointer and an index.
+class MediaElementObject : public vbs::Dispatch, public LoadableElement {
   public:
     MediaElementObject(std::shared_ptr<MediaArrayAccess> access, int index)
-        : vbs::HostObject(u"MediaPlayer"), access_(std::move(access)), index_(index) {
-        AddMembers();
+        : access_(std::move(access)), index_(index) {}
+
+    std::u16string TypeName() override { return u"MediaPlayer"; }
+    int FindMember(std::u16string_view name) override {
+        const std::vector<MediaMember>& members = MediaMembers();
+        for (size_t i = 0; i < members.size(); ++i)
+            if (SameName(name, members[i].name)) return static_cast<int>(i) + 1;
+        return vbs::kDispUnknown;
+    }
+    vbs::Variant Invoke(int id, vbs::InvokeKind kind, Args args) override {
+        const std::vector<MediaMember>& members = MediaMembers();
+        if (id <= 0 || id > static_cast<int>(members.size())) vbs::ThrowError(438);
+        const MediaMember& m = members[static_cast<size_t>(id - 1)];
+        if (kind == vbs::InvokeKind::Let || kind == vbs::InvokeKind::Set) {
+            if (!m.set || args.empty()) vbs::ThrowError(438);
+            m.set(*this, args.back());
+            return {};
+        }
+        return m.get(*this, args);
     }
 
     void LoadElement() override {
@@ -37,7 +68,7 @@ class MediaElementObject : public vbs::HostObject, public LoadableElement {
         access_->unload(index_);
     }
 
-  private:
+    int Index() const { return index_; }
     MediaSlot Slot() const {
         MediaSlot slot = access_->find(index_);
         if (!slot.player) Missing(index_);
@@ -51,134 +82,164 @@ class MediaElementObject : public vbs::HostObject, public LoadableElement {
         return *slot.pixelRect;
     }
 
-    void Number(const char16_t* name, std::function<vbs::Variant(MediaPlayer&)> get,
-                std::function<void(MediaPlayer&, const vbs::Variant&)> set) {
-        AddProperty(
-            name, [this, get](Args) { return get(Player()); },
-            [this, set, name](Args, const vbs::Variant& v) {
-                if (!set)
-                    RaiseScriptError(383, QStringLiteral("'%1' property is read-only")
-                                              .arg(FromU16(std::u16string_view(name))));
-                set(Player(), v);
-            });
-    }
-
-    // Left, Top, Width and Height in twips. A size below zero is an invalid value.
-    void PlaceProperty(const char16_t* name, int (QRect::*get)() const, void (QRect::*put)(int),
-                       bool isSize) {
-        AddProperty(
-            name,
-            [this, get](Args) { return vbs::Variant::Long((Place().*get)() * kTwipsPerPixel); },
-            [this, put, isSize](Args, const vbs::Variant& v) {
-                const int pixels = Pixels(v);
-                if (isSize && pixels < 0)
-                    RaiseScriptError(380, QStringLiteral("Invalid property value"));
-                (Place().*put)(pixels);
-            });
-    }
-
-    static int Pixels(const vbs::Variant& twips) {
-        const double pixels = ScriptDouble(twips) / kTwipsPerPixel;
-        if (!(std::abs(pixels) <= 1'000'000)) RaiseScriptError(6, QStringLiteral("Overflow"));
-        return static_cast<int>(pixels);
-    }
-
-    void AddMembers() {
-        AddProperty(
-            u"FileName", [this](Args) { return vbs::Variant::String(U16(Player().FileName())); },
-            [this](Args, const vbs::Variant& v) { Player().SetFileName(ScriptText(v)); });
-        Number(
-            u"PlayCount", [](MediaPlayer& p) { return vbs::Variant::Long(p.PlayCount()); },
-            [](MediaPlayer& p, const vbs::Variant& v) {
-                const qint32 count = ScriptLong(v);
-                if (count < 0) RaiseScriptError(380, QStringLiteral("Invalid property value"));
-                p.SetPlayCount(count);
-            });
-        Number(
-            u"Volume", [](MediaPlayer& p) { return vbs::Variant::Long(p.Volume()); },
-            [](MediaPlayer& p, const vbs::Variant& v) {
-                // Hundredths of a decibel: 0 is full, -10000 silence.
-                const qint32 volume = ScriptLong(v);
-                if (volume > 0 || volume < -10000)
-                    RaiseScriptError(380, QStringLiteral("Invalid property value"));
-                p.SetVolume(volume);
-            });
-        Number(
-            u"Rate", [](MediaPlayer& p) { return vbs::Variant::Double(p.Rate()); },
-            [](MediaPlayer& p, const vbs::Variant& v) {
-                const double rate = ScriptDouble(v);
-                if (!(rate > 0) || rate > 16)
-                    RaiseScriptError(380, QStringLiteral("Invalid property value"));
-                p.SetRate(rate);
-            });
-        Number(
-            u"CurrentPosition",
-            [](MediaPlayer& p) { return vbs::Variant::Double(p.CurrentPosition()); },
-            [](MediaPlayer& p, const vbs::Variant& v) {
-                p.SetCurrentPosition(std::max(0.0, ScriptDouble(v)));
-            });
-        Number(u"PlayState", [](MediaPlayer& p) { return vbs::Variant::Long(p.PlayState()); }, {});
-        Number(u"Duration", [](MediaPlayer& p) { return vbs::Variant::Double(p.Duration()); }, {});
-        Number(
-            u"AutoSize", [](MediaPlayer& p) { return vbs::Variant::Bool(p.AutoSize()); },
-            [](MediaPlayer& p, const vbs::Variant& v) { p.SetAutoSize(ScriptBool(v)); });
-        Number(
-            u"ShowControls", [](MediaPlayer& p) { return vbs::Variant::Bool(p.ShowControls()); },
-            [](MediaPlayer& p, const vbs::Variant& v) { p.SetShowControls(ScriptBool(v)); });
-        // The status display and status bar are never shown by this player; scripts that
-        // switch them off keep working.
-        for (const char16_t* name : {u"ShowDisplay", u"ShowStatusBar"})
-            Number(
-                name, [](MediaPlayer&) { return vbs::Variant::Bool(false); },
-                [](MediaPlayer&, const vbs::Variant& v) { ScriptBool(v); });
-        AddMethod(u"Play", [this](Args) {
-            Player().Play();
-            return vbs::Variant();
-        });
-        AddMethod(u"Stop", [this](Args) {
-            Player().Stop();
-            return vbs::Variant();
-        });
-        AddMethod(u"Pause", [this](Args) {
-            Player().Pause();
-            return vbs::Variant();
-        });
-        AddProperty(
-            u"Visible",
-            [this](Args) {
-                MediaSlot slot = Slot();
-                return vbs::Variant::Bool(slot.visible && *slot.visible);
-            },
-            [this](Args, const vbs::Variant& v) {
-                MediaSlot slot = Slot();
-                if (!slot.visible)
-                    RaiseScriptError(
-                        438, QStringLiteral("Object doesn't support this property or method"));
-                *slot.visible = ScriptBool(v);
-            });
-        PlaceProperty(u"Left", &QRect::left, &QRect::moveLeft, false);
-        PlaceProperty(u"Top", &QRect::top, &QRect::moveTop, false);
-        PlaceProperty(u"Width", &QRect::width, &QRect::setWidth, true);
-        PlaceProperty(u"Height", &QRect::height, &QRect::setHeight, true);
-        AddMethod(u"Move", [this](Args a) {
-            QRect& r = Place();
-            auto given = [&a](size_t i) { return a.size() > i && !Arg(a, i).IsEmpty(); };
-            QRect moved = r;
-            moved.moveLeft(Pixels(Arg(a, 0)));
-            if (given(1)) moved.moveTop(Pixels(Arg(a, 1)));
-            if (given(2)) moved.setWidth(Pixels(Arg(a, 2)));
-            if (given(3)) moved.setHeight(Pixels(Arg(a, 3)));
-            if (moved.width() < 0 || moved.height() < 0)
-                RaiseScriptError(380, QStringLiteral("Invalid property value"));
-            r = moved;
-            return vbs::Variant();
-        });
-        AddMethod(u"Index", [this](Args) { return vbs::Variant::Integer(int16_t(index_)); });
+  private:
+    static bool SameName(std::u16string_view a, const char16_t* b) {
+        const std::u16string_view bv(b);
+        if (a.size() != bv.size()) return false;
+        auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; };
+        for (size_t i = 0; i < a.size(); ++i)
+            if (lower(a[i]) != lower(bv[i])) return false;
+        return true;
     }
 
     std::shared_ptr<MediaArrayAccess> access_;
     int index_;
 };
+
+int Pixels(const vbs::Variant& twips) {
+    const double pixels = ScriptDouble(twips) / kTwipsPerPixel;
+    if (!(std::abs(pixels) <= 1'000'000)) RaiseScriptError(6, QStringLiteral("Overflow"));
+    return static_cast<int>(pixels);
+}
+
+[[noreturn]] void InvalidValue() {
+    RaiseScriptError(380, QStringLiteral("Invalid property value"));
+}
+
+[[noreturn]] void ReadOnly(const char* name) {
+    RaiseScriptError(383, QStringLiteral("'%1' property is read-only").arg(QLatin1String(name)));
+}
+
+vbs::Variant Twips(int pixels) {
+    return vbs::Variant::Long(pixels * kTwipsPerPixel);
+}
+
+const std::vector<MediaMember>& MediaMembers() {
+    using E = MediaElementObject;
+    using V = vbs::Variant;
+    static const std::vector<MediaMember> members = {
+        {u"FileName", [](E& e, Args) { return V::String(U16(e.Player().FileName())); },
+         [](E& e, const V& v) { e.Player().SetFileName(ScriptText(v)); }},
+        {u"PlayCount", [](E& e, Args) { return V::Long(e.Player().PlayCount()); },
+         [](E& e, const V& v) {
+             const qint32 count = ScriptLong(v);
+             if (count < 0) InvalidValue();
+             e.Player().SetPlayCount(count);
+         }},
+        // Hundredths of a decibel: 0 is full, -10000 silence.
+        {u"Volume", [](E& e, Args) { return V::Long(e.Player().Volume()); },
+         [](E& e, const V& v) {
+             const qint32 volume = ScriptLong(v);
+             if (volume > 0 || volume < -10000) InvalidValue();
+             e.Player().SetVolume(volume);
+         }},
+        {u"Rate", [](E& e, Args) { return V::Double(e.Player().Rate()); },
+         [](E& e, const V& v) {
+             const double rate = ScriptDouble(v);
+             if (!(rate > 0) || rate > 16) InvalidValue();
+             e.Player().SetRate(rate);
+         }},
+        {u"CurrentPosition", [](E& e, Args) { return V::Double(e.Player().CurrentPosition()); },
+         [](E& e, const V& v) { e.Player().SetCurrentPosition(std::max(0.0, ScriptDouble(v))); }},
+        {u"PlayState", [](E& e, Args) { return V::Long(e.Player().PlayState()); },
+         [](E& e, const V&) {
+             e.Slot();
+             ReadOnly("PlayState");
+         }},
+        {u"Duration", [](E& e, Args) { return V::Double(e.Player().Duration()); },
+         [](E& e, const V&) {
+             e.Slot();
+             ReadOnly("Duration");
+         }},
+        {u"AutoSize", [](E& e, Args) { return V::Bool(e.Player().AutoSize()); },
+         [](E& e, const V& v) { e.Player().SetAutoSize(ScriptBool(v)); }},
+        {u"ShowControls", [](E& e, Args) { return V::Bool(e.Player().ShowControls()); },
+         [](E& e, const V& v) { e.Player().SetShowControls(ScriptBool(v)); }},
+        // The status display and status bar are never shown by this player; scripts that
+        // switch them off keep working.
+        {u"ShowDisplay",
+         [](E& e, Args) {
+             e.Slot();
+             return V::Bool(false);
+         },
+         [](E& e, const V& v) {
+             e.Slot();
+             ScriptBool(v);
+         }},
+        {u"ShowStatusBar",
+         [](E& e, Args) {
+             e.Slot();
+             return V::Bool(false);
+         },
+         [](E& e, const V& v) {
+             e.Slot();
+             ScriptBool(v);
+         }},
+        {u"Play",
+         [](E& e, Args) {
+             e.Player().Play();
+             return V();
+         },
+         nullptr},
+        {u"Stop",
+         [](E& e, Args) {
+             e.Player().Stop();
+             return V();
+         },
+         nullptr},
+        {u"Pause",
+         [](E& e, Args) {
+             e.Player().Pause();
+             return V();
+         },
+         nullptr},
+        {u"Visible",
+         [](E& e, Args) {
+             MediaSlot slot = e.Slot();
+             return V::Bool(slot.visible && *slot.visible);
+         },
+         [](E& e, const V& v) {
+             MediaSlot slot = e.Slot();
+             if (!slot.visible)
+                 RaiseScriptError(438,
+                                  QStringLiteral("Object doesn't support this property or method"));
+             *slot.visible = ScriptBool(v);
+         }},
+        // Place and size in twips; a size below zero is an invalid value.
+        {u"Left", [](E& e, Args) { return Twips(e.Place().left()); },
+         [](E& e, const V& v) { e.Place().moveLeft(Pixels(v)); }},
+        {u"Top", [](E& e, Args) { return Twips(e.Place().top()); },
+         [](E& e, const V& v) { e.Place().moveTop(Pixels(v)); }},
+        {u"Width", [](E& e, Args) { return Twips(e.Place().width()); },
+         [](E& e, const V& v) {
+             const int pixels = Pixels(v);
+             if (pixels < 0) InvalidValue();
+             e.Place().setWidth(pixels);
+         }},
+        {u"Height", [](E& e, Args) { return Twips(e.Place().height()); },
+         [](E& e, const V& v) {
+             const int pixels = Pixels(v);
+             if (pixels < 0) InvalidValue();
+             e.Place().setHeight(pixels);
+         }},
+        {u"Move",
+         [](E& e, Args a) {
+             QRect& r = e.Place();
+             auto given = [&a](size_t i) { return a.size() > i && !Arg(a, i).IsEmpty(); };
+             QRect moved = r;
+             moved.moveLeft(Pixels(Arg(a, 0)));
+             if (given(1)) moved.moveTop(Pixels(Arg(a, 1)));
+             if (given(2)) moved.setWidth(Pixels(Arg(a, 2)));
+             if (given(3)) moved.setHeight(Pixels(Arg(a, 3)));
+             if (moved.width() < 0 || moved.height() < 0) InvalidValue();
+             r = moved;
+             return V();
+         },
+         nullptr},
+        {u"Index", [](E& e, Args) { return V::Integer(int16_t(e.Index())); }, nullptr},
+    };
+    return members;
+}
 
 // The array: `AudioPlayerObject(6)`, `.Count`, `.UBound`, `.LBound`, For Each.
 class MediaArrayObject : public vbs::HostObject {
