@@ -19,12 +19,12 @@
 #include <memory>
 #include <vector>
 
-#include "GameProjectWriter.h"
 #include "TestProgram.h"
-#include "frames/Game.h"
+#include "game/Game.h"
 #include "platform/media/NullMediaPlayer.h"
-#include "startup/Messages.h"
-#include "startup/ProjectInformation.h"
+#include "project/Messages.h"
+#include "project/ProjectInformation.h"
+#include "project/ProjectWriter.h"
 
 namespace {
 
@@ -69,13 +69,13 @@ void WriteProject(TestProgram& t, GeneralFile& general) {
     start.BackgroundType = 0;
     start.BackgroundValue = QStringLiteral("0");
     t.project.WriteFrame(QStringLiteral("Start"), start);
-    HotspotRecord door;
+    AuthoredHotspot door;
     door.Left = 100 * kTwips;
     door.Top = 100 * kTwips;
     door.Width = 100 * kTwips;
     door.Height = 100 * kTwips;
     WriteHotspots(t.project, QStringLiteral("Start"), {door});
-    ActionRecord go;
+    AuthoredAction go;
     go.GoToFrameOn = 1;
     go.TargetFrame = QStringLiteral("Big");
     WriteActions(t.project, QStringLiteral("Start"), {go});
@@ -88,11 +88,11 @@ void WriteProject(TestProgram& t, GeneralFile& general) {
     big.BackgroundType = 1;
     big.BackgroundValue = QStringLiteral("big.jpg");
     t.project.WriteFrame(QStringLiteral("Big"), big);
-    std::vector<HotspotRecord> hotspots;
+    std::vector<AuthoredHotspot> hotspots;
     for (int i = 0; i < kHotspots; ++i) {
         const QString file = QStringLiteral("h%1.bmp").arg(i);
         WritePicture(t.project, QStringLiteral("Areas/") + file, BusyImage(64, 48, i));
-        HotspotRecord h;
+        AuthoredHotspot h;
         h.Left = (10 + (i % 10) * 100) * kTwips;
         h.Top = (10 + (i / 10) * 120) * kTwips;
         h.Width = 64 * kTwips;
@@ -106,9 +106,9 @@ void WriteProject(TestProgram& t, GeneralFile& general) {
         hotspots.push_back(h);
     }
     WriteHotspots(t.project, QStringLiteral("Big"), hotspots);
-    std::vector<TextRecord> texts;
+    std::vector<AuthoredTextBox> texts;
     for (int i = 0; i < kTexts; ++i) {
-        TextRecord r;
+        AuthoredTextBox r;
         r.Caption = QStringLiteral("Text box number %1 of the big frame").arg(i + 1);
         r.Left = (20 + (i % 4) * 250) * kTwips;
         r.Top = (620 + (i / 4) * 28) * kTwips;
@@ -122,12 +122,12 @@ void WriteProject(TestProgram& t, GeneralFile& general) {
 
 struct Session {
     TestProgram& t;
-    NullMediaLibrary media{t.loop};
+    NullMediaLibrary& media = t.platform.media;
     NoScripts scripts;
     std::unique_ptr<Game> game;
 
     explicit Session(TestProgram& program) : t(program) {
-        game = std::make_unique<Game>(t.program, media, scripts, GameServices{});
+        game = std::make_unique<Game>(t.program, scripts, GameServices{});
         game->ScreenWidthPx = kWidth;
         game->ScreenHeightPx = kHeight;
         game->ResetAll();
@@ -141,7 +141,7 @@ struct Session {
         game->MouseDownAt(150, 150, MouseButton::Left);
         const QImage composed = game->RenderFrame();
         const double ms = std::chrono::duration<double, std::milli>(Clock::now() - begin).count();
-        if (t.program.frame.CurrentFrameName != u"Big" || composed.width() != kWidth) return -1;
+        if (game->state.frame.CurrentFrameName != u"Big" || composed.width() != kWidth) return -1;
         return ms;
     }
 };

@@ -8,19 +8,14 @@
 #include <cstdio>
 #include <vector>
 
-#include "../../tests/core/ProjectWriter.cpp"
+#include "core/PlatformBundle.h"
 #include "core/Program.h"
-#include "frames/Game.h"
-#include "platform/dialogs/Dialogs.h"
-#include "platform/files/FileSystem.h"
-#include "platform/loop/EventLoop.h"
-#include "platform/media/NullMediaPlayer.h"
-#include "platform/settings/SettingsStore.h"
-#include "platform/shell/Shell.h"
+#include "game/Game.h"
+#include "project/Messages.h"
+#include "project/ProjectFolder.h"
+#include "project/ProjectInformation.h"
+#include "project/ProjectWriter.h"
 #include "scripting/ScriptHost.h"
-#include "startup/Messages.h"
-#include "startup/ProjectInformation.h"
-#include "startup/ProjectStartup.h"
 
 using namespace storyloom;
 
@@ -29,10 +24,10 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 300;
 
-    test::ProjectWriter project;
+    ProjectWriter project;
     for (const char* folder : {"Frames", "FramesData", "Areas", "Icons", "Config", "External"})
         project.MakeFolder(QString::fromLatin1(folder));
-    test::GeneralFile general;
+    GeneralFile general;
     general.ProjectWidth = 800;
     general.ProjectHeight = 600;
     project.WriteGeneral(general);
@@ -48,25 +43,20 @@ int main(int argc, char** argv) {
               << QStringLiteral("  Helper%1 = t").arg(i) << QStringLiteral("End Function");
     }
     project.WriteProcedures(lines);
-    test::FrameFile frame;
+    FrameFile frame;
     frame.BackgroundType = 0;
     frame.BackgroundValue = QStringLiteral("0");
     project.WriteFrame(QStringLiteral("Start"), frame);
 
-    FileSystem files;
-    MemorySettingsStore settings;
-    VirtualEventLoop loop;
-    ScriptedDialogs dialogs;
-    Program program(Platform{files, settings, loop, dialogs});
+    TestPlatform platform;
+    Program program(platform.Services());
     program.paths.SetProject(ProjectPathOf(project.Root()));
     SetDefaultMessages(program.Messages, 0);
     LoadProjectInformation(program);
-    NullMediaLibrary media(loop);
-    RecordingShell shell;
-    ScriptHost host(program, shell);
+    ScriptHost host(program);
     GameServices services;
     services.plugins = &host.Plugins();
-    Game game(program, media, host, services);
+    Game game(program, host, services);
     host.Attach(game);
     game.ResetAll();
     game.OpenFrame(QStringLiteral("Start"), false, 0, 0);
@@ -83,7 +73,9 @@ int main(int argc, char** argv) {
         const double ms = static_cast<double>(timer.nsecsElapsed()) / 1e6;
         if (!ok) {
             std::printf("the script failed: %s\n",
-                        dialogs.shown.empty() ? "?" : qPrintable(dialogs.shown.back().text));
+                        platform.dialogs.shown.empty()
+                            ? "?"
+                            : qPrintable(platform.dialogs.shown.back().text));
             return 1;
         }
         if (i >= 5) times.push_back(ms);  // the first runs compile the procedures

@@ -17,7 +17,7 @@
 #include <cstring>
 #include <vector>
 
-#include "startup/DesktopPlayer.h"
+#include "app/PlayerAssembly.h"
 
 namespace {
 
@@ -26,9 +26,10 @@ using Clock = std::chrono::steady_clock;
 int Child(int argc, char** argv, Clock::time_point start) {
     QApplication app(argc, argv);
     const QString folder = QString::fromLocal8Bit(argv[2]);
-    storyloom::DesktopPlayer player;
+    const auto platform = storyloom::MakeDesktopPlatform();
+    storyloom::PlayerAssembly player(*platform);
     double shownMs = -1;
-    player.windows.onFirstShown = [&](storyloom::forms::Window& window) {
+    platform->windows.onFirstShown = [&](storyloom::forms::Window& window) {
         if (&window != &player.welcome.window || shownMs >= 0) return;
         shownMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
         QCoreApplication::exit(0);

@@ -2,13 +2,13 @@
 #include <QDir>
 #include <QTextStream>
 
-#include "Commands.h"
+#include "app/Commands.h"
+#include "core/PlatformBundle.h"
 #include "core/Program.h"
-#include "frames/FrameFiles.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/files/FileSystem.h"
-#include "platform/loop/EventLoop.h"
-#include "platform/settings/SettingsStore.h"
+#include "project/FrameFiles.h"
+#include "project/ProjectFolder.h"
 #include "startup/ProjectStartup.h"
 
 namespace storyloom {
@@ -62,11 +62,12 @@ void PrintProjectInformation(Program& program) {
 }  // namespace
 
 int RunInformation(const QString& folder) {
-    FileSystem files;
-    FileSettingsStore settings;
-    QtEventLoop loop;
+    // No window opens: the test platform's services, with boxes written to the error stream.
+    TestPlatform platform;
     ConsoleDialogs dialogs;
-    Program program(Platform{files, settings, loop, dialogs});
+    const Platform p = platform.Services();
+    Program program(Platform{p.files, p.settings, p.loop, dialogs, p.display, p.shell, p.printing,
+                             p.windows, p.media});
     switch (InitializeProject(program, QDir(folder).absolutePath())) {
         case InitializeResult::MissingGeneral:
         case InitializeResult::Declined:

@@ -10,8 +10,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "Commands.h"
-#include "startup/DesktopPlayer.h"
+#include "app/Commands.h"
+#include "app/PlayerAssembly.h"
 
 namespace {
 
@@ -34,7 +34,8 @@ int Play(int argc, char** argv) {
     app.setQuitOnLastWindowClosed(false);
     const QStringList args = app.arguments().mid(1);
     if (args.size() > 1 || (!args.isEmpty() && args.first().startsWith(u'-'))) return Usage();
-    storyloom::DesktopPlayer player;
+    const auto platform = storyloom::MakeDesktopPlatform();
+    storyloom::PlayerAssembly player(*platform);
     if (!player.Start(ProjectFolder(args))) return player.ExitCode();
     return app.exec();
 }

@@ -20,14 +20,6 @@ void ProjectPaths::SetProject(const QString& projectPath) {
     ScriptBasePath = projectPath;
 }
 
-void FrameGlobals::ClearCurrent() {
-    CurrentFrameName.clear();
-    BackgroundValue.clear();
-    HotspotCount = 0;
-    BackgroundType = 0;
-    BackgroundTiled = false;
-}
-
 void Program::ShowErrorBox(const QString& sentence, const QString& description) {
     if (StopRequested) return;
     platform.dialogs.Show(BoxIcon::Critical, Messages(29),

@@ -1,7 +1,7 @@
 #pragma once
 // The program-wide state: what the player's modules share (paths, project information, the
-// message table, the current frame, the flags that long operations check) plus the platform
-// services everything reaches the machine through. One Program per run; tests build their own
+// message table, the flags that long operations check) plus the platform services everything
+// reaches the machine through. One Program per run; tests build their own
 // over a temp folder and the test services.
 #include <QString>
 
@@ -13,12 +13,23 @@ class FileSystem;
 class SettingsStore;
 class EventLoop;
 class Dialogs;
+class Display;
+class Shell;
+class Printing;
+class WindowHost;
+class MediaPlayerFactory;
 
+// The services a run reaches the machine through (see PlatformBundle.h for who owns them).
 struct Platform {
     FileSystem& files;
     SettingsStore& settings;
     EventLoop& loop;
     Dialogs& dialogs;
+    Display& display;
+    Shell& shell;
+    Printing& printing;
+    WindowHost& windows;
+    MediaPlayerFactory& media;
 };
 
 // Every folder path ends with a backslash. Set once by the project initialisation.
@@ -82,23 +93,6 @@ struct ProjectInfo {
     bool LogoWide = false;
 };
 
-// The frame on screen, as far as the frame files and the frame opening fill it.
-struct FrameGlobals {
-    QString CurrentFrameName;
-    qint16 BackgroundType = 0;
-    QString BackgroundValue;
-    bool BackgroundTiled = false;
-    qint16 HotspotCount = 0;
-    qint16 MergedHotspotIndex = 1;
-    qint16 MergedTextIndex = 1;
-    bool RippleEffectActive = false;
-    // 0 undecided, 1 do not expose every control to scripts, 2 expose them.
-    qint16 ControlsReferencePolicy = 0;
-
-    // What the frame opening clears before it reads a frame's header.
-    void ClearCurrent();
-};
-
 class Program {
   public:
     explicit Program(Platform services) : platform(services) {}
@@ -109,7 +103,6 @@ class Program {
     ProjectPaths paths;
     ProjectInfo info;
     MessageTable Messages;
-    FrameGlobals frame;
 
     // Shutdown has begun: long operations stop at their next check and report nothing.
     bool StopRequested = false;

@@ -9,10 +9,10 @@
 #include "core/DataFile.h"
 #include "core/Errors.h"
 #include "core/Program.h"
-#include "frames/Game.h"
-#include "frames/RecordFields.h"
+#include "game/Game.h"
 #include "platform/files/FileSystem.h"
 #include "platform/seqfile/SeqFile.h"
+#include "project/RecordFields.h"
 
 namespace storyloom {
 
@@ -63,14 +63,14 @@ QString AnyText(const QVariant& v) {
 int Game::MakeAction(int AreaIndex, int ObjectIndex, bool bDoNotQuitDialogue) {
     Program& p = program;
     const FileSystem& fs = p.platform.files;
-    StopMovie = true;
+    state.StopMovie = true;
     p.InterruptTransition = true;
     p.StopRequested = false;
 
     int result = 0;
     ActionBlock a;
     try {
-        const QString base = p.paths.FramesDataPath + p.frame.CurrentFrameName;
+        const QString base = p.paths.FramesDataPath + state.frame.CurrentFrameName;
         std::optional<SeqReader> reader;
         if (ObjectIndex != 0) {
             // An item dropped on a hotspot: the record whose key names the pair.
@@ -125,7 +125,8 @@ int Game::MakeAction(int AreaIndex, int ObjectIndex, bool bDoNotQuitDialogue) {
             if (ObjectIndex != 0)
                 services.inventory->RemovePickedObject(ObjectIndex);
             else
-                vars.Disappear.Add(p.frame.CurrentFrameName, static_cast<qint16>(AreaIndex));
+                state.vars.Disappear.Add(state.frame.CurrentFrameName,
+                                         static_cast<qint16>(AreaIndex));
         }
         a.QuitGame = CBool(r.ReadVariant());
         if (a.QuitGame) return 1;
@@ -199,7 +200,7 @@ int Game::MakeAction(int AreaIndex, int ObjectIndex, bool bDoNotQuitDialogue) {
         }
         if (!ended) {
             for (int f = 48; f <= 53; ++f) r.ReadVariant();
-            AudioFadeDuration = Val(AnyText(r.ReadVariant())) / 1000.0;
+            state.AudioFadeDuration = Val(AnyText(r.ReadVariant())) / 1000.0;
             r.ReadInteger();
             const qint16 fieldCount = r.ReadInteger();
             const qint16 channelCount = r.ReadInteger();
@@ -210,7 +211,7 @@ int Game::MakeAction(int AreaIndex, int ObjectIndex, bool bDoNotQuitDialogue) {
                     for (int f = 1; f <= fieldCount; ++f)
                         entry[static_cast<size_t>(f)] = r.ReadVariant();
                     if (k > 7) continue;
-                    SoundChannel& ch = SoundChannels[static_cast<size_t>(k)];
+                    SoundChannel& ch = state.SoundChannels[static_cast<size_t>(k)];
                     ch.Mode = CInt(entry[1]);
                     ch.CrossFade = CBool(entry[2]);
                     ch.Repeat = CBool(entry[3]);
@@ -293,7 +294,8 @@ int Game::MakeAction(int AreaIndex, int ObjectIndex, bool bDoNotQuitDialogue) {
         }
 
         // A coming frame change leaves the channels to the frame opening.
-        const bool lastVisitedJump = a.GoToLastVisited && a.GoToFrameOn == 0 && History.Count() > 1;
+        const bool lastVisitedJump =
+            a.GoToLastVisited && a.GoToFrameOn == 0 && state.History.Count() > 1;
         const bool frameChangeComing =
             !req.sFrameToLoad.isEmpty() || a.GoToFrameOn != 0 || lastVisitedJump;
         if (a.PlayVideoOn != 0 || !frameChangeComing) {
@@ -321,26 +323,26 @@ int Game::MakeAction(int AreaIndex, int ObjectIndex, bool bDoNotQuitDialogue) {
         if (p.StopRequested) return result;
         if (a.PlayVideoOn != 0) {
             SetScreenPointerArrow();
-            while (IsOneTimeVideoPlaying() && !StopMovie) {
+            while (IsOneTimeVideoPlaying() && !state.StopMovie) {
                 loop_.Wait(10);
                 HideMenus();
                 loop_.ProcessEvents();
             }
             SetScreenPointerDefault();
-            StopMovie = false;
+            state.StopMovie = false;
             if (!req.sFrameToLoad.isEmpty() || a.GoToFrameOn != 0 ||
-                (a.GoToLastVisited && a.GoToFrameOn == 0 && History.Count() > 1))
+                (a.GoToLastVisited && a.GoToFrameOn == 0 && state.History.Count() > 1))
                 services.sound->FadeChannels(1);
         }
 
         if (p.StopRequested) return result;
         if (req.sFrameToLoad.compare(QStringLiteral("last visited frame"), Qt::CaseInsensitive) ==
             0) {
-            if (History.Count() < 2) {
+            if (state.History.Count() < 2) {
                 req.sFrameToLoad.clear();
             } else {
-                History.RemoveLast();
-                req.sFrameToLoad = History.Entries().constLast();
+                state.History.RemoveLast();
+                req.sFrameToLoad = state.History.Entries().constLast();
             }
         }
         if (!req.sFrameToLoad.isEmpty()) {
@@ -360,10 +362,10 @@ int Game::MakeAction(int AreaIndex, int ObjectIndex, bool bDoNotQuitDialogue) {
             FrameChange(a.TargetFrame, a.TransitionOn, a.TransitionNumber,
                         a.TransitionDurationMs / 1000.0);
             result = 2;
-        } else if (a.GoToLastVisited && History.Count() > 1) {
+        } else if (a.GoToLastVisited && state.History.Count() > 1) {
             if (!bDoNotQuitDialogue) services.dialogues->CloseDialogue();
-            History.RemoveLast();
-            FrameChange(History.Entries().constLast(), a.TransitionOn, a.TransitionNumber,
+            state.History.RemoveLast();
+            FrameChange(state.History.Entries().constLast(), a.TransitionOn, a.TransitionNumber,
                         a.TransitionDurationMs / 1000.0);
             result = 2;
         }
@@ -411,11 +413,11 @@ void Game::ExecuteConsequences() {
         return;
     }
     if (req.sFrameToLoad.compare(QStringLiteral("last visited frame"), Qt::CaseInsensitive) == 0) {
-        if (History.Count() < 2) {
+        if (state.History.Count() < 2) {
             req.sFrameToLoad.clear();
         } else {
-            History.RemoveLast();
-            req.sFrameToLoad = History.Entries().constLast();
+            state.History.RemoveLast();
+            req.sFrameToLoad = state.History.Entries().constLast();
         }
     }
     // The requests are read before the frame opens: its script replaces them.

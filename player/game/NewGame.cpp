@@ -4,11 +4,12 @@
 
 #include "core/Errors.h"
 #include "core/Program.h"
-#include "frames/Game.h"
+#include "game/Game.h"
 #include "platform/files/FileSystem.h"
-#include "startup/Procedures.h"
-#include "startup/ProjectInformation.h"
-#include "startup/ProjectStartup.h"
+#include "project/Procedures.h"
+#include "project/ProjectFolder.h"
+#include "project/ProjectInformation.h"
+#include "project/VariablesFile.h"
 
 namespace storyloom {
 
@@ -23,34 +24,35 @@ void Game::ResetAll() {
         services.dialogues->CloseDialogue();
 
         // 2-3: variables, components, hidden hotspots, items, history.
-        for (int i = vars.Variables.Count(); i >= 1; --i) vars.Variables.Remove(i);
-        for (int i = vars.VariablesVariant.Count(); i >= 1; --i) vars.VariablesVariant.Remove(i);
+        for (int i = state.vars.Variables.Count(); i >= 1; --i) state.vars.Variables.Remove(i);
+        for (int i = state.vars.VariablesVariant.Count(); i >= 1; --i)
+            state.vars.VariablesVariant.Remove(i);
         services.components->ResetComponents();
-        vars.Disappear.Clear();
+        state.vars.Disappear.Clear();
         services.inventory->ClearItems();
-        History.Clear();
+        state.History.Clear();
 
         // 4: colours and the once-only flags.
         window.SetBackColor(forms::Rgb(0, 0, 0));
         PictureBox->SetBackColor(forms::Rgb(0, 0, 0));
         services.sound->ClearAudioProblemShown();
         services.transitions->ClearAlphaBlendErrorFlag();
-        p.frame.ControlsReferencePolicy = 0;
+        state.frame.ControlsReferencePolicy = 0;
 
         // 5: nothing plays, nothing stops.
         services.video->StopOneTimeVideoPlayer();
-        StopMovie = true;
+        state.StopMovie = true;
         p.InterruptTransition = true;
         services.ripple->SwitchOff();
-        p.frame.RippleEffectActive = false;
+        state.frame.RippleEffectActive = false;
         p.StopRequested = false;
 
         // 6: layout, the message strip, pointers.
         CenterWindowAndPictureBox();
         // The click catcher covers the whole picture, so every click beside a hotspot reaches it.
-        BackImage->Move(0, 0, p.info.ProjectWidth * 15.0, p.info.ProjectHeight * 15.0);
-        BackImage->SetVisible(true);
-        BackImage->ZOrder(1);
+        scene->BackImage->Move(0, 0, p.info.ProjectWidth * 15.0, p.info.ProjectHeight * 15.0);
+        scene->BackImage->SetVisible(true);
+        scene->BackImage->ZOrder(1);
         LabelMessageBox->SetAutoSize(true);
         LabelMessageBox->SetVisible(false);
         FrameMessageBox->SetVisible(false);
@@ -70,8 +72,8 @@ void Game::ResetAll() {
         std::vector<DeclaredVariables> declared(1);
         declared[0].integerNames = services.plugins->IntegerVariables();
         declared[0].variantNames = services.plugins->VariantVariables();
-        vars.LoadVariables(p, declared);
-        ProceduresText = LoadProcedures(p);
+        LoadVariables(p, state.vars, declared);
+        state.ProceduresText = LoadProcedures(p);
         scripts.AddCodeToScriptControl(QString());
         services.components->BuildAllEventsList();
 
@@ -97,9 +99,9 @@ void Game::ResetAll() {
 }
 
 void Game::StartNewGame() {
-    program.frame.CurrentFrameName = program.info.InitialFrameName;
+    state.frame.CurrentFrameName = program.info.InitialFrameName;
     scripts.ExecuteOnLoadVBScript();
-    OpenFrame(program.frame.CurrentFrameName, false, 0, 0);
+    OpenFrame(state.frame.CurrentFrameName, false, 0, 0);
 }
 
 }  // namespace storyloom

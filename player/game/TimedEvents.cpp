@@ -1,7 +1,7 @@
 // Timed events (script code run after a delay, once or repeatedly) and the frame timer, which
 // jumps to another frame, back to the previous one, or out of the game.
 #include "core/Program.h"
-#include "frames/Game.h"
+#include "game/Game.h"
 
 namespace storyloom {
 
@@ -83,15 +83,16 @@ void Game::Timer1_Timer() {
     }
     QString frame;
     if (lower == u"[last visited frame]") {
-        if (History.Count() <= 1) return;
-        History.RemoveLast();
-        frame = History.Entries().constLast();
+        if (state.History.Count() <= 1) return;
+        state.History.RemoveLast();
+        frame = state.History.Entries().constLast();
     } else {
         frame = target;
     }
-    if (FrameTimerTransition) {
-        services.transitions->TransitionStep1(FrameTimerTransitionNumber);
-        OpenFrame(frame, true, FrameTimerTransitionNumber, FrameTimerTransitionDuration / 1000.0);
+    if (state.FrameTimerTransition) {
+        services.transitions->TransitionStep1(state.FrameTimerTransitionNumber);
+        OpenFrame(frame, true, state.FrameTimerTransitionNumber,
+                  state.FrameTimerTransitionDuration / 1000.0);
     } else {
         OpenFrame(frame, false, 0, 0);
     }

@@ -10,7 +10,7 @@
 #include "platform/files/FileSystem.h"
 #include "platform/seqfile/SeqFile.h"
 #include "platform/text/Codepage1252.h"
-#include "startup/Procedures.h"
+#include "project/Procedures.h"
 
 namespace storyloom {
 

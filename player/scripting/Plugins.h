@@ -7,7 +7,7 @@
 #include <QStringList>
 #include <vector>
 
-#include "frames/GameServices.h"
+#include "game/GameServices.h"
 
 namespace storyloom {
 

@@ -7,7 +7,7 @@
 #include "core/BasicConvert.h"
 #include "core/Errors.h"
 #include "core/Program.h"
-#include "frames/Game.h"
+#include "game/Game.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/files/FileSystem.h"
 #include "platform/forms/Picture.h"
@@ -15,10 +15,10 @@
 #include "platform/loop/EventLoop.h"
 #include "platform/settings/SettingsStore.h"
 #include "platform/shell/Shell.h"
+#include "project/MediaFiles.h"
+#include "project/ProjectInformation.h"
 #include "scripting/ScriptHost.h"
 #include "scripting/ScriptValues.h"
-#include "startup/MediaFiles.h"
-#include "startup/ProjectInformation.h"
 
 namespace storyloom {
 
@@ -314,8 +314,8 @@ void ScriptFunctions::AddLibrary() {
                 return Str(paths.ExternalPath);
         }
     });
-    fn("GetClickPositionX", [game](Args) { return Int16(game().LastClickX); });
-    fn("GetClickPositionY", [game](Args) { return Int16(game().LastClickY); });
+    fn("GetClickPositionX", [game](Args) { return Int16(game().state.LastClickX); });
+    fn("GetClickPositionY", [game](Args) { return Int16(game().state.LastClickY); });
     fn("GetTransitionsStatus",
        [game](Args) { return vbs::Variant::Bool(!game().menus.DisableTransitionsChecked); });
     fn("GetEffectsStatus",
@@ -325,15 +325,16 @@ void ScriptFunctions::AddLibrary() {
     fn("GetDisplayResolutionY", [game](Args) { return vbs::Variant::Long(game().ScreenHeightPx); });
     fn("GetProjectWidth", [&p](Args) { return Int16(p.info.ProjectWidth); });
     fn("GetProjectHeight", [&p](Args) { return Int16(p.info.ProjectHeight); });
-    fn("GetCurrentFrameName", [&p](Args) { return Str(p.frame.CurrentFrameName); });
-    fn("GetMergedHotspotIndex", [&p](Args) { return Int16(p.frame.MergedHotspotIndex); });
-    fn("GetMergedTextIndex", [&p](Args) { return Int16(p.frame.MergedTextIndex); });
-    fn("AllowControlsReferencesNextTime", [&p](Args) {
-        p.frame.ControlsReferencePolicy = 2;
+    fn("GetCurrentFrameName", [game](Args) { return Str(game().state.frame.CurrentFrameName); });
+    fn("GetMergedHotspotIndex",
+       [game](Args) { return Int16(game().state.frame.MergedHotspotIndex); });
+    fn("GetMergedTextIndex", [game](Args) { return Int16(game().state.frame.MergedTextIndex); });
+    fn("AllowControlsReferencesNextTime", [game](Args) {
+        game().state.frame.ControlsReferencePolicy = 2;
         return vbs::Variant();
     });
-    fn("DoNotAllowControlsReferencesNextTime", [&p](Args) {
-        p.frame.ControlsReferencePolicy = 1;
+    fn("DoNotAllowControlsReferencesNextTime", [game](Args) {
+        game().state.frame.ControlsReferencePolicy = 1;
         return vbs::Variant();
     });
     fn("ChangeDisplayResolutionOnLoadGame", [&h](Args a) {
@@ -554,10 +555,10 @@ void ScriptFunctions::AddLibrary() {
     fn("GetVariableReferenceFromName", [game](Args a) {
         const QString name = ScriptText(Arg(a, 0));
         Game& g = game();
-        for (const auto& v : g.vars.VariablesVariant)
+        for (const auto& v : g.state.vars.VariablesVariant)
             if (v->Name.compare(name, Qt::CaseInsensitive) == 0)
                 return vbs::Variant::Object(new VariantVariableObject(v));
-        for (const auto& v : g.vars.Variables)
+        for (const auto& v : g.state.vars.Variables)
             if (v->Name.compare(name, Qt::CaseInsensitive) == 0)
                 return vbs::Variant::Object(new IntegerVariableObject(v));
         return vbs::Variant::Object(nullptr);

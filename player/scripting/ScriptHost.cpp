@@ -1,17 +1,19 @@
 #include "scripting/ScriptHost.h"
 
+#include "platform/shell/Shell.h"
+
 #include <QStandardPaths>
 
 #include "core/BasicConvert.h"
 #include "core/Errors.h"
 #include "core/Program.h"
-#include "frames/Game.h"
+#include "game/Game.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/files/FileSystem.h"
 #include "platform/loop/EventLoop.h"
+#include "project/ProjectInformation.h"
 #include "scripting/ScriptFunctions.h"
 #include "scripting/ScriptValues.h"
-#include "startup/ProjectInformation.h"
 
 namespace storyloom {
 
@@ -25,11 +27,12 @@ int LinesIn(const QString& text) {
 
 }  // namespace
 
-ScriptHost::ScriptHost(Program& program_, Shell& shell_)
+ScriptHost::ScriptHost(Program& program_)
     : program(program_),
-      shell(shell_),
+      shell(program_.platform.shell),
       plugins_(program_),
       pictures_(std::make_unique<PictureRegistry>()) {
+    printing = &program.platform.printing;
     functions_ = vbs::Ref<ScriptFunctions>(new ScriptFunctions(*this));
     auto msgBox = [this](const vbs::MsgBoxRequest& r) {
         const QString title = r.title.empty() ? program.info.GameName : FromU16(r.title);
@@ -153,7 +156,7 @@ bool ScriptHost::AddCodeToScriptControl(vbs::Engine& engine, const QString& star
 
     // The program: procedures, plug-in code, then the piece to run as StartupProcedure.
     ProgramLayout layout;
-    const QString procedures = game ? game->ProceduresText : QString();
+    const QString procedures = game ? game->state.ProceduresText : QString();
     QString text = procedures + kCrLf;
     layout.parts.push_back({1, QStringLiteral("the project procedures")});
     int line = 1 + LinesIn(text);
@@ -209,17 +212,17 @@ bool ScriptHost::AddCodeToScriptControl(vbs::Engine& engine, const QString& star
 
 bool ScriptHost::AddObjects(vbs::Engine& engine) {
     if (!game) return true;
-    for (const auto& variable : game->vars.Variables) {
+    for (const auto& variable : game->state.vars.Variables) {
         vbs::Ref<vbs::Dispatch> obj(new IntegerVariableObject(variable));
         if (!engine.AddObject(U16(variable->Name), obj.get(), true)) return false;
     }
-    for (const auto& variable : game->vars.VariablesVariant) {
+    for (const auto& variable : game->state.vars.VariablesVariant) {
         vbs::Ref<vbs::Dispatch> obj(new VariantVariableObject(variable));
         if (!engine.AddObject(U16(variable->Name), obj.get(), true)) return false;
     }
     for (const NamedObject& o : fixedObjects_)
         if (!engine.AddObject(U16(o.name), o.object.get(), o.addMembers)) return false;
-    if (program.frame.ControlsReferencePolicy == 2 &&
+    if (game->state.frame.ControlsReferencePolicy == 2 &&
         !engine.AddObject(u"SoftwareObjects", softwareObjects_.get(), true))
         return false;
     return true;
@@ -243,8 +246,8 @@ void ScriptHost::SetMainTimeout(int ms) {
 bool ScriptHost::ExecuteVBScript(const QString& text, bool resetLastClickPosition) {
     if (program.StopRequested) return true;
     if (resetLastClickPosition && game) {
-        game->LastClickX = 0;
-        game->LastClickY = 0;
+        game->state.LastClickX = 0;
+        game->state.LastClickY = 0;
     }
     const bool busy = ScriptControl.IsRunning();
     if (!busy) pictures_->Clear();
@@ -300,11 +303,11 @@ void ScriptHost::TimerObject_Timer(int index) {
         }
         if (requests.sFrameToLoad.compare(QStringLiteral("last visited frame"),
                                           Qt::CaseInsensitive) == 0) {
-            if (game->History.Count() < 2) {
+            if (game->state.History.Count() < 2) {
                 requests.sFrameToLoad.clear();
             } else {
-                game->History.RemoveLast();
-                requests.sFrameToLoad = game->History.Entries().constLast();
+                game->state.History.RemoveLast();
+                requests.sFrameToLoad = game->state.History.Entries().constLast();
             }
         }
         if (!requests.sFrameToLoad.isEmpty()) {

@@ -10,7 +10,7 @@
 //
 //   ScriptHost host(program, shell);
 //   GameServices services;  services.plugins = &host.Plugins();
-//   Game game(program, media, host, services);
+//   Game game(program, host, services);
 //   host.Attach(game);
 //
 // The host must outlive the Game, which calls it until its very end.
@@ -18,7 +18,7 @@
 #include <memory>
 #include <vector>
 
-#include "frames/ScriptRunner.h"
+#include "game/ScriptRunner.h"
 #include "platform/forms/Control.h"
 #include "platform/forms/ControlArray.h"
 #include "platform/forms/MoreControls.h"
@@ -36,7 +36,8 @@ class ScriptFunctions;
 
 class ScriptHost : public ScriptRunner {
   public:
-    ScriptHost(Program& program, Shell& shell);
+    // The shell and the printers are the program's platform services.
+    explicit ScriptHost(Program& program);
     ~ScriptHost() override;
     ScriptHost(const ScriptHost&) = delete;
     ScriptHost& operator=(const ScriptHost&) = delete;
@@ -77,7 +78,7 @@ class ScriptHost : public ScriptRunner {
     std::unique_ptr<forms::ControlArray<forms::FileListBox>> FileBox;
     std::unique_ptr<forms::ControlArray<forms::DirListBox>> DirBox;
     std::unique_ptr<forms::ControlArray<forms::DriveListBox>> DriveBox;
-    // The printers scripts print on; without one set before Attach, there are none.
+    // The printers scripts print on (the platform's unless a test sets others before Attach).
     Printing* printing = nullptr;
     // A resolution (1 to 3) to switch to when a saved game is loaded; 0 = none.
     qint16 ResolutionOnLoadGame = 0;
@@ -105,7 +106,6 @@ class ScriptHost : public ScriptRunner {
     void ShowScriptBox(const QString& sentence, const QString& description);
 
     PluginTable plugins_;
-    RecordingPrinting noPrinters_;
     std::unique_ptr<PictureRegistry> pictures_;
     vbs::Ref<ScriptFunctions> functions_;
     std::vector<NamedObject> fixedObjects_;

@@ -4,7 +4,7 @@
 
 #include "core/BasicConvert.h"
 #include "core/Program.h"
-#include "frames/Game.h"
+#include "game/Game.h"
 #include "platform/media/MediaPlayer.h"
 #include "scripting/PrinterObjects.h"
 #include "scripting/ScriptHost.h"
@@ -158,8 +158,8 @@ vbs::Ref<vbs::Dispatch> MediaArrays(Game& g, Media which) {
             };
             break;
         case Media::HotspotVideos:
-            access->find = [&g](int i) { return SlotOf(g.VideoPlayers(), i); };
-            access->indices = [&g] { return Keys(g.VideoPlayers()); };
+            access->find = [&g](int i) { return SlotOf(g.scene->VideoPlayers(), i); };
+            access->indices = [&g] { return Keys(g.scene->VideoPlayers()); };
             break;
         case Media::Spare:
             access->find = [&g](int i) { return SlotOf(g.CustomMediaPlayer, i); };
@@ -208,9 +208,9 @@ void ScriptHost::BuildObjects() {
     };
 
     const auto areas =
-        Handle<forms::Image>(forms::ControlKind::Image, [&g] { return g.Area.get(); });
+        Handle<forms::Image>(forms::ControlKind::Image, [&g] { return g.scene->Area.get(); });
     const auto texts =
-        Handle<forms::Label>(forms::ControlKind::Label, [&g] { return g.Text.get(); });
+        Handle<forms::Label>(forms::ControlKind::Label, [&g] { return g.scene->Text.get(); });
     const auto timers = Handle<forms::TimerControl>(forms::ControlKind::Timer,
                                                     [this] { return TimerObject.get(); });
     PictureRegistry* registry = pictures_.get();
@@ -254,7 +254,7 @@ void ScriptHost::BuildObjects() {
     ReadOnly(*app, "PrevInstance", [] { return vbs::Variant::Bool(false); });
     add("AppObject", vbs::Ref<vbs::Dispatch>(app), true);
 
-    Printing& printers = printing ? *printing : noPrinters_;
+    Printing& printers = *printing;
     add("PrinterObject", MakePrinterObject(printers, pictures_.get()), true);
     add("PrintersCollection", MakePrintersCollection(printers), true);
 
@@ -298,7 +298,7 @@ void ScriptHost::BuildObjects() {
     add("DialogueObject", unavailable("DialogueObject"), false);
     add("DialogueCanvasObject", unavailable("DialogueCanvasObject"), false);
     add("BackgroundObject", control(g.PictureBox), false);
-    add("BackgroundHotspotObject", control(g.BackImage), false);
+    add("BackgroundHotspotObject", control(g.scene->BackImage), false);
     add("AudioPlayerObject", MediaArrays(g, Media::SoundChannels), false);
     add("InventoryItemObject", unavailable("InventoryItemObject"), false);
     add("InventoryButtonObject", unavailable("InventoryButtonObject"), false);
@@ -309,25 +309,25 @@ void ScriptHost::BuildObjects() {
     // The visited frames, oldest first, as a list box shows them.
     auto* history = new vbs::HostObject(u"ListBox");
     ReadOnly(*history, "ListCount",
-             [&g] { return vbs::Variant::Integer(int16_t(g.History.Count())); });
+             [&g] { return vbs::Variant::Integer(int16_t(g.state.History.Count())); });
     history->AddMethod(u"List", [&g](Args a) {
         const int i = ScriptLong(Arg(a, 0));
-        if (i < 0 || i >= g.History.Count())
+        if (i < 0 || i >= g.state.History.Count())
             RaiseScriptError(381, QStringLiteral("Invalid property array index"));
-        return Str(g.History.Entries().at(i));
+        return Str(g.state.History.Entries().at(i));
     });
     history->AddMethod(u"RemoveItem", [&g](Args a) {
         const int i = ScriptLong(Arg(a, 0));
-        if (i < 0 || i >= g.History.Count())
+        if (i < 0 || i >= g.state.History.Count())
             RaiseScriptError(5, QStringLiteral("Invalid procedure call or argument"));
-        QStringList kept = g.History.Entries();
+        QStringList kept = g.state.History.Entries();
         kept.removeAt(i);
-        g.History.Clear();
-        for (const QString& frame : kept) g.History.FramesHistoryAdd(frame);
+        g.state.History.Clear();
+        for (const QString& frame : kept) g.state.History.FramesHistoryAdd(frame);
         return vbs::Variant();
     });
     history->AddMethod(u"Clear", [&g](Args) {
-        g.History.Clear();
+        g.state.History.Clear();
         return vbs::Variant();
     });
     add("FramesHistoryObject", vbs::Ref<vbs::Dispatch>(history), false);
@@ -377,7 +377,7 @@ void ScriptHost::BuildObjects() {
         {QStringLiteral("DirBox"), dirBoxArray},
         {QStringLiteral("DriveBox"), driveBoxArray},
         {QStringLiteral("PictureBox"), control(g.PictureBox)},
-        {QStringLiteral("BackImage"), control(g.BackImage)},
+        {QStringLiteral("BackImage"), control(g.scene->BackImage)},
         {QStringLiteral("LabelMessageBox"), control(g.LabelMessageBox)},
         {QStringLiteral("FrameMessageBox"), control(g.FrameMessageBox)},
     };

@@ -3,7 +3,7 @@
 #include <QDateTime>
 #include <cmath>
 
-#include "game/Variables.h"
+#include "core/Variables.h"
 
 // The engine's conversion rules, defined in the engine library: scripts expect a value passed to
 // the game to convert exactly as it would inside the script.

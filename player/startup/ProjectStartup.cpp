@@ -4,8 +4,9 @@
 #include "platform/dialogs/Dialogs.h"
 #include "platform/display/Display.h"
 #include "platform/files/FileSystem.h"
-#include "startup/Messages.h"
-#include "startup/ProjectInformation.h"
+#include "project/Messages.h"
+#include "project/ProjectFolder.h"
+#include "project/ProjectInformation.h"
 
 namespace storyloom {
 
@@ -38,29 +39,6 @@ void ReadDiscIndex(Program&) {}
 
 }  // namespace
 
-QStringList ListFiles(Program& program, const QString& folder, const QString& pattern) {
-    QString dir = folder;
-    if (!dir.isEmpty() && !dir.endsWith(u'\\')) dir += u'\\';
-    QStringList names;
-    const FileSystem& fs = program.platform.files;
-    if (!fs.IsDirectory(dir)) return names;
-    const auto entries = fs.List(dir);
-    if (!entries) {
-        program.platform.dialogs.Show(BoxIcon::Exclamation, QStringLiteral("Error"),
-                                      QStringLiteral("Permission deniedError in ListFiles. "));
-        return names;
-    }
-    for (const DirEntry& e : *entries) {
-        if (e.isDirectory || e.name == u"." || e.name == u"..") continue;
-        if (pattern.isEmpty() || WildcardMatch(e.name, pattern, true)) names.append(e.name);
-    }
-    return names;
-}
-
-QString ProjectPathOf(const QString& nativeFolder) {
-    return FileSystem::WithTrailingBackslash(FileSystem::FromNative(nativeFolder));
-}
-
 InitializeResult InitializeProject(Program& program, const QString& nativeFolder,
                                    const Display* display) {
     program.ProgramRunning = true;
@@ -74,7 +52,6 @@ InitializeResult InitializeProject(Program& program, const QString& nativeFolder
     FileSystem& fs = program.platform.files;
     if (fs.FileExists(program.paths.ConfigPath + QStringLiteral("Texts")).isEmpty())
         SetDefaultMessages(program.Messages, 0);
-    program.frame.CurrentFrameName.clear();
     LoadMessages(program);
 
     const QString general = program.paths.ConfigPath + QStringLiteral("General");

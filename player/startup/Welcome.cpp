@@ -9,15 +9,15 @@
 #include "core/DataFile.h"
 #include "core/Errors.h"
 #include "core/Program.h"
-#include "frames/Game.h"
+#include "game/Game.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/display/Display.h"
 #include "platform/files/FileSystem.h"
+#include "platform/forms/WindowHost.h"
 #include "platform/loop/EventLoop.h"
 #include "platform/shell/Shell.h"
 #include "startup/ProjectStartup.h"
 #include "startup/Resolutions.h"
-#include "startup/WindowHost.h"
 
 namespace storyloom {
 

@@ -5,7 +5,7 @@
 #include "TestProgram.h"
 #include "core/BasicConvert.h"
 #include "core/Errors.h"
-#include "startup/Messages.h"
+#include "project/Messages.h"
 
 namespace storyloom::test {
 namespace {

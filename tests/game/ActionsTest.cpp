@@ -11,21 +11,21 @@ class ActionsTest : public GameTest {
   protected:
     // Frame "Room" with `n` plain hotspots and the given actions; frames "Hall" and "Attic" to
     // go to.
-    Game& Room(const std::vector<ActionRecord>& actions, int hotspots = 3) {
+    Game& Room(const std::vector<AuthoredAction>& actions, int hotspots = 3) {
         ColourFrame("Room", 0);
         ColourFrame("Hall", 255);
         ColourFrame("Attic", 0xFF0000);
-        WriteHotspots(t.project, "Room", std::vector<HotspotRecord>(hotspots, HotspotRecord{}));
+        WriteHotspots(t.project, "Room", std::vector<AuthoredHotspot>(hotspots, AuthoredHotspot{}));
         WriteActions(t.project, "Room", actions);
         Game& g = Start();
         g.OpenFrame("Room", false, 0, 0);
         return g;
     }
-    QString Frame() const { return t.program.frame.CurrentFrameName; }
+    QString Frame() const { return game->state.frame.CurrentFrameName; }
 };
 
-ActionRecord GoTo(const QString& frame) {
-    ActionRecord a;
+AuthoredAction GoTo(const QString& frame) {
+    AuthoredAction a;
     a.GoToFrameOn = 1;
     a.TargetFrame = frame;
     return a;
@@ -53,17 +53,17 @@ TEST_F(ActionsTest, MergedActionFileWins) {
 }
 
 TEST_F(ActionsTest, VariableChangesApplyInOrder) {
-    ActionRecord a;
+    AuthoredAction a;
     a.ChangeVariableOn = 1;
     a.ChangeVariableName = "lamp";
     a.SetFalse = true;
     a.Invert = true;
-    ActionRecord lists;
+    AuthoredAction lists;
     lists.VariableListsOn = 1;
     lists.SetToZero = QStringList({"door_open"});
     lists.SetToOne = QStringList({"lamp", ""});
     lists.InvertList = QStringList({"lamp"});
-    ActionRecord listsOff = lists;
+    AuthoredAction listsOff = lists;
     listsOff.VariableListsOn = 0;
     Game& g = Room({a, lists, listsOff});
     g.ChangeVariableValue("lamp", 1);
@@ -79,19 +79,19 @@ TEST_F(ActionsTest, VariableChangesApplyInOrder) {
 }
 
 TEST_F(ActionsTest, DisappearingHotspotHidesAtOnce) {
-    ActionRecord a;
+    AuthoredAction a;
     a.DisappearOn = true;
     Game& g = Room({a});
-    ASSERT_TRUE(g.AreaVisible(1));
+    ASSERT_TRUE(g.scene->AreaVisible(1));
     g.MakeAction(1, 0, false);
-    EXPECT_FALSE(g.AreaVisible(1));
-    ASSERT_EQ(g.vars.Disappear.Count(), 1);
-    EXPECT_EQ(g.vars.Disappear.Item(1)->Name, "Room");
-    EXPECT_EQ(g.vars.Disappear.Item(1)->Value, 1);
+    EXPECT_FALSE(g.scene->AreaVisible(1));
+    ASSERT_EQ(g.state.vars.Disappear.Count(), 1);
+    EXPECT_EQ(g.state.vars.Disappear.Item(1)->Name, "Room");
+    EXPECT_EQ(g.state.vars.Disappear.Item(1)->Value, 1);
 }
 
 TEST_F(ActionsTest, QuitKeepsEarlierEffectsSkipsTheRestAndEndsTheGame) {
-    ActionRecord a = GoTo("Hall");
+    AuthoredAction a = GoTo("Hall");
     a.ChangeVariableOn = 1;
     a.ChangeVariableName = "lamp";
     a.SetTrue = true;
@@ -106,7 +106,7 @@ TEST_F(ActionsTest, QuitKeepsEarlierEffectsSkipsTheRestAndEndsTheGame) {
     Game& g = Room({a});
     EXPECT_EQ(g.MakeAction(1, 0, false), 1);
     EXPECT_EQ(g.GetVariableValue("lamp"), 1);
-    EXPECT_EQ(g.vars.Disappear.Count(), 1);
+    EXPECT_EQ(g.state.vars.Disappear.Count(), 1);
     EXPECT_TRUE(scripts.texts.isEmpty());
     EXPECT_FALSE(log.Has("give Key"));
     EXPECT_EQ(Frame(), "Room");
@@ -119,10 +119,10 @@ TEST_F(ActionsTest, QuitKeepsEarlierEffectsSkipsTheRestAndEndsTheGame) {
 }
 
 TEST_F(ActionsTest, ShortRecordsUseTheDefaults) {
-    ActionRecord cutAfterTarget = GoTo("Hall");
+    AuthoredAction cutAfterTarget = GoTo("Hall");
     cutAfterTarget.TransitionOn = 1;
     cutAfterTarget.lastGroup = 0;
-    ActionRecord cutAfterLists;
+    AuthoredAction cutAfterLists;
     cutAfterLists.PlayHotspotSound = true;
     cutAfterLists.HotspotSoundFile = "hum.wav";
     cutAfterLists.RepeatHotspotSound = false;  // not written: the record ends before it
@@ -143,18 +143,18 @@ TEST_F(ActionsTest, HotspotAndFrameSounds) {
     t.project.WriteText("Areas/hum.wav", "RIFF");
     t.project.WriteText("Areas/bell.wav", "RIFF");
     t.project.WriteText("Frames/door.wav", "RIFF");
-    ActionRecord hum;
+    AuthoredAction hum;
     hum.PlayHotspotSound = true;
     hum.HotspotSoundFile = "hum.wav";
     hum.PlayFrameSound = true;
     hum.FrameSoundFile = "door.wav";
-    ActionRecord bell;
+    AuthoredAction bell;
     bell.PlayHotspotSound = true;
     bell.HotspotSoundFile = "bell.wav";
     bell.RepeatHotspotSound = false;
-    ActionRecord bellNow = bell;
+    AuthoredAction bellNow = bell;
     bellNow.StopHotspotSound = 1;
-    ActionRecord stopFrame;
+    AuthoredAction stopFrame;
     stopFrame.StopFrameSound = true;
     Game& g = Room({hum, bell, bellNow, stopFrame}, 4);
     g.MakeAction(1, 0, false);
@@ -174,11 +174,11 @@ TEST_F(ActionsTest, HotspotAndFrameSounds) {
 }
 
 TEST_F(ActionsTest, MessagesAsStripOrBox) {
-    ActionRecord strip;
+    AuthoredAction strip;
     strip.ShowMessage = true;
     strip.MessageText = "12345678901234567890";
     strip.MessageMode = true;
-    ActionRecord box = strip;
+    AuthoredAction box = strip;
     box.MessageMode = false;
     box.MessageText = "In a box";
     general.GameName = "My Game";
@@ -201,7 +201,7 @@ TEST_F(ActionsTest, MessagesAsStripOrBox) {
 }
 
 TEST_F(ActionsTest, ScriptRunsWithQuotesAndItsRequestsAreCarriedOut) {
-    ActionRecord a;
+    AuthoredAction a;
     a.ScriptOn = true;
     a.ScriptCode = "GoToFrame \"Hall\"";
     Game& g = Room({a});
@@ -223,7 +223,7 @@ TEST_F(ActionsTest, ScriptRunsWithQuotesAndItsRequestsAreCarriedOut) {
 }
 
 TEST_F(ActionsTest, ScriptStopRequestPreventsTheRestOfTheAction) {
-    ActionRecord a = GoTo("Hall");
+    AuthoredAction a = GoTo("Hall");
     a.ScriptOn = true;
     a.ScriptCode = "Quit";
     a.GiveItemOn = true;
@@ -246,9 +246,9 @@ TEST_F(ActionsTest, ScriptStopRequestPreventsTheRestOfTheAction) {
 }
 
 TEST_F(ActionsTest, LastVisitedFrameRequestsAndLinks) {
-    ActionRecord back;
+    AuthoredAction back;
     back.GoToLastVisited = true;
-    ActionRecord script;
+    AuthoredAction script;
     script.ScriptOn = true;
     script.ScriptCode = "GoToFrame \"last visited frame\"";
     Game& g = Room({back, script, GoTo("Hall")});
@@ -265,18 +265,18 @@ TEST_F(ActionsTest, LastVisitedFrameRequestsAndLinks) {
 
     g.OpenFrame("Attic", false, 0, 0);
     g.OpenFrame("Room", false, 0, 0);
-    EXPECT_EQ(g.History.Entries(), QStringList({"Room", "Attic", "Room"}));
+    EXPECT_EQ(g.state.History.Entries(), QStringList({"Room", "Attic", "Room"}));
     EXPECT_EQ(g.MakeAction(1, 0, false), 2);
     EXPECT_EQ(Frame(), "Attic");
-    EXPECT_EQ(g.History.Entries(), QStringList({"Room", "Attic"}));
+    EXPECT_EQ(g.state.History.Entries(), QStringList({"Room", "Attic"}));
 }
 
 TEST_F(ActionsTest, TransitionFieldsGiveTheTransitionOfTheJump) {
-    ActionRecord a = GoTo("Hall");
+    AuthoredAction a = GoTo("Hall");
     a.TransitionOn = 1;
     a.TransitionDurationMs = 1500;
     a.TransitionNumber = 3;
-    ActionRecord notOne = a;
+    AuthoredAction notOne = a;
     notOne.TransitionOn = 2;  // only 1 switches it on
     Game& g = Room({a, notOne});
     g.MakeAction(1, 0, false);
@@ -292,10 +292,10 @@ TEST_F(ActionsTest, TransitionFieldsGiveTheTransitionOfTheJump) {
 TEST_F(ActionsTest, ItemDropsFindTheirRecordByKey) {
     ColourFrame("Room");
     ColourFrame("Hall");
-    WriteHotspots(t.project, "Room", std::vector<HotspotRecord>(3, HotspotRecord{}));
-    ActionRecord other = GoTo("Nowhere");
+    WriteHotspots(t.project, "Room", std::vector<AuthoredHotspot>(3, AuthoredHotspot{}));
+    AuthoredAction other = GoTo("Nowhere");
     other.DropKey = "2_key.drg";
-    ActionRecord match = GoTo("Hall");
+    AuthoredAction match = GoTo("Hall");
     match.DropKey = "3_KEY.DRG";
     match.DisappearOn = true;
     WriteActions(t.project, "Room", {other, match}, "fm0");
@@ -307,18 +307,18 @@ TEST_F(ActionsTest, ItemDropsFindTheirRecordByKey) {
     EXPECT_EQ(g.MakeAction(3, 1, false), 2);
     EXPECT_EQ(Frame(), "Hall");
     EXPECT_TRUE(log.Has("use up 1"));  // the dropped item is used up, no hotspot hidden
-    EXPECT_EQ(g.vars.Disappear.Count(), 0);
+    EXPECT_EQ(g.state.vars.Disappear.Count(), 0);
     EXPECT_TRUE(t.Boxes().empty());
 }
 
 TEST_F(ActionsTest, DroppingAnItemOnAHotspotRunsItsDropAction) {
     ColourFrame("Room");
     ColourFrame("Hall");
-    HotspotRecord h;
+    AuthoredHotspot h;
     h.Left = 300;
     h.Top = 300;
     WriteHotspots(t.project, "Room", {h});
-    ActionRecord match = GoTo("Hall");
+    AuthoredAction match = GoTo("Hall");
     match.DropKey = "1_key.drg";
     WriteActions(t.project, "Room", {match}, "fm0");
     Game& g = Start();
@@ -328,44 +328,45 @@ TEST_F(ActionsTest, DroppingAnItemOnAHotspotRunsItsDropAction) {
     EXPECT_EQ(Frame(), "Room");
     g.Area_DragDrop(1, "PICKEDOBJECT", 150, 30);
     EXPECT_EQ(Frame(), "Hall");
-    EXPECT_EQ(g.LastClickX, 32);
-    EXPECT_EQ(g.LastClickY, 24);
+    EXPECT_EQ(g.state.LastClickX, 32);
+    EXPECT_EQ(g.state.LastClickY, 24);
 }
 
 TEST_F(ActionsTest, ChannelEntriesAndItemsAndPlugins) {
-    ActionRecord a;
+    AuthoredAction a;
     a.FadeDurationMs = 2500;
     a.ChannelFieldCount = 5;
-    a.Channels = {ChannelEntry{4, true, false, 6, "a.wav"}, ChannelEntry{3, false, true, 2, ""}};
+    a.Channels = {AuthoredChannelEntry{4, true, false, 6, "a.wav"},
+                  AuthoredChannelEntry{3, false, true, 2, ""}};
     a.GiveItemOn = true;
     a.GiveItemName = "Lamp";
-    ActionRecord fewFields;
+    AuthoredAction fewFields;
     fewFields.ChannelFieldCount = 2;
-    fewFields.Channels = {ChannelEntry{4, true, false, 0, ""},
-                          ChannelEntry{3, false, false, 0, ""}};
-    ActionRecord tooMany = a;
+    fewFields.Channels = {AuthoredChannelEntry{4, true, false, 0, ""},
+                          AuthoredChannelEntry{3, false, false, 0, ""}};
+    AuthoredAction tooMany = a;
     tooMany.ChannelFieldCount = 6;
     tooMany.GiveItemName = "Never";
     Game& g = Room({a, fewFields, tooMany});
-    g.SoundChannels[1].Volume = 9;
+    g.state.SoundChannels[1].Volume = 9;
     g.MakeAction(1, 0, false);
-    EXPECT_DOUBLE_EQ(g.AudioFadeDuration, 2.5);
-    const SoundChannel& c1 = g.SoundChannels[1];
+    EXPECT_DOUBLE_EQ(g.state.AudioFadeDuration, 2.5);
+    const SoundChannel& c1 = g.state.SoundChannels[1];
     EXPECT_EQ(c1.Mode, 4);
     EXPECT_TRUE(c1.CrossFade);
     EXPECT_EQ(c1.PreviousVolume, 9);
     EXPECT_EQ(c1.Volume, 6);
     EXPECT_EQ(c1.FileName, "a.wav");
     EXPECT_FALSE(c1.KeepIfPlaying);
-    EXPECT_TRUE(g.SoundChannels[2].Repeat);
+    EXPECT_TRUE(g.state.SoundChannels[2].Repeat);
     EXPECT_TRUE(log.Has("give Lamp"));
     EXPECT_TRUE(log.Has("channels"));  // no frame change: the changes start now
 
     g.MakeAction(2, 0, false);
     // Values an entry leaves out keep the previous entry's (the first entry's are empty).
-    EXPECT_EQ(g.SoundChannels[2].Mode, 3);
-    EXPECT_FALSE(g.SoundChannels[2].CrossFade);
-    EXPECT_EQ(g.SoundChannels[1].FileName, "");
+    EXPECT_EQ(g.state.SoundChannels[2].Mode, 3);
+    EXPECT_FALSE(g.state.SoundChannels[2].CrossFade);
+    EXPECT_EQ(g.state.SoundChannels[1].FileName, "");
 
     g.MakeAction(3, 0, false);
     EXPECT_FALSE(log.Has("give Never"));
@@ -373,10 +374,10 @@ TEST_F(ActionsTest, ChannelEntriesAndItemsAndPlugins) {
 }
 
 TEST_F(ActionsTest, DamagedRecordsShowTheBoxAndTheGameGoesOn) {
-    ActionRecord wrongType = GoTo("Hall");
+    AuthoredAction wrongType = GoTo("Hall");
     wrongType.rawField = 12;  // GoToFrameOn
     wrongType.rawText = "\"yes\"";
-    ActionRecord good = GoTo("Hall");
+    AuthoredAction good = GoTo("Hall");
     Game& g = Room({wrongType, good});
     // A third record cut in the middle of a group.
     QFile file(t.project.NativePath("FramesData/Room.fm3"));
@@ -415,8 +416,8 @@ TEST_F(ActionsTest, EmptyOrMissingActionFilesDoNothing) {
 TEST_F(ActionsTest, FrameLinkingToItselfKeepsOneHistoryEntry) {
     Game& g = Room({GoTo("Room")});
     for (int i = 0; i < 30; ++i) EXPECT_EQ(g.MakeAction(1, 0, false), 2);
-    EXPECT_EQ(g.History.Entries(), QStringList({"Room"}));
-    EXPECT_TRUE(g.AreaVisible(1));
+    EXPECT_EQ(g.state.History.Entries(), QStringList({"Room"}));
+    EXPECT_TRUE(g.scene->AreaVisible(1));
 }
 
 TEST_F(ActionsTest, ScriptsRunFromElsewhereGetTheSameConsequences) {

@@ -63,11 +63,11 @@ TEST_F(DamagedFilesTest, RandomFilesNeverCrashAndTheGameGoesOn) {
     if (!g.Closed()) {
         t.program.StopRequested = false;
         g.OpenFrame("Good", false, 0, 0);
-        EXPECT_EQ(t.program.frame.CurrentFrameName, "Good");
+        EXPECT_EQ(game->state.frame.CurrentFrameName, "Good");
         EXPECT_EQ(g.RenderFrame().pixel(1, 1), qRgb(255, 0, 0));
     }
     EXPECT_FALSE(t.Boxes().empty());
-    EXPECT_LE(g.History.Count(), 20);
+    EXPECT_LE(g.state.History.Count(), 20);
 }
 
 }  // namespace

@@ -24,8 +24,8 @@ TEST_F(OpenFrameTest, EmptyOrMissingFrameNamesShowTheBoxAndKeepTheFrame) {
         t.Boxes()[1].text,
         ErrorText(" A program link is broken. The frame named \"Nowhere\" could not be found. " +
                   kVerify));
-    EXPECT_EQ(t.program.frame.CurrentFrameName, "Start");
-    EXPECT_EQ(g.History.Entries(), QStringList({"Start"}));
+    EXPECT_EQ(game->state.frame.CurrentFrameName, "Start");
+    EXPECT_EQ(g.state.History.Entries(), QStringList({"Start"}));
     EXPECT_EQ(g.RenderFrame().pixel(5, 5), qRgb(255, 0, 0));
 }
 
@@ -73,7 +73,7 @@ TEST_F(OpenFrameTest, MissingBackgroundPictureIsReportedAndTheGameGoesOn) {
     EXPECT_TRUE(t.Boxes().back().text.startsWith(
         ErrorText(" Unable to load the frame called 'Broken'. " + kVerify + " ")));
     g.OpenFrame("Next", false, 0, 0);
-    EXPECT_EQ(t.program.frame.CurrentFrameName, "Next");
+    EXPECT_EQ(game->state.frame.CurrentFrameName, "Next");
     EXPECT_EQ(g.RenderFrame().pixel(3, 3), qRgb(255, 0, 0));
 }
 
@@ -172,11 +172,11 @@ TEST_F(OpenFrameTest, FrameTimerArmsFromTheSettingsAndJumps) {
     EXPECT_EQ(g.FrameTimerInterval(), 1500);
     EXPECT_EQ(g.FrameTimerTag(), "Second");
     t.loop.Advance(1499);
-    EXPECT_EQ(t.program.frame.CurrentFrameName, "First");
+    EXPECT_EQ(game->state.frame.CurrentFrameName, "First");
     t.loop.Advance(1);
-    EXPECT_EQ(t.program.frame.CurrentFrameName, "Second");
+    EXPECT_EQ(game->state.frame.CurrentFrameName, "Second");
     EXPECT_FALSE(g.FrameTimerArmed());
-    EXPECT_EQ(g.History.Entries(), QStringList({"First", "Second"}));
+    EXPECT_EQ(g.state.History.Entries(), QStringList({"First", "Second"}));
 }
 
 TEST_F(OpenFrameTest, TimerDurationThatDoesNotFitIsReported) {
@@ -200,7 +200,7 @@ TEST_F(OpenFrameTest, FrameLinkingToItselfByTimerKeepsOneHistoryEntryAndNeverNes
     Game& g = Start();
     g.OpenFrame("Loop", false, 0, 0);
     t.loop.Advance(5000);
-    EXPECT_EQ(g.History.Entries(), QStringList({"Loop"}));
+    EXPECT_EQ(g.state.History.Entries(), QStringList({"Loop"}));
     EXPECT_TRUE(g.FrameTimerArmed());
     EXPECT_TRUE(t.Boxes().empty());
 }
@@ -211,11 +211,11 @@ TEST_F(OpenFrameTest, HistoryKeepsTheLastTwentyFrames) {
     g.OpenFrame("F1", false, 0, 0);
     g.OpenFrame("F2", false, 0, 0);
     g.OpenFrame("F2", false, 0, 0);
-    EXPECT_EQ(g.History.Entries(), QStringList({"F1", "F2"}));
+    EXPECT_EQ(g.state.History.Entries(), QStringList({"F1", "F2"}));
     for (int i = 3; i <= 25; ++i) g.OpenFrame(QStringLiteral("F%1").arg(i), false, 0, 0);
-    ASSERT_EQ(g.History.Count(), 20);
-    EXPECT_EQ(g.History.Entries().first(), "F6");
-    EXPECT_EQ(g.History.Entries().last(), "F25");
+    ASSERT_EQ(g.state.History.Count(), 20);
+    EXPECT_EQ(g.state.History.Entries().first(), "F6");
+    EXPECT_EQ(g.state.History.Entries().last(), "F25");
 }
 
 TEST_F(OpenFrameTest, FrameScriptsRunWithQuotesAndAStopRequestEndsTheGame) {
@@ -225,19 +225,19 @@ TEST_F(OpenFrameTest, FrameScriptsRunWithQuotesAndAStopRequestEndsTheGame) {
     f.RunLocalScript = true;
     f.LocalScript = "MsgBox \"hi\"";
     ColourFrame("Scripted", 0, f);
-    WriteHotspots(t.project, "Scripted", {HotspotRecord{}});
+    WriteHotspots(t.project, "Scripted", {AuthoredHotspot{}});
     f.LocalScript = "Quit";
     f.FrameTimerEnabled = true;
     f.FrameTimerDuration = 1;
     f.FrameTimerTarget = "Scripted";
     ColourFrame("Quitting", 0, f);
-    WriteHotspots(t.project, "Quitting", {HotspotRecord{}});
+    WriteHotspots(t.project, "Quitting", {AuthoredHotspot{}});
     Game& g = Start();
     g.OpenFrame("Scripted", false, 0, 0);
     ASSERT_EQ(scripts.texts.size(), 1);
     EXPECT_EQ(scripts.texts[0], "Project()\r\n\r\nMsgBox \"hi\"");
     EXPECT_TRUE(scripts.resets[0]);
-    EXPECT_TRUE(g.AreaVisible(1));
+    EXPECT_TRUE(g.scene->AreaVisible(1));
 
     scripts.onRun = [](const QString& text, ScriptRequests& r) {
         if (text.contains("Quit")) r.bStopGame = true;
@@ -245,7 +245,7 @@ TEST_F(OpenFrameTest, FrameScriptsRunWithQuotesAndAStopRequestEndsTheGame) {
     };
     g.OpenFrame("Quitting", false, 0, 0);
     EXPECT_TRUE(t.program.StopRequested);
-    EXPECT_FALSE(g.AreaVisible(1));  // the visibility step did not run
+    EXPECT_FALSE(g.scene->AreaVisible(1));  // the visibility step did not run
     EXPECT_FALSE(g.FrameTimerArmed());
     t.loop.Advance(499);
     EXPECT_EQ(closedCount, 0);
@@ -259,7 +259,7 @@ TEST_F(OpenFrameTest, ControlPolicyAndScriptTimeOutFollowTheProjectVariablesOnce
     ColourFrame("Start");
     Game& g = Start();
     g.OpenFrame("Start", false, 0, 0);
-    EXPECT_EQ(t.program.frame.ControlsReferencePolicy, 2);
+    EXPECT_EQ(game->state.frame.ControlsReferencePolicy, 2);
     EXPECT_EQ(scripts.allTimeouts, std::vector<int>({-1}));
     g.OpenFrame("Start", false, 0, 0);
     EXPECT_EQ(scripts.allTimeouts.size(), 1u);
@@ -322,9 +322,9 @@ TEST_F(OpenFrameTest, OpeningStartedDuringAVideoWaitTakesOver) {
     // A click handled while the video plays opens another frame.
     t.loop.Post([&] { g.OpenFrame("Hall", false, 0, 0); }, 100);
     g.OpenFrame("Movie", false, 0, 0);
-    EXPECT_EQ(t.program.frame.CurrentFrameName, "Hall");
+    EXPECT_EQ(game->state.frame.CurrentFrameName, "Hall");
     EXPECT_FALSE(g.FrameTimerArmed());  // the interrupted opening does not arm its own timer
-    EXPECT_EQ(g.History.Entries(), QStringList({"Movie", "Hall"}));
+    EXPECT_EQ(g.state.History.Entries(), QStringList({"Movie", "Hall"}));
     EXPECT_EQ(g.RenderFrame().pixel(2, 2), qRgb(255, 0, 0));
 }
 
@@ -353,21 +353,21 @@ TEST_F(FrameSettingsTest, ChannelRowsApplyOnlyWhereTheyChangeSomething) {
                   ChannelRow{4, false, false, 2, "d.wav"}};  // channel 4 is busy (mode 3)
     ColourFrame("Mixer", 0, f);
     Game& g = Start();
-    g.SoundChannels[1].Volume = 9;
-    g.SoundChannels[4].Mode = 3;
-    g.SoundChannels[4].FileName = "old.wav";
+    g.state.SoundChannels[1].Volume = 9;
+    g.state.SoundChannels[4].Mode = 3;
+    g.state.SoundChannels[4].FileName = "old.wav";
     g.OpenFrame("Mixer", false, 0, 0);
-    const SoundChannel& c1 = g.SoundChannels[1];
+    const SoundChannel& c1 = g.state.SoundChannels[1];
     EXPECT_EQ(c1.Mode, 4);
     EXPECT_TRUE(c1.CrossFade);
     EXPECT_EQ(c1.PreviousVolume, 9);
     EXPECT_EQ(c1.Volume, 6);
     EXPECT_TRUE(c1.KeepIfPlaying);
-    EXPECT_EQ(g.SoundChannels[2].FileName, "b.wav");
-    EXPECT_TRUE(g.SoundChannels[2].Repeat);
-    EXPECT_EQ(g.SoundChannels[3].Volume, 0);  // untouched
-    EXPECT_EQ(g.SoundChannels[4].FileName, "old.wav");
-    EXPECT_DOUBLE_EQ(g.AudioFadeDuration, 1.5);  // a row cross-fades
+    EXPECT_EQ(g.state.SoundChannels[2].FileName, "b.wav");
+    EXPECT_TRUE(g.state.SoundChannels[2].Repeat);
+    EXPECT_EQ(g.state.SoundChannels[3].Volume, 0);  // untouched
+    EXPECT_EQ(g.state.SoundChannels[4].FileName, "old.wav");
+    EXPECT_DOUBLE_EQ(g.state.AudioFadeDuration, 1.5);  // a row cross-fades
     EXPECT_TRUE(log.Has("channels"));
 }
 
@@ -382,8 +382,8 @@ TEST_F(FrameSettingsTest, WideChannelTableHidesTheLaterFields) {
     Game& g = Start();
     g.OpenFrame("Wide", false, 0, 0);
     EXPECT_TRUE(t.Boxes().empty()) << BoxTexts().join("\n").toStdString();
-    EXPECT_EQ(g.SoundChannels[1].Mode, 0);
-    EXPECT_TRUE(g.PluginSettingsText.isEmpty());
+    EXPECT_EQ(g.state.SoundChannels[1].Mode, 0);
+    EXPECT_TRUE(g.state.PluginSettingsText.isEmpty());
     // Not "before the frame": the video plays after the channel changes.
     EXPECT_GT(log.IndexOf("video v.avi 1 0 0 0 0"), log.IndexOf("channels"));
 }
@@ -424,7 +424,7 @@ class Gifs : public AnimatedObjectService {
 
 TEST_F(FrameSettingsTest, AnimatedHotspotsGoThroughTheAnimatedPictures) {
     ColourFrame("Zoo");
-    HotspotRecord h;
+    AuthoredHotspot h;
     h.Left = 300;
     h.Top = 450;
     h.PictureKind = 1;
@@ -435,13 +435,13 @@ TEST_F(FrameSettingsTest, AnimatedHotspotsGoThroughTheAnimatedPictures) {
     h.ShowIfTrue = QStringList({"lamp"});
     WriteHotspots(t.project, "Zoo", {h});
     t.project.WriteText("Areas/bird.gif", "GIF89a");
-    Game& g = Start();
     Gifs gifs;
-    g.services.animated = &gifs;
+    animated = &gifs;
+    Game& g = Start();
     g.OpenFrame("Zoo", false, 0, 0);
     EXPECT_EQ(gifs.created, QStringList({"1 330 480 7"}));
-    EXPECT_EQ(g.AreaLink(1), 1);
-    EXPECT_EQ(g.AreaRectTwips(1).size(), QSize(15, 15));
+    EXPECT_EQ(g.scene->AreaLink(1), 1);
+    EXPECT_EQ(g.scene->AreaRectTwips(1).size(), QSize(15, 15));
     EXPECT_FALSE(gifs.visible);
     g.ChangeVariableValue("lamp", 1);
     g.ShowOrNotShowAreas();

@@ -59,7 +59,7 @@ TEST_F(TimedEventsTest, FrameOpeningClearsEventsAndAnEventCanChangeTheFrame) {
     g.AddTimedEvent("go", 1, true);
     g.StartTimedEvents();
     t.loop.Advance(1000);
-    EXPECT_EQ(t.program.frame.CurrentFrameName, "Start");
+    EXPECT_EQ(game->state.frame.CurrentFrameName, "Start");
     t.loop.Advance(5000);
     EXPECT_EQ(scripts.texts.count("go"), 1);  // the opening removed the repeating event
 }
@@ -80,15 +80,15 @@ TEST_F(TimedEventsTest, FrameTimerTargets) {
     Game& g = Start();
     g.OpenFrame("Back", false, 0, 0);
     t.loop.Advance(3000);  // one entry in the history: nothing, each time
-    EXPECT_EQ(t.program.frame.CurrentFrameName, "Back");
+    EXPECT_EQ(game->state.frame.CurrentFrameName, "Back");
     EXPECT_FALSE(log.Has("step1 6"));
     g.OpenFrame("Start", false, 0, 0);
     g.OpenFrame("Back", false, 0, 0);
     t.loop.Advance(1000);
-    EXPECT_EQ(t.program.frame.CurrentFrameName, "Start");
+    EXPECT_EQ(game->state.frame.CurrentFrameName, "Start");
     EXPECT_TRUE(log.Has("step1 6"));
     EXPECT_TRUE(log.Has("step2 6 0.8"));
-    EXPECT_EQ(g.History.Entries(), QStringList({"Back", "Start"}));
+    EXPECT_EQ(g.state.History.Entries(), QStringList({"Back", "Start"}));
 
     g.OpenFrame("Quit", false, 0, 0);
     t.loop.Advance(1000);
@@ -108,11 +108,11 @@ TEST_F(TimedEventsTest, FrameTimerWaitsWhileTheInventorySlides) {
     g.OpenFrame("Start", false, 0, 0);
     inventory.moving = true;
     t.loop.Advance(2000);
-    EXPECT_EQ(t.program.frame.CurrentFrameName, "Start");
+    EXPECT_EQ(game->state.frame.CurrentFrameName, "Start");
     EXPECT_EQ(g.FrameTimerInterval(), 1000);
     inventory.moving = false;
     t.loop.Advance(1000);
-    EXPECT_EQ(t.program.frame.CurrentFrameName, "Hall");
+    EXPECT_EQ(game->state.frame.CurrentFrameName, "Hall");
 }
 
 class InputRoom : public InputTest {
@@ -122,13 +122,13 @@ class InputRoom : public InputTest {
         general.ProjectHeight = height;
         ColourFrame("Room");
         ColourFrame("Hall", 255);
-        HotspotRecord h;
+        AuthoredHotspot h;
         h.Left = 1500;
         h.Top = 600;
         h.Width = 450;
         h.Height = 450;
         WriteHotspots(t.project, "Room", {h});
-        ActionRecord a;
+        AuthoredAction a;
         a.GoToFrameOn = 1;
         a.TargetFrame = "Hall";
         WriteActions(t.project, "Room", {a});
@@ -143,11 +143,11 @@ TEST_F(InputRoom, ClickOnAHotspotRunsItsActionAndKeepsThePosition) {
     ASSERT_EQ(g.HotspotAt(105, 45), 1);
     EXPECT_EQ(g.HotspotAt(5, 5), 0);
     g.MouseDownAt(5, 5, MouseButton::Left);  // beside it: nothing
-    EXPECT_EQ(t.program.frame.CurrentFrameName, "Room");
+    EXPECT_EQ(game->state.frame.CurrentFrameName, "Room");
     g.MouseDownAt(105, 45, MouseButton::Left);
-    EXPECT_EQ(t.program.frame.CurrentFrameName, "Hall");
-    EXPECT_EQ(g.LastClickX, 105);
-    EXPECT_EQ(g.LastClickY, 45);
+    EXPECT_EQ(game->state.frame.CurrentFrameName, "Hall");
+    EXPECT_EQ(g.state.LastClickX, 105);
+    EXPECT_EQ(g.state.LastClickY, 45);
     EXPECT_TRUE(log.Has("pick 1"));
 }
 
@@ -158,14 +158,14 @@ TEST_F(InputRoom, AStripOverAHotspotTakesTheClick) {
     EXPECT_EQ(g.HotspotAt(105, 45), 0);
     g.MouseDownAt(105, 45, MouseButton::Left);
     EXPECT_FALSE(g.MessageStripVisible());
-    EXPECT_EQ(t.program.frame.CurrentFrameName, "Room");
+    EXPECT_EQ(game->state.frame.CurrentFrameName, "Room");
 }
 
 TEST_F(InputRoom, ClickPositionIsKeptInPixelsOfThePicture) {
     Game& g = Room();
     g.Area_MouseDown(1, MouseButton::Left, 0, 150, 300);  // control at (1530, 630) twips
-    EXPECT_EQ(g.LastClickX, 112);
-    EXPECT_EQ(g.LastClickY, 62);
+    EXPECT_EQ(g.state.LastClickX, 112);
+    EXPECT_EQ(g.state.LastClickY, 62);
 }
 
 TEST_F(InputRoom, RightClicksToggleTheMenusAndOpenSubmenusSwallowTheNextClick) {
@@ -182,9 +182,9 @@ TEST_F(InputRoom, RightClicksToggleTheMenusAndOpenSubmenusSwallowTheNextClick) {
     g.mnuOptions_Click();
     g.MouseDownAt(105, 45, MouseButton::Left);
     EXPECT_FALSE(g.menus.ExitVisible);
-    EXPECT_EQ(t.program.frame.CurrentFrameName, "Room");
+    EXPECT_EQ(game->state.frame.CurrentFrameName, "Room");
     g.MouseDownAt(105, 45, MouseButton::Left);
-    EXPECT_EQ(t.program.frame.CurrentFrameName, "Hall");
+    EXPECT_EQ(game->state.frame.CurrentFrameName, "Hall");
 }
 
 TEST_F(InputRoom, MenuRulesFollowTheProjectSettings) {
@@ -215,13 +215,13 @@ TEST_F(InputRoom, ClicksAreIgnoredWhileAVideoPlaysOrTheInventorySlides) {
     Game& g = Room();
     inventory.moving = true;
     g.MouseDownAt(105, 45, MouseButton::Left);
-    EXPECT_EQ(t.program.frame.CurrentFrameName, "Room");
+    EXPECT_EQ(game->state.frame.CurrentFrameName, "Room");
     inventory.moving = false;
     video.playsForMs = 10000;
     video.PlayMovieWithStop("v.avi", false, 0, 0, 0, 0);
     g.MouseDownAt(105, 45, MouseButton::Left);
-    EXPECT_EQ(t.program.frame.CurrentFrameName, "Room");
-    EXPECT_TRUE(g.StopMovie);
+    EXPECT_EQ(game->state.frame.CurrentFrameName, "Room");
+    EXPECT_TRUE(g.state.StopMovie);
 }
 
 TEST_F(InputRoom, KeysSaveLoadExitAndTheDebugSequence) {
@@ -260,10 +260,10 @@ TEST_F(InputRoom, EscapeTogglesTheMenusButOnlyStopsAVideo) {
     EXPECT_FALSE(g.menus.ExitVisible);
     video.playsForMs = 10000;
     video.PlayMovieWithStop("v.avi", false, 0, 0, 0, 0);
-    g.StopMovie = false;
+    g.state.StopMovie = false;
     g.Form_KeyDown(kKeyEscape, 0);
     EXPECT_FALSE(g.menus.ExitVisible);
-    EXPECT_TRUE(g.StopMovie);
+    EXPECT_TRUE(g.state.StopMovie);
     EXPECT_TRUE(t.program.InterruptTransition);
 }
 
@@ -337,7 +337,7 @@ TEST_F(InputRoom, DebugCommands) {
     g.menus.FrameNames = QStringList({"Hall"});
     g.menus.DebugVisible = true;
     EXPECT_TRUE(g.RunMenuCommand("hall"));
-    EXPECT_EQ(t.program.frame.CurrentFrameName, "Hall");
+    EXPECT_EQ(game->state.frame.CurrentFrameName, "Hall");
 }
 
 TEST_F(ShutdownResetTest, SecondStopRequestStartsTheHalfSecondOver) {
@@ -378,15 +378,15 @@ TEST_F(ShutdownResetTest, ResetAfterPlayingStartsFromNothing) {
     EXPECT_EQ(frames, QStringList({"Start", "a"}));
     g.OpenFrame("Start", false, 0, 0);
     g.ChangeVariableValue("lamp", 1);
-    g.vars.Disappear.Add("Start", 1);
+    g.state.vars.Disappear.Add("Start", 1);
     g.AddTimedEvent("x", 1, true);
     g.ResetAll();
     EXPECT_EQ(g.GetVariableValue("lamp"), 0);
-    EXPECT_EQ(g.vars.Disappear.Count(), 0);
-    EXPECT_EQ(g.History.Count(), 0);
+    EXPECT_EQ(g.state.vars.Disappear.Count(), 0);
+    EXPECT_EQ(g.state.History.Count(), 0);
     EXPECT_FALSE(g.FrameTimerArmed());
     EXPECT_EQ(g.TimedEventTable().size(), 1u);
-    EXPECT_EQ(t.program.frame.ControlsReferencePolicy, 0);
+    EXPECT_EQ(game->state.frame.ControlsReferencePolicy, 0);
     EXPECT_TRUE(t.Boxes().empty()) << BoxTexts().join("\n").toStdString();
 }
 
@@ -395,7 +395,7 @@ TEST_F(ShutdownResetTest, NewGameRunsTheStartScriptAndOpensTheInitialFrame) {
     Game& g = Start();
     g.StartNewGame();
     EXPECT_EQ(scripts.texts.value(0), "<on load>");
-    EXPECT_EQ(t.program.frame.CurrentFrameName, "Start");
+    EXPECT_EQ(game->state.frame.CurrentFrameName, "Start");
     EXPECT_EQ(g.RenderFrame().pixel(0, 0), qRgb(255, 0, 0));
 }
 

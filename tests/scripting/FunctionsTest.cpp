@@ -27,9 +27,9 @@ TEST_F(FunctionsTest, GoToFrameLeavesARequestTheCallerCarriesOut) {
     EXPECT_EQ(host.requests.dTransitionDuration, 1.5);
     EXPECT_EQ(host.requests.iTransitionNumber, 3);
     EXPECT_EQ(host.requests.iHotspotNumber, 0);
-    EXPECT_EQ(t.program.frame.CurrentFrameName, "Start");
+    EXPECT_EQ(game->state.frame.CurrentFrameName, "Start");
     EXPECT_FALSE(g.ExecuteVBScriptAndConsequences("GoToFrame \"Second\", 0, 0", true));
-    EXPECT_EQ(t.program.frame.CurrentFrameName, "Second");
+    EXPECT_EQ(game->state.frame.CurrentFrameName, "Second");
     // Only the current frame visited before it: going back changes nothing.
     EXPECT_FALSE(g.ExecuteVBScriptAndConsequences("PopupSaveGame", true));
     EXPECT_TRUE(log.Has("save window"));
@@ -51,7 +51,7 @@ TEST_F(FunctionsTest, PathsAndTexts) {
         Run("If GetPath(2) = GetPath(9) And GetPath(9) = GetPath(-1) Then Score = 1\r\n"
             "PlayerName = GetPath(2) & \"|\" & GetPath(3) & \"|\" & GetPath(0)"));
     EXPECT_EQ(Var("Score"), 1);
-    const auto name = game->vars.VariablesVariant.Item(1);
+    const auto name = game->state.vars.VariablesVariant.Item(1);
     const ProjectPaths& paths = t.program.paths;
     EXPECT_EQ(name->Value.toString(),
               paths.ExternalPath + "|" + paths.ConfigPath + "|" + paths.ProjectPath);
@@ -124,7 +124,7 @@ TEST_F(FunctionsTest, SettingsFilesInTheExternalFolder) {
             "PlayerName = ReadINI(\"game.ini\", \"\", \"Level\") & "
             "ReadINI(\"none.ini\", \"Main\", \"Level\")"));
     EXPECT_EQ(Var("Score"), 3);
-    EXPECT_EQ(game->vars.VariablesVariant.Item(1)->Value.toString(), "");
+    EXPECT_EQ(game->state.vars.VariablesVariant.Item(1)->Value.toString(), "");
     EXPECT_EQ(ReadIniValue(t.files, t.program.paths.ExternalPath + "game.ini", "Main", "Level"),
               "3");
     EXPECT_TRUE(t.Boxes().empty());
@@ -204,7 +204,8 @@ TEST_F(FunctionsTest, PicturesMissingAndDamaged) {
     EXPECT_TRUE(
         Run("LoadAPicture Hotspot(1), \"ok.bmp\"\r\nLoadAPicture Hotspot(1), \"gone.bmp\""));
     EXPECT_TRUE(t.Boxes().empty());
-    EXPECT_EQ(g.Area->Item(1)->GetPicture().Size(), QSize(4, 4));  // unchanged by the missing one
+    EXPECT_EQ(g.scene->Area->Item(1)->GetPicture().Size(),
+              QSize(4, 4));  // unchanged by the missing one
     EXPECT_TRUE(
         Run("LoadAPicture Hotspot(1), \"bad.bmp\"\r\n"
             "If LoadGraphicFile(\"bad.bmp\") Is Nothing Then Score = 1\r\n"
@@ -241,7 +242,7 @@ TEST_F(FunctionsTest, VariableReferencesAndQueries) {
             "PlayerName = GetCurrentFrameName()"));
     EXPECT_EQ(Var("Score"), 80);
     EXPECT_EQ(Var("door_open"), 1);
-    EXPECT_EQ(g.vars.VariablesVariant.Item(1)->Value.toString(), "Start");
+    EXPECT_EQ(g.state.vars.VariablesVariant.Item(1)->Value.toString(), "Start");
 }
 
 TEST_F(FunctionsTest, MessageStripAndDefaultCursor) {

@@ -106,9 +106,9 @@ TEST_F(MediaObjectsTest, HotspotVideosFollowTheFrame) {
     f.BackgroundValue = QStringLiteral("0");
     t.project.WriteFrame(QStringLiteral("Start"), f);
     t.project.WriteFrame(QStringLiteral("Empty"), f);
-    HotspotRecord plain;
+    AuthoredHotspot plain;
     plain.Width = plain.Height = 300;
-    HotspotRecord video = plain;
+    AuthoredHotspot video = plain;
     video.Left = 300;
     video.HasVideo = true;
     video.VideoFile = "loop.avi";
@@ -118,7 +118,7 @@ TEST_F(MediaObjectsTest, HotspotVideosFollowTheFrame) {
     t.project.WriteText("Frames/loop.avi", "RIFF");
     Game& g = Start();
     g.OpenFrame("Start", false, 0, 0);
-    ASSERT_EQ(g.VideoPlayers().count(2), 1u);
+    ASSERT_EQ(g.scene->VideoPlayers().count(2), 1u);
     EXPECT_TRUE(
         Run("Score = LoopingVideo.Count * 10 + LoopingVideo.UBound\r\n"
             "LoopingVideo(2).Stop\r\n"
@@ -127,8 +127,8 @@ TEST_F(MediaObjectsTest, HotspotVideosFollowTheFrame) {
         << BoxTexts().join("|").toStdString();
     EXPECT_EQ(Var("Score"), 12);
     EXPECT_EQ(Var("door_open"), 1);
-    EXPECT_NE(g.VideoPlayers().at(2).player->PlayState(), MediaPlayer::Playing);
-    EXPECT_EQ(g.VideoPlayers().at(2).pixelRect.left(), 30);
+    EXPECT_NE(g.scene->VideoPlayers().at(2).player->PlayState(), MediaPlayer::Playing);
+    EXPECT_EQ(g.scene->VideoPlayers().at(2).pixelRect.left(), 30);
     // Hotspot 1 has no video, and after leaving the frame neither has hotspot 2.
     EXPECT_FALSE(Run("LoopingVideo(1).Play"));
     g.OpenFrame("Empty", false, 0, 0);

@@ -13,17 +13,17 @@ using ObjectModelTest = ScriptTest;
 
 TEST_F(ObjectModelTest, HotspotsAndTextBoxesByIndex) {
     Frame("Start", 3);
-    WriteTextBoxes(t.project, "Start", {TextRecord{}});
+    WriteTextBoxes(t.project, "Start", {AuthoredTextBox{}});
     Game& g = Start();
     g.OpenFrame("Start", false, 0, 0);
-    ASSERT_TRUE(g.AreaVisible(3));
+    ASSERT_TRUE(g.scene->AreaVisible(3));
     EXPECT_TRUE(
         Run("Hotspot(3).Visible = False\r\n"
             "Text(1).Caption = \"Changed\"\r\n"
             "Score = Hotspot(2).Left"));
-    EXPECT_FALSE(g.AreaVisible(3));
-    EXPECT_TRUE(g.AreaVisible(2));
-    EXPECT_EQ(g.TextCaption(1), "Changed");
+    EXPECT_FALSE(g.scene->AreaVisible(3));
+    EXPECT_TRUE(g.scene->AreaVisible(2));
+    EXPECT_EQ(g.scene->TextCaption(1), "Changed");
     EXPECT_EQ(Var("Score"), 600 + 30);  // the control is inset by two pixels
     EXPECT_TRUE(t.Boxes().empty());
 }

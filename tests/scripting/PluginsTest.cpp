@@ -114,8 +114,8 @@ TEST_F(PluginsTest, ListedOnceAndTheirCodeReachesEveryRun) {
     Frame("Start");
     Game& g = Start();
     ASSERT_EQ(host.Plugins().PluginCount(), 1);
-    EXPECT_TRUE(g.vars.DoesIntergerVariableExist("fog_level"));
-    EXPECT_TRUE(g.vars.DoesVariantVariableExist("FogName"));
+    EXPECT_TRUE(g.state.vars.DoesIntergerVariableExist("fog_level"));
+    EXPECT_TRUE(g.state.vars.DoesVariantVariableExist("FogName"));
     host.ExecuteOnLoadVBScript();
     EXPECT_EQ(Var("fog_level"), 10);
     g.OpenFrame("Start", false, 0, 0);
@@ -147,7 +147,7 @@ TEST_F(PluginsTest, ScrambledCodeInBothModes) {
     EXPECT_TRUE(Run("Mark 5 : Mark2 : Mark3"));
     EXPECT_EQ(Var("Score"), 5);
     EXPECT_EQ(Var("door_open"), 2);
-    EXPECT_EQ(game->vars.VariablesVariant.Item(1)->Value.toString(), "plain");
+    EXPECT_EQ(game->state.vars.VariablesVariant.Item(1)->Value.toString(), "plain");
 }
 
 TEST_F(PluginsTest, ActionDescriptionsBecomeProcedureCalls) {
@@ -190,9 +190,9 @@ TEST_F(PluginsTest, HotspotActionsAndFrameSettingsCallThePlugin) {
     f.BackgroundValue = "0";
     f.PluginSettings = QString(kAction) + "ID7" + kArgument + "thin";
     t.project.WriteFrame("Start", f);
-    HotspotRecord h;
+    AuthoredHotspot h;
     WriteHotspots(t.project, "Start", {h});
-    ActionRecord action;
+    AuthoredAction action;
     action.PluginActions = QString(kAction) + "ID7" + kArgument + "dense" + kArgument + "4";
     WriteActions(t.project, "Start", {action});
     Game& g = Start();
@@ -212,11 +212,11 @@ TEST_F(PluginsTest, ActionTextBeforeTheFirstSeparatorCallsNothing) {
     f.BackgroundType = 0;
     f.BackgroundValue = "0";
     t.project.WriteFrame("Start", f);
-    HotspotRecord h;
+    AuthoredHotspot h;
     WriteHotspots(t.project, "Start", {h});
-    ActionRecord noSeparator;
+    AuthoredAction noSeparator;
     noSeparator.PluginActions = QString("ID7") + kArgument + "dense" + kArgument + "4";
-    ActionRecord leadingText;
+    AuthoredAction leadingText;
     leadingText.PluginActions = QString("ID7") + kArgument + "x" + kArgument + "100" + kAction +
                                 "ID7" + kArgument + "dense" + kArgument + "2";
     WriteActions(t.project, "Start", {noSeparator, leadingText});

@@ -197,13 +197,13 @@ TEST_F(ScriptTest, TimerRequestsOpenFramesAndLastVisitedFrameNeedsTwo) {
     Run("PlayerName = \"last visited frame\"\r\nLoadControl TimerObject(1)\r\n"
         "TimerObject(1).Interval = 100\r\nTimerObject(1).Enabled = True");
     t.loop.Advance(100);
-    EXPECT_EQ(t.program.frame.CurrentFrameName, "Start");
+    EXPECT_EQ(game->state.frame.CurrentFrameName, "Start");
     Run("PlayerName = \"Second\"");
     t.loop.Advance(100);
-    EXPECT_EQ(t.program.frame.CurrentFrameName, "Second");
+    EXPECT_EQ(game->state.frame.CurrentFrameName, "Second");
     Run("PlayerName = \"LAST VISITED FRAME\"");
     t.loop.Advance(100);
-    EXPECT_EQ(t.program.frame.CurrentFrameName, "Start");
+    EXPECT_EQ(game->state.frame.CurrentFrameName, "Start");
     EXPECT_TRUE(t.Boxes().empty());
 }
 
@@ -239,14 +239,14 @@ TEST_F(ScriptTest, TheGameWindowIsReachableOnlyWhenTheFrameAllowsIt) {
     Frame("Start", 2);
     Game& g = Start();
     g.OpenFrame("Start", false, 0, 0);
-    EXPECT_EQ(t.program.frame.ControlsReferencePolicy, 1);
+    EXPECT_EQ(game->state.frame.ControlsReferencePolicy, 1);
     EXPECT_FALSE(Run("Score = SoftwareObjects.Area.Count"));
     t.dialogs.shown.clear();
     EXPECT_TRUE(Run("AllowControlsReferencesNextTime"));
     EXPECT_TRUE(Run("Score = Area.Count : Area(2).Visible = False"))
         << BoxTexts().join("|").toStdString();
     EXPECT_EQ(Var("Score"), 3);  // the template and two hotspots
-    EXPECT_FALSE(g.AreaVisible(2));
+    EXPECT_FALSE(g.scene->AreaVisible(2));
     EXPECT_TRUE(Run("DoNotAllowControlsReferencesNextTime"));
     EXPECT_FALSE(Run("Score = Area.Count"));
 }
@@ -268,7 +268,7 @@ TEST_F(ScriptTest, DebugMenuRunsTypedCodeWithItsConsequences) {
     t.dialogs.QueueAnswer("Score = 7 : GoToFrame \"Second\", 0, 0");
     g.mnuExecuteVBScript_Click();
     EXPECT_EQ(Var("Score"), 7);
-    EXPECT_EQ(t.program.frame.CurrentFrameName, "Second");
+    EXPECT_EQ(game->state.frame.CurrentFrameName, "Second");
     EXPECT_EQ(t.program.GetUserSetting(UserKeys::kExecuteVBScriptCode),
               "Score = 7 : GoToFrame \"Second\", 0, 0");
 }

@@ -5,8 +5,8 @@
 
 #include "WelcomeFixture.h"
 #include "platform/forms/qt/FormView.h"
-#include "startup/Messages.h"
-#include "startup/QtWindowHost.h"
+#include "platform/forms/qt/QtWindowHost.h"
+#include "project/Messages.h"
 
 namespace storyloom::test {
 namespace {
@@ -173,9 +173,8 @@ TEST_F(QtHostTest, GameFillsTheScreenAndTheWelcomeWindowComesBack) {
     QtWindowHost qt(display);
     t.project.WriteGeneral(general);
     welcome = std::make_unique<frmWelcome>(
-        t.program, WelcomeServices{display, resolutions, shell, qt, [this] {
-                                       return std::make_unique<Game>(t.program, media, scripts);
-                                   }});
+        t.program, WelcomeServices{display, resolutions, shell, qt,
+                                   [this] { return std::make_unique<Game>(t.program, scripts); }});
     ASSERT_TRUE(welcome->Start(t.project.Root()));
     welcome->ClickButton(0);
     QCoreApplication::processEvents();

@@ -154,7 +154,7 @@ TEST_F(StartupTest, SkippingTheWelcomeWindowStartsTheGameAtOnce) {
     EXPECT_FALSE(welcome->window.Visible());
     ASSERT_NE(welcome->CurrentGame(), nullptr);
     Game& game = *welcome->CurrentGame();
-    EXPECT_EQ(t.program.frame.CurrentFrameName, "Start");
+    EXPECT_EQ(game.state.frame.CurrentFrameName, "Start");
     const auto* state = windows.StateOf(game.window);
     ASSERT_NE(state, nullptr);
     EXPECT_TRUE(state->shown);

@@ -21,7 +21,7 @@ TEST_F(WelcomeWindowTest, StartBuildsTheGameAndHidesTheWelcomeWindow) {
     Game& game = *welcome->CurrentGame();
     EXPECT_FALSE(WelcomeState()->shown);
     EXPECT_FALSE(welcome->window.Visible());
-    EXPECT_EQ(t.program.frame.CurrentFrameName, "Start");
+    EXPECT_EQ(game.state.frame.CurrentFrameName, "Start");
     const auto* state = windows.StateOf(game.window);
     ASSERT_NE(state, nullptr);
     EXPECT_TRUE(state->shown);

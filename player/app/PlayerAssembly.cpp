@@ -1,0 +1,25 @@
+#include "app/PlayerAssembly.h"
+
+#include "game/Game.h"
+
+namespace storyloom {
+
+PlayerAssembly::PlayerAssembly(PlatformBundle& platform)
+    : program(platform.Services()),
+      resolutions(program, program.platform.display),
+      scripts(program),
+      welcome(program,
+              WelcomeServices{program.platform.display, resolutions, program.platform.shell,
+                              program.platform.windows, [this] { return CreateGame(); }}) {}
+
+PlayerAssembly::~PlayerAssembly() = default;
+
+std::unique_ptr<Game> PlayerAssembly::CreateGame() {
+    GameServices services;
+    services.plugins = &scripts.Plugins();
+    auto game = std::make_unique<Game>(program, scripts, services);
+    scripts.Attach(*game);
+    return game;
+}
+
+}  // namespace storyloom

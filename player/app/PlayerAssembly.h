@@ -1,0 +1,41 @@
+#pragma once
+// A whole player over one platform bundle: the program, the display resolutions, the script
+// host with its plug-ins, and the welcome window with the game window it starts. The desktop
+// program and the walkthrough build exactly this, over the desktop's bundle and the test
+// platform's.
+#include <QString>
+#include <memory>
+
+#include "core/PlatformBundle.h"
+#include "core/Program.h"
+#include "scripting/ScriptHost.h"
+#include "startup/Resolutions.h"
+#include "startup/Welcome.h"
+
+namespace storyloom {
+
+class Game;
+
+class PlayerAssembly {
+  public:
+    // `platform` must outlive the assembly.
+    explicit PlayerAssembly(PlatformBundle& platform);
+    ~PlayerAssembly();
+    PlayerAssembly(const PlayerAssembly&) = delete;
+    PlayerAssembly& operator=(const PlayerAssembly&) = delete;
+
+    // The start-up for the project in `nativeFolder`. False when the program ends before a
+    // window is shown; ExitCode() then tells the code to end with.
+    bool Start(const QString& nativeFolder) { return welcome.Start(nativeFolder); }
+    int ExitCode() const { return welcome.ExitCode(); }
+    // A game window with the script host and its subsystems attached (the Start button's).
+    std::unique_ptr<Game> CreateGame();
+
+    Program program;
+    Resolutions resolutions;
+    // The game's scripts and plug-ins.
+    ScriptHost scripts;
+    frmWelcome welcome;
+};
+
+}  // namespace storyloom

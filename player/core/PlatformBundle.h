@@ -1,0 +1,72 @@
+#pragma once
+// Every platform service of one run in one place: the desktop's (Qt windows, message boxes,
+// the real clock, the per-user settings on disk) or the test platform's (offscreen windows,
+// boxes answered from a queue, a virtual clock, settings in memory). A Program takes its
+// services from a bundle; the bundle must outlive it.
+#include <QSize>
+#include <memory>
+
+#include "core/Program.h"
+#include "platform/dialogs/Dialogs.h"
+#include "platform/display/Display.h"
+#include "platform/files/FileSystem.h"
+#include "platform/forms/WindowHost.h"
+#include "platform/forms/qt/QtWindowHost.h"
+#include "platform/loop/EventLoop.h"
+#include "platform/media/NullMediaPlayer.h"
+#include "platform/printing/Printing.h"
+#include "platform/settings/SettingsStore.h"
+#include "platform/shell/Shell.h"
+
+namespace storyloom {
+
+class PlatformBundle {
+  public:
+    virtual ~PlatformBundle() = default;
+    // References to every service, for a Program.
+    virtual Platform Services() = 0;
+};
+
+// The test platform, with its services by their own types so that tests and the walkthrough
+// can queue answers, move the clock and look at the screen.
+class TestPlatform : public PlatformBundle {
+  public:
+    explicit TestPlatform(QSize screen = QSize(1024, 768));
+    Platform Services() override;
+
+    FileSystem files;
+    MemorySettingsStore settings;
+    VirtualEventLoop loop;
+    ScriptedDialogs dialogs;
+    FixedDisplay display;
+    RecordingShell shell;
+    // No printers unless a test adds some.
+    RecordingPrinting printing;
+    HeadlessWindowHost windows;
+    NullMediaLibrary media{loop};
+};
+
+// The desktop's services (Qt windows and boxes, the real clock, settings on disk); needs a
+// QApplication.
+class DesktopPlatform : public PlatformBundle {
+  public:
+    DesktopPlatform();
+    ~DesktopPlatform() override;
+    Platform Services() override;
+
+    FileSystem files;
+    FileSettingsStore settings;
+    QtEventLoop loop;
+    QtDialogs dialogs;
+    QtDisplay display;
+    QtShell shell{loop};
+    QtPrinting printing;
+    QtWindowHost windows{display};
+    // Sound and video come with the media back end; until then the players keep time only.
+    NullMediaLibrary media{loop};
+};
+
+std::unique_ptr<DesktopPlatform> MakeDesktopPlatform();
+std::unique_ptr<TestPlatform> MakeTestPlatform(QSize screen = QSize(1024, 768));
+
+}  // namespace storyloom

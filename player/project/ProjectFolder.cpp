@@ -1,0 +1,32 @@
+#include "project/ProjectFolder.h"
+
+#include "core/Program.h"
+#include "platform/dialogs/Dialogs.h"
+#include "platform/files/FileSystem.h"
+
+namespace storyloom {
+
+QStringList ListFiles(Program& program, const QString& folder, const QString& pattern) {
+    QString dir = folder;
+    if (!dir.isEmpty() && !dir.endsWith(u'\\')) dir += u'\\';
+    QStringList names;
+    const FileSystem& fs = program.platform.files;
+    if (!fs.IsDirectory(dir)) return names;
+    const auto entries = fs.List(dir);
+    if (!entries) {
+        program.platform.dialogs.Show(BoxIcon::Exclamation, QStringLiteral("Error"),
+                                      QStringLiteral("Permission deniedError in ListFiles. "));
+        return names;
+    }
+    for (const DirEntry& e : *entries) {
+        if (e.isDirectory || e.name == u"." || e.name == u"..") continue;
+        if (pattern.isEmpty() || WildcardMatch(e.name, pattern, true)) names.append(e.name);
+    }
+    return names;
+}
+
+QString ProjectPathOf(const QString& nativeFolder) {
+    return FileSystem::WithTrailingBackslash(FileSystem::FromNative(nativeFolder));
+}
+
+}  // namespace storyloom

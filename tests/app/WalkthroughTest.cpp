@@ -1,0 +1,381 @@
+// The walkthrough runner: its command language, what each command does on a small game, and the
+// real program played end to end from walkthrough files.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "app/walkthrough/Walkthrough.h"
+#include "game/Game.h"
+#include "project/ProjectWriter.h"
+
+namespace storyloom::test {
+namespace {
+
+void EnsureApp() {
+    if (QCoreApplication::instance()) return;
+    static int argc = 1;
+    static char name[] = "walkthrough_tests";
+    static char* argv[] = {name, nullptr};
+    new QApplication(argc, argv);
+}
+
+AuthoredHotspot Spot(double leftPx, double topPx) {
+    AuthoredHotspot h;
+    h.Left = leftPx * 15;
+    h.Top = topPx * 15;
+    return h;  // 100 x 100 pixels
+}
+
+// Two colour frames. Start: 1 goes to Room, 2 shows a strip, 3 shows a box, sets "score" and
+// disappears, 4 asks a question in a script box. Room: 1 goes back to the last visited frame.
+void WriteSmallGame(const ProjectWriter& p) {
+    for (const char* f : {"Frames", "FramesData", "Areas", "Icons", "Config", "Schemes"})
+        p.MakeFolder(QString::fromLatin1(f));
+    GeneralFile g;
+    g.GameName = QStringLiteral("Small Game");
+    g.ProjectWidth = 320;
+    g.ProjectHeight = 240;
+    g.RunInWindow = true;
+    g.InitialFrameName = QStringLiteral("Start");
+    g.StartupScript = QStringLiteral("mood = \"calm and quiet\"");
+    g.RunStartupScript = true;
+    p.WriteGeneral(g);
+    p.WriteVariables({QStringLiteral("score")}, {QStringLiteral("mood")});
+    FrameFile start;
+    start.BackgroundValue = QString::number(0x804020);
+    p.WriteFrame(QStringLiteral("Start"), start);
+    FrameFile room;
+    room.BackgroundValue = QString::number(0x2080FF);
+    p.WriteFrame(QStringLiteral("Room"), room);
+
+    WriteHotspots(p, QStringLiteral("Start"),
+                  {Spot(0, 0), Spot(110, 0), Spot(220, 0), Spot(0, 110)});
+    p.WriteHotspotCount(QStringLiteral("Start"), 4);
+    AuthoredAction go;
+    go.GoToFrameOn = 1;
+    go.TargetFrame = QStringLiteral("Room");
+    AuthoredAction strip;
+    strip.ShowMessage = true;
+    strip.MessageMode = true;
+    strip.MessageText = QStringLiteral("Hello from the strip");
+    AuthoredAction box;
+    box.ShowMessage = true;
+    box.MessageText = QStringLiteral("A box says hi");
+    box.ChangeVariableOn = 1;
+    box.ChangeVariableName = QStringLiteral("score");
+    box.SetTrue = true;
+    box.DisappearOn = true;
+    AuthoredAction ask;
+    ask.ScriptOn = true;
+    ask.ScriptCode =
+        QStringLiteral("If MsgBox(\"Stay?\", vbYesNo + vbDefaultButton2) = vbYes Then score = 5");
+    WriteActions(p, QStringLiteral("Start"), {go, strip, box, ask});
+
+    WriteHotspots(p, QStringLiteral("Room"), {Spot(0, 0)});
+    p.WriteHotspotCount(QStringLiteral("Room"), 1);
+    AuthoredAction back;
+    back.GoToLastVisited = true;
+    WriteActions(p, QStringLiteral("Room"), {back});
+}
+
+QString ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+// ---- The command language ------------------------------------------------------------------
+
+WalkCommand Parse(const QString& line, QString* error) {
+    const auto c = ParseWalkLine(line, 7, error);
+    return c ? *c : WalkCommand{};
+}
+
+TEST(WalkParse, CommandsAndTheirArguments) {
+    QString error;
+    EXPECT_FALSE(ParseWalkLine(QStringLiteral("   "), 1, &error));
+    EXPECT_FALSE(ParseWalkLine(QStringLiteral("  # click 3"), 1, &error));
+    EXPECT_TRUE(error.isEmpty());
+
+    WalkCommand c = Parse(QStringLiteral("click 12"), &error);
+    EXPECT_EQ(c.kind, WalkCommand::Kind::ClickHotspot);
+    EXPECT_EQ(c.a, 12);
+    EXPECT_EQ(c.line, 7);
+    c = Parse(QStringLiteral("rclick 40 -3"), &error);
+    EXPECT_EQ(c.kind, WalkCommand::Kind::RightClick);
+    EXPECT_EQ(c.b, -3);
+    // The value of a variant is the rest of the line, inner blanks and punctuation kept.
+    c = Parse(QStringLiteral("expect var LogEntry  7:40 pm. Wind westerly,  easing.  "), &error);
+    EXPECT_EQ(c.name, "LogEntry");
+    EXPECT_EQ(c.text, "7:40 pm. Wind westerly,  easing.");
+    c = Parse(QStringLiteral("expect var Empty"), &error);
+    EXPECT_TRUE(error.isEmpty());
+    EXPECT_EQ(c.text, "");
+    c = Parse(QStringLiteral("key q ctrl SHIFT"), &error);
+    EXPECT_EQ(c.a, 'Q');
+    EXPECT_EQ(c.shift, kCtrlMask | kShiftMask);
+    c = Parse(QStringLiteral("menu Load game..."), &error);
+    EXPECT_EQ(c.name, "Load game...");
+    EXPECT_TRUE(error.isEmpty());
+}
+
+TEST(WalkParse, KeyNames) {
+    EXPECT_EQ(KeyCodeOf(QStringLiteral("Escape")), kKeyEscape);
+    EXPECT_EQ(KeyCodeOf(QStringLiteral("f1")), kKeyF1);
+    EXPECT_EQ(KeyCodeOf(QStringLiteral("F12")), kKeyF1 + 11);
+    EXPECT_EQ(KeyCodeOf(QStringLiteral("7")), '7');
+    EXPECT_EQ(KeyCodeOf(QStringLiteral("z")), 'Z');
+    EXPECT_FALSE(KeyCodeOf(QStringLiteral("F13")));
+    EXPECT_FALSE(KeyCodeOf(QStringLiteral("F0")));
+    EXPECT_FALSE(KeyCodeOf(QStringLiteral("Hyper")));
+}
+
+TEST(WalkParse, MalformedLinesSayWhy) {
+    for (const char* line : {"jump 3",
+                             "click",
+                             "click 0",
+                             "click x",
+                             "click 1 2 3",
+                             "rclick 5",
+                             "wait",
+                             "wait -1",
+                             "wait soon",
+                             "key",
+                             "key F13",
+                             "key a meta",
+                             "expect",
+                             "expect colour red",
+                             "expect frame",
+                             "expect visible",
+                             "expect hidden two",
+                             "expect box",
+                             "answer",
+                             "start now",
+                             "menu",
+                             "screenshot",
+                             "screenshot a.bmp",
+                             "screenshot ../up.png",
+                             "screenshot sub/a.png",
+                             "state a.png",
+                             "state .json",
+                             "load"}) {
+        QString error;
+        const auto c = ParseWalkLine(QString::fromLatin1(line), 3, &error);
+        EXPECT_TRUE(c.has_value()) << line;
+        EXPECT_FALSE(error.isEmpty()) << line;
+    }
+}
+
+// ---- The commands on a small game ------------------------------------------------------------
+
+class WalkTest : public ::testing::Test {
+  protected:
+    WalkTest() {
+        EnsureApp();
+        WriteSmallGame(project);
+    }
+    // Runs `text` on the small game from its welcome window.
+    void Run(const QString& text) {
+        walk = std::make_unique<Walkthrough>(out.path(), [this](const QString& l) { lines << l; });
+        ASSERT_TRUE(walk->Open(project.Root()));
+        walk->RunText(text);
+    }
+    ProjectWriter project;
+    QTemporaryDir out;
+    QStringList lines;
+    std::unique_ptr<Walkthrough> walk;
+};
+
+TEST_F(WalkTest, TheSmallWalkHoldsAndWritesItsFiles) {
+    Run(ReadAll(QStringLiteral(STORYLOOM_SOURCE_DIR "/tests/app/small.walk")));
+    EXPECT_EQ(walk->Summary(), "11 passed, 0 failed") << lines.join(u'\n').toStdString();
+    EXPECT_TRUE(lines.isEmpty()) << lines.join(u'\n').toStdString();
+
+    const QImage welcome(out.filePath(QStringLiteral("welcome.png")));
+    const QImage start(out.filePath(QStringLiteral("start.png")));
+    ASSERT_EQ(welcome.size(), QSize(1024, 768));
+    ASSERT_EQ(start.size(), QSize(1024, 768));
+    // The game window shows the Start frame's colour (0x00BBGGRR written, so RGB 20 40 80)
+    // somewhere on the screen where the welcome window was not.
+    bool frameColour = false;
+    for (int y = 0; y < 768 && !frameColour; y += 8)
+        for (int x = 0; x < 1024 && !frameColour; x += 8)
+            frameColour = start.pixel(x, y) == qRgb(0x20, 0x40, 0x80);
+    EXPECT_TRUE(frameColour);
+    EXPECT_NE(welcome, start);
+
+    const QJsonObject state =
+        QJsonDocument::fromJson(ReadAll(out.filePath(QStringLiteral("start.json"))).toUtf8())
+            .object();
+    EXPECT_EQ(state[QStringLiteral("frame")].toString(), "Start");
+    // Going back to the last visited frame takes the room off the history again.
+    EXPECT_EQ(state[QStringLiteral("history")].toArray(), QJsonArray{QStringLiteral("Start")});
+    EXPECT_EQ(state[QStringLiteral("variables")].toObject()[QStringLiteral("score")].toInt(), 1);
+    EXPECT_EQ(state[QStringLiteral("variantVariables")].toObject()[QStringLiteral("mood")],
+              "calm and quiet");
+    const QJsonArray hidden = state[QStringLiteral("hiddenHotspots")].toArray();
+    ASSERT_EQ(hidden.size(), 1);
+    EXPECT_EQ(hidden[0].toObject()[QStringLiteral("hotspot")].toInt(), 3);
+    const QJsonArray visible = state[QStringLiteral("visibleHotspots")].toArray();
+    ASSERT_EQ(visible.size(), 3);
+    EXPECT_EQ(visible[1].toObject()[QStringLiteral("hotspot")].toInt(), 2);
+    EXPECT_EQ(visible[1].toObject()[QStringLiteral("rect")].toArray()[0].toInt(), 112);
+    const QJsonArray boxes = state[QStringLiteral("boxes")].toArray();
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_EQ(boxes[0].toObject()[QStringLiteral("title")].toString(), "Small Game");
+    EXPECT_EQ(boxes[0].toObject()[QStringLiteral("icon")].toString(), "information");
+    const QJsonArray players = state[QStringLiteral("mediaPlayers")].toArray();
+    ASSERT_EQ(players.size(), 8);
+    EXPECT_EQ(players[0].toObject()[QStringLiteral("role")].toString(), "MPlayer(1)");
+    EXPECT_EQ(players[7].toObject()[QStringLiteral("role")].toString(), "custom");
+}
+
+TEST_F(WalkTest, FailuresAreNamedWithTheirLines) {
+    Run(
+        QStringLiteral("click 1\n"               // 1: before the start
+                       "start\n"                 // 2
+                       "expect frame Room\n"     // 3
+                       "click 9\n"               // 4: no such hotspot
+                       "# fine\n"                // 5
+                       "expect var nothing 1\n"  // 6
+                       "jump\n"                  // 7
+                       "load First\n"            // 8
+                       "expect strip any\n"      // 9
+                       "expect visible 2\n"      // 10: holds
+                       "start\n"));              // 11: the welcome window is gone
+    EXPECT_EQ(walk->Summary(), "1 passed, 8 failed");
+    ASSERT_EQ(lines.size(), 8) << lines.join(u'\n').toStdString();
+    EXPECT_EQ(lines[0], "line 1: the game window is not shown");
+    EXPECT_EQ(lines[1], "line 3: expected frame Room, got Start");
+    EXPECT_EQ(lines[2], "line 4: frame Start has no hotspot 9");
+    EXPECT_EQ(lines[3], "line 6: no variable nothing");
+    EXPECT_EQ(lines[4], "line 7: unknown command: jump");
+    EXPECT_EQ(lines[5], "line 8: load is not available");
+    EXPECT_EQ(lines[6], "line 9: expected the strip with \"any\", got no strip");
+    EXPECT_EQ(lines[7], "line 11: the welcome window is not shown");
+}
+
+TEST_F(WalkTest, HiddenHotspotsTakeNoClickCommand) {
+    Run(QStringLiteral("start\nanswer OK\nclick 3\nclick 3\nexpect hidden 3\nexpect visible 3\n"));
+    EXPECT_EQ(walk->Summary(), "1 passed, 2 failed");
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0], "line 4: hotspot 3 is hidden");
+    EXPECT_EQ(lines[1], "line 6: expected hotspot 3 visible, got hidden");
+}
+
+TEST_F(WalkTest, BoxesMatchOnceAndOnlySinceTheLastOtherExpectation) {
+    Run(
+        QStringLiteral("start\n"
+                       "answer OK\nclick 3\n"  // the box "A box says hi"
+                       "expect box says\n"     // holds
+                       "expect box says\n"     // 5: the box was matched already
+                       "expect frame Start\n"  // holds; older boxes go out of reach
+                       "expect box says\n"));  // 7
+    EXPECT_EQ(walk->Summary(), "2 passed, 2 failed");
+    ASSERT_EQ(lines.size(), 2) << lines.join(u'\n').toStdString();
+    EXPECT_EQ(lines[0], "line 5: expected a box with \"says\", got no box");
+    EXPECT_EQ(lines[1], "line 7: expected a box with \"says\", got no box");
+}
+
+TEST_F(WalkTest, AnswersGoToScriptBoxesAndUnansweredBoxesAreLogged) {
+    // Hotspot 4's script asks with No as the default button: Yes only when the walk says so.
+    Run(
+        QStringLiteral("start\nclick 4\nexpect var score 0\n"
+                       "answer Yes\nclick 4\nexpect var score 5\n"
+                       "answer Retry\nclick 4\n"
+                       "answer OK\n"));
+    EXPECT_EQ(walk->Passed(), 2);
+    // An unanswered box is logged with the button it got; an answer the box cannot take and an
+    // answer nobody asked for are failures.
+    ASSERT_GE(lines.size(), 3) << lines.join(u'\n').toStdString();
+    EXPECT_TRUE(lines[0].startsWith("line 2: box \"Stay?\"")) << lines[0].toStdString();
+    EXPECT_TRUE(lines[0].endsWith("got its default: No")) << lines[0].toStdString();
+    EXPECT_TRUE(lines.filter(QStringLiteral("line 8: ")).size() >= 1);
+    EXPECT_EQ(lines.last(), "line 9: the answer \"OK\" was never asked for");
+    EXPECT_EQ(walk->Failed(), 2);
+}
+
+TEST_F(WalkTest, EscapeOnTheWelcomeWindowEndsTheProgram) {
+    Run(QStringLiteral("key Escape\nexpect frame Start\nstart\nwait 100\n"));
+    EXPECT_TRUE(walk->ProgramEnded());
+    EXPECT_EQ(walk->Summary(), "0 passed, 2 failed");
+    EXPECT_EQ(lines.value(0), "line 2: the program has ended");
+    EXPECT_EQ(lines.value(1), "line 3: the program has ended");
+}
+
+TEST_F(WalkTest, WaitRunsTheStripTimerAndClicksByPixels) {
+    Run(
+        QStringLiteral("start\nclick 150 50\nexpect strip Hello\nwait 5000\nexpect strip Hello\n"
+                       "click 50 50\nexpect frame Room\nrclick 50 50\nexpect frame Room\n"));
+    EXPECT_EQ(walk->Summary(), "3 passed, 1 failed") << lines.join(u'\n').toStdString();
+    EXPECT_EQ(lines.value(0), "line 5: expected the strip with \"Hello\", got no strip");
+}
+
+TEST(WalkOpen, AFolderWithoutAGameIsAFailure) {
+    EnsureApp();
+    QTemporaryDir empty;
+    QStringList lines;
+    Walkthrough walk(empty.path(), [&](const QString& l) { lines << l; });
+    EXPECT_FALSE(walk.Open(empty.path()));
+    EXPECT_EQ(walk.Failed(), 1);
+}
+
+// ---- The real program ------------------------------------------------------------------------
+
+struct RunResult {
+    int exitCode = -1;
+    QStringList lines;
+};
+
+RunResult RunProgram(const QStringList& args) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(STORYLOOM_RUN_BINARY), args);
+    RunResult r;
+    if (!p.waitForFinished(120000)) return r;
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
+    r.lines = QString::fromLocal8Bit(p.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    return r;
+}
+
+TEST(WalkProgram, PlaysTheSmallGameAndReportsFailures) {
+    EnsureApp();
+    ProjectWriter project;
+    WriteSmallGame(project);
+    QTemporaryDir out;
+    const QString dir = QStringLiteral(STORYLOOM_SOURCE_DIR "/tests/app/");
+    RunResult ok = RunProgram({QStringLiteral("--walkthrough"), dir + QStringLiteral("small.walk"),
+                               QStringLiteral("--out"), out.path(), project.Root()});
+    EXPECT_EQ(ok.exitCode, 0);
+    EXPECT_EQ(ok.lines, QStringList{QStringLiteral("11 passed, 0 failed")});
+    EXPECT_TRUE(QFile::exists(out.filePath(QStringLiteral("start.png"))));
+
+    RunResult bad =
+        RunProgram({QStringLiteral("--walkthrough"), dir + QStringLiteral("failing.walk"),
+                    QStringLiteral("--out"), out.path(), project.Root()});
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_EQ(
+        bad.lines,
+        (QStringList{"line 3: expected frame Room, got Start",
+                     "line 4: frame Start has no hotspot 9", "line 5: unknown command: jump",
+                     "line 6: expected score = \"7\", got \"0\"", "line 7: load is not available",
+                     "line 8: expected the strip with \"never shown\", got no strip",
+                     "0 passed, 6 failed"}));
+
+    RunResult usage = RunProgram({QStringLiteral("--walkthrough")});
+    EXPECT_EQ(usage.exitCode, 2);
+    RunResult missing = RunProgram(
+        {QStringLiteral("--walkthrough"), dir + QStringLiteral("no-such.walk"), project.Root()});
+    EXPECT_EQ(missing.exitCode, 2);
+}
+
+}  // namespace
+}  // namespace storyloom::test
