@@ -18,8 +18,8 @@
 
 namespace layers {
 
-inline constexpr std::array<const char*, 8> kOrder = {
-    "platform", "core", "project", "frames", "game", "scripting", "startup", "app"};
+inline constexpr std::array<const char*, 8> kOrder = {"platform", "core",      "project", "frames",
+                                                      "game",     "scripting", "startup", "app"};
 
 struct Violation {
     std::string file;  // relative to the tree's root, with '/'
@@ -70,8 +70,9 @@ inline std::vector<Violation> CheckText(const std::string& relative, const std::
             const std::string included = top + "/" + m[2].str();
             const int rank = Rank(top);
             if (ownRank >= 0 && rank > ownRank)
-                out.push_back({relative, number, included,
-                               "the " + ownLayer + " layer includes the " + top + " layer above it"});
+                out.push_back(
+                    {relative, number, included,
+                     "the " + ownLayer + " layer includes the " + top + " layer above it"});
             if (ownLayer == "platform" && IsPlatformBase(relative) &&
                 included.rfind("platform/forms/", 0) == 0)
                 out.push_back({relative, number, included,
