@@ -214,6 +214,14 @@ TEST(RipplingWater, RectanglesAndMasksOutsideThePicturesAreClipped) {
     EXPECT_EQ(dest.pixel(4, 4), qRgb(1, 2, 3));  // the source covers only 4 x 4 pixels
     EXPECT_EQ(FoxWave(dest, 0, 0, -5, 10, scene, 0, 0, 9, 4, 1.0f, 90.0, 0.0),
               EffectStatus::NothingToDraw);
+    // One pixel wide or high: the samples stay in the column or the row.
+    const QImage column = Wave(Coordinates(1, 40), 1.0f, 9);
+    const QImage row = Wave(Coordinates(40, 1), 1.0f, 9);
+    EXPECT_NE(column, Coordinates(1, 40));
+    for (int i = 0; i < 40; ++i) {
+        EXPECT_EQ(qRed(column.pixel(0, i)), 0);
+        EXPECT_EQ(qGreen(row.pixel(i, 0)), 0);
+    }
     QImage wide(65537, 2, QImage::Format_RGB32);
     wide.fill(0u);
     EXPECT_EQ(FoxWave(wide, 0, 0, 65537, 2, wide, 0, 0, 9, 4, 1.0f, 90.0, 0.0),

@@ -99,42 +99,76 @@ std::vector<Wave> MakeWaves(int height, int count, double directionDegrees) {
     return waves;
 }
 
-// The displacement field of one row, turned into fixed-point sample positions (8 fraction
-// bits) inside the clipped rectangle. cosX/sinX hold, per wave, cos and sin of kx * x for the
-// row's columns (padded to a multiple of 4 with zeros); rowCos/rowSin the row's terms.
-EFFECTS_VECTOR_LOOP void SamplePositions(int count, int padded, const std::vector<float>& cosX,
-                                         const std::vector<float>& sinX, const float* rowCos,
+// Where the pixels of a row sample the source: the top-left pixel (x, y) of a 2 x 2 block
+// inside the clipped source rectangle, and the weights w (0 to 256) of its right and lower
+// pixels, packed for the interpolation as (w << 16) | (256 - w).
+struct RowSamples {
+    explicit RowSamples(int padded)
+        : x(size_t(padded)), y(size_t(padded)), wx(size_t(padded)), wy(size_t(padded)) {}
+    std::vector<qint32> x, y, wx, wy;
+};
+
+// The displacement field of one row and the samples it gives. cosX/sinX hold, per wave, cos
+// and sin of kx * x for the row's columns (padded to a multiple of 4 with zeros); rowCos and
+// rowSin the row's own terms; ax/ay the waves' displacements at a crest.
+EFFECTS_VECTOR_LOOP void SamplePositions(int count, int padded, const float* cosX,
+                                         const float* sinX, const float* rowCos,
                                          const float* rowSin, const float* ax, const float* ay,
-                                         float rowIndex, float lastColumn, float lastRow,
-                                         qint32* fx, qint32* fy) {
+                                         int row, int cw, int ch, RowSamples& out) {
+    const float lastColumn = float(cw - 1);
+    const float lastRow = float(ch - 1);
+    // The block's top-left pixel stays one before the last column and row (when there is one).
+    const int blockX = std::max(cw - 2, 0);
+    const int blockY = std::max(ch - 2, 0);
 #if defined(__SSE2__)
+    __m128 cosV[kMaxWaves], sinV[kMaxWaves], axV[kMaxWaves], ayV[kMaxWaves];
+    for (int i = 0; i < count; ++i) {
+        cosV[i] = _mm_set1_ps(rowCos[i]);
+        sinV[i] = _mm_set1_ps(rowSin[i]);
+        axV[i] = _mm_set1_ps(ax[i]);
+        ayV[i] = _mm_set1_ps(ay[i]);
+    }
     const __m128 zero = _mm_setzero_ps();
     const __m128 scale = _mm_set1_ps(256.0f);
-    const __m128 maxX = _mm_set1_ps(lastColumn);
-    const __m128 maxY = _mm_set1_ps(lastRow);
-    const __m128 rowV = _mm_set1_ps(rowIndex);
+    const __m128i full = _mm_set1_epi32(256);
+    auto sample = [&](__m128 p, __m128 last, __m128i block, qint32* at, qint32* weight) {
+        p = _mm_min_ps(_mm_max_ps(p, zero), last);
+        __m128i i = _mm_cvttps_epi32(p);
+        const __m128i over = _mm_cmpgt_epi32(i, block);
+        i = _mm_or_si128(_mm_and_si128(over, block), _mm_andnot_si128(over, i));
+        const __m128i w = _mm_cvttps_epi32(_mm_mul_ps(_mm_sub_ps(p, _mm_cvtepi32_ps(i)), scale));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(at), i);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(weight),
+                         _mm_or_si128(_mm_slli_epi32(w, 16), _mm_sub_epi32(full, w)));
+    };
+    const __m128 lastX = _mm_set1_ps(lastColumn);
+    const __m128 lastY = _mm_set1_ps(lastRow);
+    const __m128i blockXV = _mm_set1_epi32(blockX);
+    const __m128i blockYV = _mm_set1_epi32(blockY);
+    const __m128 rowV = _mm_set1_ps(float(row));
     __m128 columns = _mm_setr_ps(0.0f, 1.0f, 2.0f, 3.0f);
     const __m128 four = _mm_set1_ps(4.0f);
     for (int j = 0; j < padded; j += 4) {
         __m128 dx = zero;
         __m128 dy = zero;
         for (int i = 0; i < count; ++i) {
-            const float* cx = cosX.data() + size_t(i) * size_t(padded) + j;
-            const float* sx = sinX.data() + size_t(i) * size_t(padded) + j;
-            const __m128 c = _mm_sub_ps(_mm_mul_ps(_mm_loadu_ps(cx), _mm_set1_ps(rowCos[i])),
-                                        _mm_mul_ps(_mm_loadu_ps(sx), _mm_set1_ps(rowSin[i])));
-            dx = _mm_add_ps(dx, _mm_mul_ps(c, _mm_set1_ps(ax[i])));
-            dy = _mm_add_ps(dy, _mm_mul_ps(c, _mm_set1_ps(ay[i])));
+            const size_t at = size_t(i) * size_t(padded) + size_t(j);
+            const __m128 c = _mm_sub_ps(_mm_mul_ps(_mm_loadu_ps(cosX + at), cosV[i]),
+                                        _mm_mul_ps(_mm_loadu_ps(sinX + at), sinV[i]));
+            dx = _mm_add_ps(dx, _mm_mul_ps(c, axV[i]));
+            dy = _mm_add_ps(dy, _mm_mul_ps(c, ayV[i]));
         }
-        __m128 px = _mm_min_ps(_mm_max_ps(_mm_add_ps(columns, dx), zero), maxX);
-        __m128 py = _mm_min_ps(_mm_max_ps(_mm_add_ps(rowV, dy), zero), maxY);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(fx + j),
-                         _mm_cvttps_epi32(_mm_mul_ps(px, scale)));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(fy + j),
-                         _mm_cvttps_epi32(_mm_mul_ps(py, scale)));
+        sample(_mm_add_ps(columns, dx), lastX, blockXV, out.x.data() + j, out.wx.data() + j);
+        sample(_mm_add_ps(rowV, dy), lastY, blockYV, out.y.data() + j, out.wy.data() + j);
         columns = _mm_add_ps(columns, four);
     }
 #else
+    auto sample = [](float p, float last, int block, qint32& at, qint32& weight) {
+        p = std::min(std::max(p, 0.0f), last);
+        at = std::min(qint32(p), block);
+        const qint32 w = qint32((p - float(at)) * 256.0f);
+        weight = (w << 16) | (256 - w);
+    };
     for (int j = 0; j < padded; ++j) {
         float dx = 0;
         float dy = 0;
@@ -144,66 +178,55 @@ EFFECTS_VECTOR_LOOP void SamplePositions(int count, int padded, const std::vecto
             dx += c * ax[i];
             dy += c * ay[i];
         }
-        const float px = std::min(std::max(float(j) + dx, 0.0f), lastColumn);
-        const float py = std::min(std::max(rowIndex + dy, 0.0f), lastRow);
-        fx[j] = qint32(px * 256.0f);
-        fy[j] = qint32(py * 256.0f);
+        sample(float(j) + dx, lastColumn, blockX, out.x[size_t(j)], out.wx[size_t(j)]);
+        sample(float(row) + dy, lastRow, blockY, out.y[size_t(j)], out.wy[size_t(j)]);
     }
 #endif
 }
 
 #if defined(__SSE2__)
-// Bilinear sample between the pixel pairs top[0..1] and bottom[0..1], weights 0..256 of the
-// right and the lower pixel. Equal pixels give exactly that pixel.
-inline quint32 Bilinear(const quint32* top, const quint32* bottom, int wx, int wy) {
+// Bilinear sample of the 2 x 2 block whose top-left pixel is `top`, with packed weights.
+// Equal pixels give exactly that pixel.
+inline quint32 Bilinear(const quint32* top, qint64 stride, qint32 wx, qint32 wy) {
     const __m128i zero = _mm_setzero_si128();
     const __m128i t = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(top));
-    const __m128i b = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(bottom));
-    // Each channel as a (top, bottom) pair of 16-bit values: column 0, then column 1.
+    const __m128i b = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(top + stride));
+    // Each channel as a (top, bottom) pair of 16-bit values: left column, then right column.
     const __m128i pairs = _mm_unpacklo_epi8(t, b);
-    const __m128i wyv = _mm_set1_epi32((wy << 16) | (256 - wy));
+    const __m128i wyv = _mm_set1_epi32(wy);
     const __m128i left = _mm_srli_epi32(_mm_madd_epi16(_mm_unpacklo_epi8(pairs, zero), wyv), 8);
     const __m128i right = _mm_srli_epi32(_mm_madd_epi16(_mm_unpackhi_epi8(pairs, zero), wyv), 8);
     // Each channel as a (left, right) pair.
     const __m128i across = _mm_or_si128(left, _mm_slli_epi32(right, 16));
-    const __m128i wxv = _mm_set1_epi32((wx << 16) | (256 - wx));
-    const __m128i channels = _mm_srli_epi32(_mm_madd_epi16(across, wxv), 8);
+    const __m128i channels = _mm_srli_epi32(_mm_madd_epi16(across, _mm_set1_epi32(wx)), 8);
     const __m128i words = _mm_packs_epi32(channels, channels);
     return quint32(_mm_cvtsi128_si32(_mm_packus_epi16(words, words)));
 }
 #endif
 
-// One output row from the fixed-point sample positions (8 fraction bits) inside the cw x ch
-// source rectangle that starts at `origin`.
+// One output row from its samples of the cw x ch source rectangle that starts at `origin`.
 EFFECTS_VECTOR_LOOP void SampleRow(quint32* out, const quint32* origin, qint64 stride,
-                                   const qint32* fx, const qint32* fy, int cw, int ch) {
-    const int lastColumn = cw - 1;
-    const int lastRow = ch - 1;
+                                   const RowSamples& samples, int cw, int ch) {
 #if defined(__SSE2__)
     if (cw >= 2 && ch >= 2) {
         for (int j = 0; j < cw; ++j) {
-            int sx = fx[j] >> 8;
-            int sy = fy[j] >> 8;
-            int wx = fx[j] & 255;
-            int wy = fy[j] & 255;
-            // On the last column or row, take the pair before it with full weight on its end.
-            if (sx >= lastColumn) sx = lastColumn - 1, wx = 256;
-            if (sy >= lastRow) sy = lastRow - 1, wy = 256;
-            const quint32* top = origin + sy * stride + sx;
-            out[j] = Bilinear(top, top + stride, wx, wy);
+            const size_t k = size_t(j);
+            out[j] = Bilinear(origin + samples.y[k] * stride + samples.x[k], stride, samples.wx[k],
+                              samples.wy[k]);
         }
         return;
     }
 #endif
+    // A rectangle one pixel wide or high has no 2 x 2 blocks: its edge pixel repeats.
     for (int j = 0; j < cw; ++j) {
-        const int sx = fx[j] >> 8;
-        const int sy = fy[j] >> 8;
-        const quint32 wx = quint32(fx[j] & 255);
-        const quint32 wy = quint32(fy[j] & 255);
-        const int sx1 = sx + (sx < lastColumn ? 1 : 0);
-        const quint32* top = origin + sy * stride;
-        const quint32* bottom = top + (sy < lastRow ? stride : 0);
-        out[j] = Lerp(Lerp(top[sx], top[sx1], wx), Lerp(bottom[sx], bottom[sx1], wx), wy);
+        const size_t k = size_t(j);
+        const int x = samples.x[k];
+        const int x1 = std::min(x + 1, cw - 1);
+        const quint32* top = origin + samples.y[k] * stride;
+        const quint32* bottom = samples.y[k] + 1 < ch ? top + stride : top;
+        const quint32 wx = quint32(samples.wx[k]) >> 16;
+        const quint32 wy = quint32(samples.wy[k]) >> 16;
+        out[j] = Lerp(Lerp(top[x], top[x1], wx), Lerp(bottom[x], bottom[x1], wx), wy);
     }
 }
 
@@ -293,8 +316,7 @@ EffectStatus FoxWave(QImage& destination, int destX, int destY, int width, int h
         moved[size_t(i)] = std::fmod(w.speed * phaseValue, kTwoPi);
     }
 
-    std::vector<qint32> fx(static_cast<size_t>(padded));
-    std::vector<qint32> fy(static_cast<size_t>(padded));
+    RowSamples samples(padded);
     std::array<float, kMaxWaves> rowCos{};
     std::array<float, kMaxWaves> rowSin{};
     for (int r = 0; r < ch; ++r) {
@@ -308,9 +330,9 @@ EffectStatus FoxWave(QImage& destination, int destX, int destY, int width, int h
             rowCos[size_t(i)] = float(std::cos(b) * strength);
             rowSin[size_t(i)] = float(std::sin(b) * strength);
         }
-        SamplePositions(count, padded, cosX, sinX, rowCos.data(), rowSin.data(), ax.data(),
-                        ay.data(), float(r), float(cw - 1), float(ch - 1), fx.data(), fy.data());
-        SampleRow(destRow(y), srcOrigin, srcStride, fx.data(), fy.data(), cw, ch);
+        SamplePositions(count, padded, cosX.data(), sinX.data(), rowCos.data(), rowSin.data(),
+                        ax.data(), ay.data(), r, cw, ch, samples);
+        SampleRow(destRow(y), srcOrigin, srcStride, samples, cw, ch);
     }
     return EffectStatus::Drawn;
 }
