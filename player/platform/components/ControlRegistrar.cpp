@@ -1,7 +1,9 @@
 #include "platform/components/ControlRegistrar.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <filesystem>
-#include <fstream>
 #include <utility>
 
 #include "platform/components/VersionRecord.h"
@@ -28,10 +30,12 @@ std::optional<std::string> RegularFile(const std::string& path) {
 }
 
 bool StartsLikeProgramFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
     uint8_t head[2] = {};
-    in.read(reinterpret_cast<char*>(head), sizeof head);
-    return in.gcount() == 2 && LooksLikeProgramFile(head);
+    const ssize_t got = read(fd, head, sizeof head);
+    close(fd);
+    return got == 2 && LooksLikeProgramFile(head);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "platform/dynlib/DynamicLibraries.h"
 
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <setjmp.h>
 #include <signal.h>
 #include <unistd.h>
@@ -141,10 +142,10 @@ int CallGuarded(const std::function<void()>& work, std::string& detail) {
 int RunGuarded(const std::function<void()>& work, std::string& detail) {
     const long minimum = sysconf(_SC_SIGSTKSZ);
     const size_t size = std::max<size_t>(64 * 1024, minimum > 0 ? size_t(minimum) * 4 : 0);
-    std::vector<char> altStack(size);
+    const std::unique_ptr<char[]> altStack(new char[size]);  // untouched unless a fault comes
     stack_t stack{};
-    stack.ss_sp = altStack.data();
-    stack.ss_size = altStack.size();
+    stack.ss_sp = altStack.get();
+    stack.ss_size = size;
     const bool haveAltStack = sigaltstack(&stack, nullptr) == 0;
     const int fault = CallGuarded(work, detail);
     if (haveAltStack) {
@@ -176,19 +177,17 @@ class PosixLibrary : public DynamicLibrary {
 std::unique_ptr<DynamicLibrary> SystemDynamicLibraries::Open(const std::string& path,
                                                              std::string& error) {
     // Only ELF files go to the system's loader: its message for anything else is obscure.
-    if (FILE* f = std::fopen(path.c_str(), "rb")) {
-        char magic[4] = {};
-        const size_t got = std::fread(magic, 1, sizeof magic, f);
-        std::fclose(f);
-        if (got != sizeof magic || std::memcmp(magic,
-                                               "\x7f"
-                                               "ELF",
-                                               4) != 0) {
-            error = path + ": not a shared library";
-            return nullptr;
-        }
-    } else {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
         error = path + ": " + std::strerror(errno);
+        return nullptr;
+    }
+    static constexpr char kElfMagic[4] = {0x7f, 'E', 'L', 'F'};
+    char magic[4] = {};
+    const ssize_t got = read(fd, magic, sizeof magic);
+    close(fd);
+    if (got != ssize_t(sizeof magic) || std::memcmp(magic, kElfMagic, sizeof magic) != 0) {
+        error = path + ": not a shared library";
         return nullptr;
     }
     if (LoaderHeld()) {
