@@ -7,7 +7,8 @@
  *
  *     SL_EXPORT const sl_library* storyloom_control_library(uint32_t host_abi_version);
  *
- * It returns a description of the library (sl_library): its name, its version text and a
+ * (in C++, declare it extern "C"). It returns a description of the library (sl_library): its
+ * name, its version text and a
  * table of control classes (sl_control_class), each with its name and the functions that
  * create, destroy, size, paint and drive one instance. A game script names a control by its
  * program identifier: the library name, a dot and the control name ("Menulet.

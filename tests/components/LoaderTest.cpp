@@ -3,6 +3,9 @@
 // hangs while it is loaded or registered. Each is a clear failure; the process goes on.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <thread>
 
@@ -127,6 +130,32 @@ TEST_F(LoaderDeathTest, FaultsElsewhereStillEndTheProcess) {
             std::abort();
         },
         "");
+}
+
+// A signal another process sends to a guarded thread is not taken for a fault of its work.
+TEST_F(LoaderDeathTest, SignalsFromOtherProcessesAreNotSwallowed) {
+    EXPECT_EXIT(
+        {
+            // Only the guarded thread accepts SIGABRT; a second process sends it.
+            sigset_t abort;
+            sigemptyset(&abort);
+            sigaddset(&abort, SIGABRT);
+            pthread_sigmask(SIG_BLOCK, &abort, nullptr);
+            SystemLibraries().RunWithTimeLimit(
+                [&] {
+                    pthread_sigmask(SIG_UNBLOCK, &abort, nullptr);
+                    const pid_t me = getpid();
+                    if (fork() == 0) {
+                        usleep(200 * 1000);  // until the guarded thread sleeps
+                        kill(me, SIGABRT);
+                        _exit(0);
+                    }
+                    std::this_thread::sleep_for(std::chrono::seconds(5));
+                },
+                std::chrono::seconds(10));
+            std::_Exit(0);
+        },
+        ::testing::KilledBySignal(SIGABRT), "");
 }
 
 TEST(ThreadRunTest, WorkThatThrowsIsReportedAsAFault) {

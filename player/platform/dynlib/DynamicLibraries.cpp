@@ -28,6 +28,7 @@ namespace {
 struct RunState {
     std::function<void()> work;
     std::atomic<bool> insideLoader{false};  // between entering and leaving dlopen
+    std::atomic<bool> over{false};          // the thread is done with the work
     std::mutex mutex;
     std::condition_variable finished;
     bool done = false;
@@ -38,16 +39,24 @@ struct RunState {
 // The run the current thread belongs to (nullptr on threads this service did not start).
 thread_local RunState* t_run = nullptr;
 
-// Runs abandoned while inside dlopen. While one of them is still there, the loader's lock is
-// held and every further dlopen would block for good.
+// Abandoned runs, which may be inside dlopen now or later, and runs that faulted there.
+// While one of them is inside, the loader's lock is held and every further dlopen would block.
 std::mutex g_stuckMutex;
-std::vector<std::shared_ptr<RunState>> g_stuckInLoader;
+std::vector<std::shared_ptr<RunState>> g_mayHoldLoader;
+
+void WatchForLoader(std::shared_ptr<RunState> run) {
+    std::lock_guard lock(g_stuckMutex);
+    g_mayHoldLoader.push_back(std::move(run));
+}
 
 bool LoaderHeld() {
     std::lock_guard lock(g_stuckMutex);
-    std::erase_if(g_stuckInLoader,
-                  [](const std::shared_ptr<RunState>& run) { return !run->insideLoader.load(); });
-    return !g_stuckInLoader.empty();
+    std::erase_if(g_mayHoldLoader, [](const std::shared_ptr<RunState>& run) {
+        return run->over.load() && !run->insideLoader.load();
+    });
+    return std::any_of(
+        g_mayHoldLoader.begin(), g_mayHoldLoader.end(),
+        [](const std::shared_ptr<RunState>& run) { return run->insideLoader.load(); });
 }
 
 // ---- Fault guard ----------------------------------------------------------------------
@@ -64,7 +73,9 @@ struct sigaction g_previous[NSIG];
 std::once_flag g_handlersInstalled;
 
 void OnFault(int sig, siginfo_t* info, void* context) {
-    if (GuardFrame* frame = t_guard) {
+    // A signal another process sent (kill) is no fault of the work.
+    const bool sentFromOutside = info && info->si_code == SI_USER && info->si_pid != getpid();
+    if (GuardFrame* frame = t_guard; frame && !sentFromOutside) {
         t_guard = nullptr;
         siglongjmp(frame->env, sig);
     }
@@ -218,6 +229,7 @@ ThreadRun SystemDynamicLibraries::RunWithTimeLimit(std::function<void()> work,
             std::string detail;
             const int fault = RunGuarded(state->work, detail);
             t_run = nullptr;
+            state->over.store(true);
             {
                 std::lock_guard lock(state->mutex);
                 state->done = true;
@@ -233,10 +245,7 @@ ThreadRun SystemDynamicLibraries::RunWithTimeLimit(std::function<void()> work,
     std::unique_lock lock(state->mutex);
     if (!state->finished.wait_for(lock, limit, [&] { return state->done; })) {
         lock.unlock();
-        if (state->insideLoader.load()) {
-            std::lock_guard stuck(g_stuckMutex);
-            g_stuckInLoader.push_back(state);
-        }
+        WatchForLoader(state);
         thread.detach();
         return {ThreadRun::Outcome::TimedOut,
                 "did not finish within " + std::to_string(limit.count()) + " ms"};
@@ -245,11 +254,8 @@ ThreadRun SystemDynamicLibraries::RunWithTimeLimit(std::function<void()> work,
     std::string detail = state->detail;
     lock.unlock();
     thread.join();
-    if (fault != 0 && state->insideLoader.load()) {
-        // It faulted inside dlopen (a static constructor): the loader's lock stays held.
-        std::lock_guard stuck(g_stuckMutex);
-        g_stuckInLoader.push_back(state);
-    }
+    // A fault inside dlopen (in a static constructor) leaves the loader's lock held.
+    if (fault != 0 && state->insideLoader.load()) WatchForLoader(state);
     if (fault == 0) return {ThreadRun::Outcome::Finished, {}};
     if (fault > 0) return {ThreadRun::Outcome::Crashed, SignalName(fault)};
     return {ThreadRun::Outcome::Crashed, "exception: " + detail};
