@@ -1,8 +1,6 @@
 // Hotspot actions: what a click on a hotspot, or an item dropped on one, does. The record is
 // read field by field with some effects applied at once (variables, disappearance, quitting,
 // sound stops); the rest follows in a fixed order once the file is read.
-#include <QVariant>
-#include <array>
 #include <optional>
 
 #include "core/BasicConvert.h"
@@ -12,51 +10,47 @@
 #include "game/Game.h"
 #include "platform/files/FileSystem.h"
 #include "platform/seqfile/SeqFile.h"
+#include "project/ActionRecords.h"
 #include "project/RecordFields.h"
 
 namespace storyloom {
 
 namespace {
 
-// The common action block, with the defaults of a block that ends early.
-struct ActionBlock {
-    qint16 ChangeVariableOn = 0;
-    QString ChangeVariableName;
-    bool SetFalse = false, SetTrue = false, Invert = false;
-    bool ShowMessage = false;
-    QString MessageText;
-    bool DisappearOn = false;
-    bool QuitGame = false;
-    qint16 GoToFrameOn = 0;
-    QString TargetFrame;
-    qint16 StopHotspotSound = 0;
-    qint16 StopAllSounds = 0;
-    qint16 PlayVideoOn = 0;
-    QString VideoFile;
-    bool VideoPlain = false, VideoAtPosition = false;
-    qint16 VideoLeft = 0, VideoTop = 0, VideoWidth = 0, VideoHeight = 0;
-    bool StopFrameSound = false;
-    bool PlayHotspotSound = false;
-    QString HotspotSoundFile;
-    bool PlayFrameSound = false;
-    QString FrameSoundFile;
-    bool GoToLastVisited = false;
-    bool MessageMode = false;
-    qint16 VariableListsOn = 0;
-    bool RepeatHotspotSound = true;
-    bool TransitionOn = false;
-    double TransitionDurationMs = 0;
-    bool ScriptOn = false;
-    QString ScriptCode;
-    qint16 TransitionNumber = 0;
-    bool GiveItemOn = false;
-    QString GiveItemName;
-    QString PluginActions;
-};
+// The effects an action record has while it is read.
+class ImmediateEffects : public ActionRecordSink {
+  public:
+    ImmediateEffects(Game& game, int areaIndex, int objectIndex)
+        : game_(game), areaIndex_(areaIndex), objectIndex_(objectIndex) {}
+    void ChangeVariable(const QString& name, qint32 value) override {
+        game_.ChangeVariableValue(name, value);
+    }
+    void Disappear() override {
+        if (objectIndex_ != 0)
+            game_.services.inventory->RemovePickedObject(objectIndex_);
+        else
+            game_.state.vars.Disappear.Add(game_.state.frame.CurrentFrameName,
+                                           static_cast<qint16>(areaIndex_));
+    }
+    void StopMusic() override { game_.ChannelPlayer(kMusicChannel).Stop(); }
+    void StopDigitalSounds() override { game_.StopAnyWavOrMP3(); }
+    void SetFadeDuration(double seconds) override { game_.state.AudioFadeDuration = seconds; }
+    void SetChannel(int channel, const SoundChannel& entry) override {
+        SoundChannel& ch = game_.state.SoundChannels[static_cast<size_t>(channel)];
+        ch.Mode = entry.Mode;
+        ch.CrossFade = entry.CrossFade;
+        ch.Repeat = entry.Repeat;
+        ch.PreviousVolume = ch.Volume;
+        ch.Volume = entry.Volume;
+        ch.FileName = entry.FileName;
+        ch.KeepIfPlaying = false;
+    }
 
-QString AnyText(const QVariant& v) {
-    return CStr(v);
-}
+  private:
+    Game& game_;
+    int areaIndex_;
+    int objectIndex_;
+};
 
 }  // namespace
 
@@ -68,170 +62,18 @@ int Game::MakeAction(int AreaIndex, int ObjectIndex, bool bDoNotQuitDialogue) {
     p.StopRequested = false;
 
     int result = 0;
-    ActionBlock a;
+    ActionRecord a;
     try {
         const QString base = p.paths.FramesDataPath + state.frame.CurrentFrameName;
-        std::optional<SeqReader> reader;
-        if (ObjectIndex != 0) {
-            // An item dropped on a hotspot: the record whose key names the pair.
-            const QString dropKey = QString::number(AreaIndex) + QStringLiteral("_") +
-                                    services.inventory->PickedObjectName(ObjectIndex) +
-                                    QStringLiteral(".drg");
-            const QString file = base + QStringLiteral(".fm0");
-            if (fs.FileExists(file).isEmpty()) return 0;
-            reader.emplace(OpenSeqFile(fs, file));
-            bool found = false;
-            while (!reader->AtEnd()) {
-                if (p.StopRequested) return 0;
-                reader->ReadVariant();
-                if (reader->ReadString().compare(dropKey, Qt::CaseInsensitive) == 0) {
-                    found = true;
-                    break;
-                }
-                SkipToSeparator(*reader);
-            }
-            if (!found) return 0;
-            for (int f = 3; f <= 10; ++f) reader->ReadVariant();
-        } else {
-            const QString merged = base + QStringLiteral(".mr3");
-            const QString file =
-                fs.FileExists(merged).isEmpty() ? base + QStringLiteral(".fm3") : merged;
-            if (fs.FileExists(file).isEmpty()) return 0;
-            reader.emplace(OpenSeqFile(fs, file));
-            for (int n = 1; n < AreaIndex && !reader->AtEnd(); ++n) SkipToSeparator(*reader);
-            // A missing or empty record: no action.
-            if (NextIsSeparator(*reader)) return 0;
-            for (int f = 1; f <= 10; ++f) reader->ReadVariant();
+        {
+            std::optional<SeqReader> reader = OpenActionRecord(
+                fs, p.paths.FramesDataPath, state.frame.CurrentFrameName, AreaIndex,
+                ObjectIndex != 0 ? services.inventory->PickedObjectName(ObjectIndex) : QString(),
+                [&p] { return p.StopRequested; });
+            if (!reader) return 0;
+            ImmediateEffects effects(*this, AreaIndex, ObjectIndex);
+            if (ReadActionRecord(*reader, a, effects)) return 1;
         }
-        SeqReader& r = *reader;
-
-        // ---- Reading, with the immediate effects -------------------------------------------
-        a.ChangeVariableOn = r.ReadInteger();
-        a.ChangeVariableName = r.ReadString();
-        a.SetFalse = CBool(r.ReadVariant());
-        a.SetTrue = CBool(r.ReadVariant());
-        a.Invert = CBool(r.ReadVariant());
-        if (!a.ChangeVariableName.isEmpty() && a.ChangeVariableOn != 0) {
-            if (a.SetFalse) ChangeVariableValue(a.ChangeVariableName, 0);
-            if (a.SetTrue) ChangeVariableValue(a.ChangeVariableName, 1);
-            if (a.Invert) ChangeVariableValue(a.ChangeVariableName, -1);
-        }
-        a.ShowMessage = CBool(r.ReadVariant());
-        a.MessageText = AnyText(r.ReadVariant());
-        r.ReadInteger();
-        r.ReadString();
-        a.DisappearOn = CBool(r.ReadVariant());
-        if (a.DisappearOn) {
-            if (ObjectIndex != 0)
-                services.inventory->RemovePickedObject(ObjectIndex);
-            else
-                state.vars.Disappear.Add(state.frame.CurrentFrameName,
-                                         static_cast<qint16>(AreaIndex));
-        }
-        a.QuitGame = CBool(r.ReadVariant());
-        if (a.QuitGame) return 1;
-        a.GoToFrameOn = r.ReadInteger();
-        a.TargetFrame = r.ReadString();
-
-        bool ended = NextIsSeparator(r);
-        if (!ended) {
-            a.StopHotspotSound = r.ReadInteger();
-            if (a.StopHotspotSound != 0) ChannelPlayer(kMusicChannel).Stop();
-            a.StopAllSounds = r.ReadInteger();
-            if (a.StopAllSounds != 0) StopAnyWavOrMP3();
-            a.PlayVideoOn = r.ReadInteger();
-            a.VideoFile = r.ReadString();
-            a.VideoPlain = r.ReadBoolean();
-            a.VideoAtPosition = r.ReadBoolean();
-            a.VideoLeft = r.ReadInteger();
-            a.VideoTop = r.ReadInteger();
-            a.VideoWidth = r.ReadInteger();
-            a.VideoHeight = r.ReadInteger();
-            ended = NextIsSeparator(r);
-        }
-        if (!ended) {
-            a.StopFrameSound = CBool(r.ReadVariant());
-            a.PlayHotspotSound = CBool(r.ReadVariant());
-            a.HotspotSoundFile = AnyText(r.ReadVariant());
-            a.PlayFrameSound = CBool(r.ReadVariant());
-            a.FrameSoundFile = AnyText(r.ReadVariant());
-            ended = NextIsSeparator(r);
-        }
-        if (!ended) {
-            for (int f = 29; f <= 31; ++f) r.ReadVariant();
-            a.GoToLastVisited = CBool(r.ReadVariant());
-            ended = NextIsSeparator(r);
-        }
-        if (!ended) {
-            for (int f = 33; f <= 35; ++f) r.ReadVariant();
-            a.MessageMode = CBool(r.ReadVariant());
-            ended = NextIsSeparator(r);
-        }
-        if (!ended) {
-            for (int f = 37; f <= 39; ++f) r.ReadVariant();
-            a.VariableListsOn = r.ReadInteger();
-            // Three lists: names set to 0, set to 1, inverted.
-            for (const int value : {0, 1, -1}) {
-                const qint32 count = CLng(r.ReadVariant());
-                for (qint32 n = 0; n < count; ++n) {
-                    const QString name = r.ReadString();
-                    if (!name.isEmpty() && a.VariableListsOn != 0) ChangeVariableValue(name, value);
-                }
-            }
-            ended = NextIsSeparator(r);
-        }
-        if (!ended) {
-            a.RepeatHotspotSound = r.ReadBoolean();
-            ended = NextIsSeparator(r);
-        }
-        if (!ended) {
-            a.TransitionOn = CDbl(r.ReadVariant()) == 1;
-            a.TransitionDurationMs = r.ReadDouble();
-            ended = NextIsSeparator(r);
-        }
-        if (!ended) {
-            a.ScriptOn = r.ReadBoolean();
-            a.ScriptCode = QuoteFromBar(AnyText(r.ReadVariant()));
-            ended = NextIsSeparator(r);
-        }
-        if (!ended) {
-            a.TransitionNumber = r.ReadInteger();
-            ended = NextIsSeparator(r);
-        }
-        if (!ended) {
-            for (int f = 48; f <= 53; ++f) r.ReadVariant();
-            state.AudioFadeDuration = Val(AnyText(r.ReadVariant())) / 1000.0;
-            r.ReadInteger();
-            const qint16 fieldCount = r.ReadInteger();
-            const qint16 channelCount = r.ReadInteger();
-            if (fieldCount <= 5) {
-                // Values an entry leaves out keep the previous entry's.
-                std::array<QVariant, 6> entry;
-                for (int k = 1; k <= channelCount; ++k) {
-                    for (int f = 1; f <= fieldCount; ++f)
-                        entry[static_cast<size_t>(f)] = r.ReadVariant();
-                    if (k > 7) continue;
-                    SoundChannel& ch = state.SoundChannels[static_cast<size_t>(k)];
-                    ch.Mode = CInt(entry[1]);
-                    ch.CrossFade = CBool(entry[2]);
-                    ch.Repeat = CBool(entry[3]);
-                    ch.PreviousVolume = ch.Volume;
-                    ch.Volume = CDbl(entry[4]);
-                    ch.FileName = CStr(entry[5]);
-                    ch.KeepIfPlaying = false;
-                }
-                if (!NextIsSeparator(r)) {
-                    a.GiveItemOn = r.ReadBoolean();
-                    a.GiveItemName = r.ReadString();
-                    if (!NextIsSeparator(r)) {
-                        QString text = QuoteFromMarker(AnyText(r.ReadVariant()));
-                        text.replace(QStringLiteral("\""), QStringLiteral("\"\""));
-                        a.PluginActions = text;
-                    }
-                }
-            }
-        }
-        reader.reset();
 
         // ---- Execution ----------------------------------------------------------------------
         ScriptRequests& req = scripts.requests;

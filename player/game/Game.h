@@ -200,6 +200,8 @@ class Game {
     // ---- Players -------------------------------------------------------------------------
     MediaPlayer& Player(int index) { return *MPlayer[static_cast<size_t>(index)]; }
     MediaPlayer& ChannelPlayer(int channel);
+    // Digital sounds stop on every channel; MIDI music and videos keep playing.
+    void StopAnyWavOrMP3();
     // Makes the players that scripts load.
     MediaPlayerFactory& MediaPlayers() { return media_; }
 
@@ -235,7 +237,6 @@ class Game {
     void RebuildFrameMenu();
     void WireInput();
     void StopSoundChannelPlayers();
-    void StopAnyWavOrMP3();
     void ResetSoundChannels();
     void FrameChange(const QString& frame, bool withTransition, int number, double seconds);
     void ArmFrameTimer(const QString& target, double seconds);
