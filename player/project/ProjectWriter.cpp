@@ -340,6 +340,13 @@ class FieldWriter {
     void Str(const QString& v) {
         Field([&] { w_.WriteString(v); });
     }
+    // Field 1 of a record: a name for the reader, or 0 as the tests write it.
+    void NameOrZero(const QString& name) {
+        if (name.isEmpty())
+            Int(0);
+        else
+            Str(name);
+    }
     void List(const QStringList& names) {
         Int(names.size());
         for (const QString& name : names) Str(name);
@@ -367,7 +374,7 @@ void WriteHotspots(const ProjectWriter& project, const QString& frame,
                          [&](SeqWriter& w) {
                              for (const AuthoredHotspot& h : records) {
                                  FieldWriter f(w, 0, {}, h.cutAfterField);
-                                 f.Int(0);
+                                 f.NameOrZero(h.Name);
                                  f.Int(h.MergedFlag);
                                  for (int i = 3; i <= 10; ++i) f.Int(0);
                                  f.Num(h.Left);
@@ -409,7 +416,7 @@ void WriteTextBoxes(const ProjectWriter& project, const QString& frame,
                          [&](SeqWriter& w) {
                              for (const AuthoredTextBox& t : records) {
                                  FieldWriter f(w, t.rawField, t.rawText);
-                                 f.Int(0);
+                                 f.NameOrZero(t.Name);
                                  f.Int(t.MergedFlag);
                                  for (int i = 3; i <= 10; ++i) f.Int(0);
                                  f.Str(t.Caption);
@@ -435,7 +442,7 @@ void WriteActions(const ProjectWriter& project, const QString& frame,
                                  // The ten leading fields are not counted: rawField numbers the
                                  // block's fields.
                                  FieldWriter lead(w, 0, {});
-                                 lead.Int(0);
+                                 lead.NameOrZero(a.Name);
                                  if (a.DropKey.isEmpty())
                                      lead.Int(0);
                                  else

@@ -115,6 +115,7 @@ QByteArray ScrambleLine(const QByteArray& plain, qint64 offset, char base);
 QByteArray ScrambleLine2(const QByteArray& plain, qint64 offset, char base);
 
 struct AuthoredHotspot {
+    QString Name;  // field 1, which the player passes over: it names the hotspot for a reader
     int MergedFlag = 0;
     double Left = 0, Top = 0, Width = 1500, Height = 1500;  // twips
     int PictureKind = 0;
@@ -138,6 +139,7 @@ struct AuthoredHotspot {
 };
 
 struct AuthoredTextBox {
+    QString Name;  // field 1, which the player passes over
     int MergedFlag = 0;
     QString Caption = QStringLiteral("Hello");
     double Left = 150, Top = 150;
@@ -163,6 +165,7 @@ struct AuthoredChannelEntry {
 // 1 after 23, 2 after 28, 3 after 32, 4 after 36, 5 after 41, 6 after 42, 7 after 44,
 // 8 after 46, 9 after 47, 10 after the channel entries, 11 after the item, 12 is complete.
 struct AuthoredAction {
+    QString Name;     // field 1, which the player passes over
     QString DropKey;  // item-drop files: "3_key.drg"
     int ChangeVariableOn = 0;
     QString ChangeVariableName;

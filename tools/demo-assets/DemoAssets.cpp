@@ -1,10 +1,9 @@
 // Writes the bundled demo game "The Keeper's Evening": its pictures, pointers and sounds, and
 // its data files in the authoring tool's layout (one field per line, CR LF line ends).
 //
-// Build and run (from the repository root):
-//   g++ -std=c++20 -O2 -fPIC -Wall -Wextra tools/demo-assets/*.cpp -o /tmp/demo-assets $(pkg-config
-//   --cflags --libs Qt6Gui) QT_QPA_PLATFORM=offscreen /tmp/demo-assets examples/demo
-// or through CMake: the optional target `demo_assets` (tools/demo-assets/CMakeLists.txt).
+// Built with the player (target `demo_assets`, which writes the data files with the player's
+// own project writer); run it from the repository root:
+//   QT_QPA_PLATFORM=offscreen build/tools/demo-assets/demo_assets examples/demo
 //
 // The output is committed, so the game runs without this program; run it again after changing
 // a scene, a sound or a frame below. Everything comes out the same on every run.
@@ -22,6 +21,8 @@
 
 #include "Formats.h"
 #include "Scenes.h"
+#include "platform/seqfile/SeqFile.h"
+#include "project/ProjectWriter.h"
 
 namespace demo {
 namespace {
@@ -121,11 +122,6 @@ struct Frame {
     int ownHotspots = 0, ownTexts = 0;
 };
 
-QString Bars(QString s) {
-    s.replace(u'"', u'|');
-    return s;
-}
-
 QString Quote254(QString s) {
     s.replace(u'"', QChar(0xFE));
     return s;
@@ -142,170 +138,123 @@ QString PluginCall(const QString& identifier, const QStringList& arguments) {
     return s;
 }
 
-void WriteFme(const QString& path, const Frame& f) {
-    RecordWriter w;
-    w.Int(f.backgroundType);
-    w.Str(f.background);
-    w.Bool(false);  // tiled
-    w.Bool(f.restartMusic);
-    w.Str(f.music);
-    w.Bool(f.timer);
-    w.Num(f.timerSeconds);
-    w.Str(f.timerTarget);
-    w.Str(QString());  // video
-    w.Int(0);
-    w.Bool(f.stopAllSounds);
-    w.Bool(false);  // stop the frame sound when this frame has none
-    w.Str(f.frameSound);
-    for (int i = 14; i <= 16; ++i) w.Int(0);
-    w.Bool(false);  // video at its natural size
-    w.Bool(false);  // video at a position
-    for (int i = 19; i <= 22; ++i) w.Int(0);
-    w.Bool(true);  // music loops
-    w.Bool(f.timerTransition);
-    w.Int(f.timerTransitionMs);
-    w.Int(f.timerTransitionNumber);
-    w.Bool(!f.script.isEmpty());
-    w.Str(Bars(f.script));
-    for (int i = 29; i <= 34; ++i) w.Int(0);
-    w.Int(0);  // channel fade duration
-    w.Int(0);
-    w.Int(5);  // channel columns
-    w.Int(0);  // channel rows: this game uses no sound channels
-    w.Bool(false);
-    w.Str(Quote254(f.pluginSettings));
-    w.Save(path);
+// One field per record over the player's record writer, for the files the project writer has
+// no structure for (the scheme, the plug-in).
+class Fields {
+  public:
+    explicit Fields(storyloom::SeqWriter& w) : w_(w) {}
+    void Str(const QString& s) { w_.WriteString(s), w_.EndRecord(); }
+    void Int(long long v) { w_.WriteInteger(v), w_.EndRecord(); }
+    void Bool(bool v) { w_.WriteBoolean(v), w_.EndRecord(); }
+    void List(const QStringList& names) {
+        Int(names.size());
+        for (const QString& n : names) Str(n);
+    }
+
+  private:
+    storyloom::SeqWriter& w_;
+};
+
+storyloom::FrameFile FrameSettingsOf(const Frame& f) {
+    storyloom::FrameFile out;
+    out.BackgroundType = f.backgroundType;
+    out.BackgroundValue = f.background;
+    out.RestartMusic = f.restartMusic;
+    out.MusicFile = f.music;
+    out.FrameTimerEnabled = f.timer;
+    out.FrameTimerDuration = f.timerSeconds;
+    out.FrameTimerTarget = f.timerTarget;
+    out.StopAllSounds = f.stopAllSounds;
+    out.FrameSoundFile = f.frameSound;
+    out.MusicLoop = true;
+    out.FrameTimerTransition = f.timerTransition;
+    out.FrameTimerTransitionDuration = f.timerTransitionMs;
+    out.FrameTimerTransitionNumber = f.timerTransitionNumber;
+    out.RunLocalScript = !f.script.isEmpty();
+    out.LocalScript = f.script;
+    out.ChannelColumns = 5;  // this game uses no sound channels
+    out.PluginSettings = f.pluginSettings;
+    return out;
 }
 
-void WriteHotspots(const QString& path, const std::vector<Hotspot>& hotspots) {
-    RecordWriter w;
+std::vector<storyloom::AuthoredHotspot> HotspotsOf(const std::vector<Hotspot>& hotspots) {
+    std::vector<storyloom::AuthoredHotspot> out;
     for (const Hotspot& h : hotspots) {
-        w.Str(h.name);
-        w.Int(h.merged);
-        for (int i = 3; i <= 10; ++i) w.Int(0);
-        w.Int(h.rect.left() * kTwips);
-        w.Int(h.rect.top() * kTwips);
-        w.Int(h.rect.width() * kTwips);
-        w.Int(h.rect.height() * kTwips);
-        w.Int(0);  // a still picture
-        w.Bool(!h.picture.isEmpty());
-        w.Str(h.picture);
+        storyloom::AuthoredHotspot a;
+        a.Name = h.name;
+        a.MergedFlag = h.merged;
+        a.Left = h.rect.left() * kTwips;
+        a.Top = h.rect.top() * kTwips;
+        a.Width = h.rect.width() * kTwips;
+        a.Height = h.rect.height() * kTwips;
+        a.HasPicture = !h.picture.isEmpty();
+        a.PictureFile = h.picture;
         // The picture is made to the size of the hotspot's control, so stretching keeps it 1:1.
-        w.Int(h.picture.isEmpty() ? 0 : 1);
-        w.Str(h.pointer);
-        const bool conditions = !h.hideIfTrue.isEmpty() || !h.showIfTrue.isEmpty();
-        w.Int(conditions ? 1 : 0);
-        w.List(h.hideIfTrue);
-        w.List(h.showIfTrue);
-        w.Int(0);       // animation speed
-        w.Bool(false);  // no video
-        w.Str(QString());
-        w.Int(0);
-        w.Int(10);
-        w.Int(0);
-        w.Int(0);
-        w.Int(1);  // rate
-        w.Int(1);  // play count
-        w.Int(0);
-        w.Int(0);
-        w.Separator();
+        a.StretchPicture = h.picture.isEmpty() ? 0 : 1;
+        a.PointerFile = h.pointer;
+        a.HasConditions = !h.hideIfTrue.isEmpty() || !h.showIfTrue.isEmpty() ? 1 : 0;
+        a.HideIfTrue = h.hideIfTrue;
+        a.ShowIfTrue = h.showIfTrue;
+        out.push_back(a);
     }
-    w.Save(path);
+    return out;
 }
 
-void WriteTexts(const QString& path, const std::vector<TextBox>& texts) {
-    RecordWriter w;
+std::vector<storyloom::AuthoredTextBox> TextsOf(const std::vector<TextBox>& texts) {
+    std::vector<storyloom::AuthoredTextBox> out;
     for (const TextBox& t : texts) {
-        w.Str(t.name);
-        w.Int(t.merged);
-        for (int i = 3; i <= 10; ++i) w.Int(0);
-        w.Str(t.caption);
-        w.Int(t.at.x() * kTwips);
-        w.Int(t.at.y() * kTwips);
-        w.Bool(t.bold);
-        w.Bool(t.italic);
-        w.Str(t.font);
-        w.Int(t.points);
-        w.Bool(false);
-        w.Bool(false);
-        w.Int(ColourValue(t.colour));
-        w.Int(0);
+        storyloom::AuthoredTextBox a;
+        a.Name = t.name;
+        a.MergedFlag = t.merged;
+        a.Caption = t.caption;
+        a.Left = t.at.x() * kTwips;
+        a.Top = t.at.y() * kTwips;
+        a.Bold = t.bold;
+        a.Italic = t.italic;
+        a.FontName = t.font;
+        a.FontSize = t.points;
+        a.TextColor = ColourValue(t.colour);
+        out.push_back(a);
     }
-    w.Save(path);
+    return out;
 }
 
-void WriteActions(const QString& path, const std::vector<Action>& actions) {
-    RecordWriter w;
+std::vector<storyloom::AuthoredAction> ActionsOf(const std::vector<Action>& actions) {
+    std::vector<storyloom::AuthoredAction> out;
     for (const Action& a : actions) {
-        w.Str(a.name);
-        for (int i = 2; i <= 10; ++i) w.Int(0);
-        // 1 to 13
-        w.Int(a.changeVariable.isEmpty() ? 0 : 1);
-        w.Str(a.changeVariable);
-        w.Bool(a.setFalse);
-        w.Bool(a.setTrue);
-        w.Bool(a.invert);
-        w.Bool(!a.message.isEmpty());
-        w.Str(a.message);
-        w.Int(0);
-        w.Str(QString());
-        w.Bool(a.disappear);
-        w.Bool(a.quit);
-        w.Int(a.goToFrame.isEmpty() ? 0 : 1);
-        w.Str(a.goToFrame);
-        // 14 to 23: sound stops and video
-        w.Int(0);
-        w.Int(a.stopAllSounds ? 1 : 0);
-        w.Int(0);
-        w.Str(QString());
-        w.Bool(false);
-        w.Bool(false);
-        for (int i = 20; i <= 23; ++i) w.Int(0);
-        // 24 to 28: hotspot and frame sounds
-        w.Bool(false);
-        w.Bool(!a.hotspotSound.isEmpty());
-        w.Str(a.hotspotSound);
-        w.Bool(false);
-        w.Str(QString());
-        // 29 to 32
-        for (int i = 29; i <= 31; ++i) w.Int(0);
-        w.Bool(a.goToLastVisited);
-        // 33 to 36
-        for (int i = 33; i <= 35; ++i) w.Int(0);
-        w.Bool(a.messageInStrip);
-        // 37 to 41
-        for (int i = 37; i <= 39; ++i) w.Int(0);
-        const bool lists =
-            !a.listSetZero.isEmpty() || !a.listSetOne.isEmpty() || !a.listInvert.isEmpty();
-        w.Int(lists ? 1 : 0);
-        w.List(a.listSetZero);
-        w.List(a.listSetOne);
-        w.List(a.listInvert);
-        // 42 to 47
-        w.Bool(a.repeatHotspotSound);
-        w.Int(a.transition != 0 ? 1 : 0);
-        w.Int(a.transitionMs);
-        w.Bool(!a.script.isEmpty());
-        w.Str(Bars(a.script));
-        w.Int(a.transition);
-        // 48 to 57: no sound-channel changes
-        for (int i = 48; i <= 53; ++i) w.Int(0);
-        w.Int(0);  // fade duration
-        w.Int(0);
-        w.Int(5);       // values per channel entry
-        w.Int(0);       // channel entries
-        w.Bool(false);  // no item given
-        w.Str(QString());
-        w.Str(Quote254(a.pluginActions));
-        w.Separator();
+        storyloom::AuthoredAction r;
+        r.Name = a.name;
+        r.ChangeVariableOn = a.changeVariable.isEmpty() ? 0 : 1;
+        r.ChangeVariableName = a.changeVariable;
+        r.SetFalse = a.setFalse;
+        r.SetTrue = a.setTrue;
+        r.Invert = a.invert;
+        r.ShowMessage = !a.message.isEmpty();
+        r.MessageText = a.message;
+        r.DisappearOn = a.disappear;
+        r.QuitGame = a.quit;
+        r.GoToFrameOn = a.goToFrame.isEmpty() ? 0 : 1;
+        r.TargetFrame = a.goToFrame;
+        r.StopAllSounds = a.stopAllSounds ? 1 : 0;
+        r.PlayHotspotSound = !a.hotspotSound.isEmpty();
+        r.HotspotSoundFile = a.hotspotSound;
+        r.GoToLastVisited = a.goToLastVisited;
+        r.MessageMode = a.messageInStrip;
+        r.VariableListsOn =
+            a.listSetZero.isEmpty() && a.listSetOne.isEmpty() && a.listInvert.isEmpty() ? 0 : 1;
+        r.SetToZero = a.listSetZero;
+        r.SetToOne = a.listSetOne;
+        r.InvertList = a.listInvert;
+        r.RepeatHotspotSound = a.repeatHotspotSound;
+        r.TransitionOn = a.transition != 0 ? 1 : 0;
+        r.TransitionDurationMs = a.transitionMs;
+        r.ScriptOn = !a.script.isEmpty();
+        r.ScriptCode = a.script;
+        r.TransitionNumber = a.transition;
+        r.PluginActions = a.pluginActions;
+        out.push_back(r);
     }
-    w.Save(path);
-}
-
-void WriteLks(const QString& path, int count) {
-    RecordWriter w;
-    w.Int(count);
-    w.Save(path);
+    return out;
 }
 
 // Left edge that centres a text box's text on the picture (or on `box`), measured with the face
@@ -440,7 +389,7 @@ const QColor kGold(240, 202, 128);
 
 class Builder {
   public:
-    explicit Builder(QString root) : root_(std::move(root)) {}
+    explicit Builder(QString root) : root_(std::move(root)), project_(root_) {}
 
     void Run() {
         for (const char* folder : {"Areas", "CPData", "Config", "External", "Frames", "FramesData",
@@ -457,6 +406,9 @@ class Builder {
 
   private:
     QString Path(const QString& relative) const { return root_ + u'/' + relative; }
+
+    QString root_;
+    storyloom::ProjectWriter project_;
 
     // JPEG at quality 85; returns the picture as the player will decode it, so that hotspot
     // pictures cut from it match the background pixel for pixel.
@@ -511,115 +463,67 @@ class Builder {
         PaintWelcomeButton(QStringLiteral("Leave"), false)
             .save(Path(folder + QStringLiteral("exit.bmp")), "BMP");
         PaintWelcomeTile().save(Path(folder + QStringLiteral("tile.bmp")), "BMP");
-        RecordWriter w;
-        w.Str(QStringLiteral("Lantern"));
-        w.Str(QStringLiteral("Storyloom scheme"));
-        w.Int(1);
-        w.Int(4);  // pictures: Start, Load, Exit, background tile
-        w.Str(QStringLiteral("start.bmp"));
-        w.Str(QStringLiteral("load.bmp"));
-        w.Str(QStringLiteral("exit.bmp"));
-        w.Str(QStringLiteral("tile.bmp"));
-        w.Int(4);                                   // colours
-        w.Int(ColourValue(QColor(16, 24, 50)));     // window (unused under the tile)
-        w.Int(ColourValue(QColor(240, 202, 128)));  // game name
-        w.Int(ColourValue(QColor(190, 200, 225)));  // information lines
-        w.Int(ColourValue(QColor(252, 236, 196)));  // text buttons
-        w.Int(0);
-        w.Int(0);
-        w.Int(0);
-        w.Int(0);  // the game name stays visible
-        w.Int(0);
-        w.Int(1);  // logo variant
-        w.Bool(false);
-        w.Save(Path(folder + QStringLiteral("Scheme.txt")));
+        project_.WriteRecords(folder + QStringLiteral("Scheme.txt"), [](storyloom::SeqWriter& out) {
+            Fields w(out);
+            w.Str(QStringLiteral("Lantern"));
+            w.Str(QStringLiteral("Storyloom scheme"));
+            w.Int(1);
+            w.Int(4);  // pictures: Start, Load, Exit, background tile
+            w.Str(QStringLiteral("start.bmp"));
+            w.Str(QStringLiteral("load.bmp"));
+            w.Str(QStringLiteral("exit.bmp"));
+            w.Str(QStringLiteral("tile.bmp"));
+            w.Int(4);                                   // colours
+            w.Int(ColourValue(QColor(16, 24, 50)));     // window (unused under the tile)
+            w.Int(ColourValue(QColor(240, 202, 128)));  // game name
+            w.Int(ColourValue(QColor(190, 200, 225)));  // information lines
+            w.Int(ColourValue(QColor(252, 236, 196)));  // text buttons
+            w.Int(0);
+            w.Int(0);
+            w.Int(0);
+            w.Int(0);  // the game name stays visible
+            w.Int(0);
+            w.Int(1);  // logo variant
+            w.Bool(false);
+        });
     }
 
     void Config() {
-        RecordWriter g;
-        g.Str(QStringLiteral("KeepersEvening"));                  // 1 project title
-        g.Str(QStringLiteral("Storyloom 3.5"));                   // 2
-        g.Str(QStringLiteral("The Keeper\u2019s Evening"));       // 3 game name
-        g.Int(1);                                                 // 4
-        g.Str(QStringLiteral("intro"));                           // 5 initial frame
-        g.Str(QStringLiteral("Version 1.0"));                     // 6
-        g.Int(kWidth);                                            // 7
-        g.Int(kHeight);                                           // 8
-        g.Str(QStringLiteral("The Storyloom Player team"));       // 9
-        g.Str(QStringLiteral("keeper@example.org"));              // 10
-        g.Str(QStringLiteral("https://example.org/gull-point"));  // 11
-        g.Int(0);                                                 // 12 offer a resolution change
-        g.Int(0);                                                 // 13
-        g.Str(QString());                                         // 14
-        g.Bool(false);                                            // 15
-        g.Str(QStringLiteral("Lantern"));                         // 16 scheme
-        g.Int(0);                                                 // 17
-        g.Int(0);                                                 // 18
-        g.Int(0);                                                 // 19
-        g.Bool(false);                                            // 20 disable loading
-        g.Bool(false);                                            // 21 disable saving
-        g.Bool(false);                                            // 22
-        g.Str(QStringLiteral("demo"));                            // 23
-        g.Int(0);                                                 // 24
-        g.Int(10);                                                // 25 inventory offsets
-        g.Int(10);                                                // 26
-        g.Bool(true);                                             // 27 inventory pops up
-        g.Bool(true);                                             // 28
-        g.Bool(true);                                             // 29
-        g.Bool(true);                                             // 30 hidden while empty
-        g.Bool(true);                                             // 31
-        g.Bool(false);                                            // 32
-        g.Str(QStringLiteral("DEFAULT"));                         // 33
-        g.Str(QStringLiteral("DEFAULT"));                         // 34
-        g.Int(1);                                                 // 35 resolution 800 x 600
-        g.Int(0);                                                 // 36
-        g.Str(QString());                                         // 37
-        g.Str(QStringLiteral("DEFAULT"));                         // 38 default pointer
-        g.Int(0);                                                 // 39
-        g.Int(0);                                                 // 40
-        g.Bool(true);                                             // 41 run in a window
-        g.Bool(false);                                            // 42
-        g.Bool(false);                                            // 43 skip the welcome window
-        g.Bool(false);                                            // 44 hide the logo
-        g.Int(0);                                                 // 45
-        g.Bool(false);                                            // 46
-        g.Bool(false);                                            // 47
-        g.Bool(false);                                            // 48 never show menus
-        g.Int(0);                                                 // 49
-        g.Int(0);                                                 // 50
-        g.Str(QString());                                         // 51
-        g.Bool(true);                                             // 52 start-up script
-        g.Str(Bars(QStringLiteral("KeeperName.Value = \"Morwenna\"\r\nFramesSeen.Value = 0")));
-        g.Bool(true);                               // 54 script on every frame
-        g.Str(Bars(QStringLiteral("CountFrame")));  // 55
-        g.Save(Path(QStringLiteral("Config/General")));
+        storyloom::GeneralFile g;
+        g.ProjectTitle = QStringLiteral("KeepersEvening");
+        g.GameName = QStringLiteral("The Keeper\u2019s Evening");
+        g.InitialFrameName = QStringLiteral("intro");
+        g.GameVersion = QStringLiteral("Version 1.0");
+        g.ProjectWidth = kWidth;
+        g.ProjectHeight = kHeight;
+        g.AuthorName = QStringLiteral("The Storyloom Player team");
+        g.AuthorEmail = QStringLiteral("keeper@example.org");
+        g.HomepageAddress = QStringLiteral("https://example.org/gull-point");
+        g.SchemeName = QStringLiteral("Lantern");
+        g.ResolutionChoice = 1;  // 800 x 600
+        g.RunInWindow = true;
+        g.RunStartupScript = true;
+        g.StartupScript = QStringLiteral("KeeperName.Value = \"Morwenna\"\r\nFramesSeen.Value = 0");
+        g.RunFrameScript = true;  // on every frame
+        g.FrameScript = QStringLiteral("CountFrame");
+        project_.WriteGeneral(g);
 
         // The welcome window's own wording for its three buttons; everything else as built in.
-        RecordWriter t;
-        t.Int(2);
-        t.Str(QStringLiteral("Lantern"));
-        for (int i = 0; i < 4; ++i) t.Int(0);
-        t.Int(3);
-        t.Str(QStringLiteral("Begin the evening"));
-        t.Str(QStringLiteral("  Load..."));
-        t.Str(QStringLiteral("Leave"));
-        t.Save(Path(QStringLiteral("Config/Texts")));
+        project_.WriteTexts(2, {QStringLiteral("Begin the evening"), QStringLiteral("  Load..."),
+                                QStringLiteral("Leave")});
+        project_.WriteVariables(
+            {QStringLiteral("HasKey"), QStringLiteral("DoorOpen"), QStringLiteral("OilCan"),
+             QStringLiteral("LampLit"), QStringLiteral("BookWritten")},
+            {QStringLiteral("KeeperName"), QStringLiteral("FramesSeen"),
+             QStringLiteral("LogEntry")});
 
-        RecordWriter v;
-        const QStringList integers{QStringLiteral("HasKey"), QStringLiteral("DoorOpen"),
-                                   QStringLiteral("OilCan"), QStringLiteral("LampLit"),
-                                   QStringLiteral("BookWritten")};
-        const QStringList variants{QStringLiteral("KeeperName"), QStringLiteral("FramesSeen"),
-                                   QStringLiteral("LogEntry")};
-        v.Int(integers.size() + variants.size());
-        for (const QString& n : integers) v.Str(n);
-        v.Str(QStringLiteral("***"));
-        for (const QString& n : variants) v.Str(n);
-        v.Save(Path(QStringLiteral("Config/Variables")));
-
-        SaveBytes(Path(QStringLiteral("Config/More")),
-                  "[General]\r\nScriptTimeOut=10\r\nAllowCreateObject=0\r\nProcEncr=0\r\n");
-        SaveBytes(Path(QStringLiteral("Config/Procedures")), ToCp1252(Procedures()));
+        project_.WriteMore(QStringLiteral("General"), QStringLiteral("ScriptTimeOut"),
+                           QStringLiteral("10"));
+        project_.WriteMore(QStringLiteral("General"), QStringLiteral("AllowCreateObject"),
+                           QStringLiteral("0"));
+        project_.WriteMore(QStringLiteral("General"), QStringLiteral("ProcEncr"),
+                           QStringLiteral("0"));
+        project_.WriteText(QStringLiteral("Config/Procedures"), Procedures());
         SaveBytes(Path(QStringLiteral("External/readme.txt")),
                   "Files that the game's scripts open or run are kept in this folder.\r\n");
     }
@@ -687,75 +591,80 @@ End Sub)";
 
     void Plugin() {
         // The list of plug-ins: ten values the player passes over, then the names.
-        RecordWriter list;
-        for (int i = 0; i < 10; ++i) list.Int(0);
-        list.Str(QStringLiteral("Weather"));
-        list.Save(Path(QStringLiteral("Config/Plugins")));
+        project_.WriteRecords(QStringLiteral("Config/Plugins"), [](storyloom::SeqWriter& out) {
+            Fields list(out);
+            for (int i = 0; i < 10; ++i) list.Int(0);
+            list.Str(QStringLiteral("Weather"));
+        });
 
-        RecordWriter w;
-        w.Int(1);  // format version
-        w.Str(QStringLiteral("Weather"));
-        w.Str(QStringLiteral("1.0"));
-        w.Str(QStringLiteral("The Storyloom Player team"));
-        w.Str(QString());
-        w.Int(0);
-        w.Int(0);
-        w.Int(0);
-        w.Bool(false);  // compiled
-        w.Bool(false);  // protected: the code is stored plain
-        w.Str(QStringLiteral("Weather"));
-        w.Str(QStringLiteral("Keeps the wind report for the keeper's log."));
-        w.Str(QString());
-        w.Str(QStringLiteral("WEATHER"));                             // action identifier
-        w.Str(Quote254(QStringLiteral("Weather.Value = \"calm\"")));  // game start
-        w.Str(Quote254(QStringLiteral("WeatherReports.Value = WeatherReports.Value + 1")));
-        w.Str(Quote254(QStringLiteral(
-            "Sub WeatherFrame(wind)\r\n"
-            "    Weather.Value = wind\r\n"
-            "End Sub\r\n"
-            "\r\n"
-            "Sub WeatherAction(what)\r\n"
-            "    SkyWatched.Value = 1\r\n"
-            "    Message \"You study the \" & what & \". Wind \" & Weather.Value & \": a fair "
-            "night for the lamp.\"\r\n"
-            "End Sub")));
-        w.List({QStringLiteral("SkyWatched"), QStringLiteral("WeatherReports")});
-        w.List({QStringLiteral("Weather")});
-        w.Bool(false);
-        w.Bool(false);
-        w.Str(QString());
-        w.Str(QString());
-        w.Str(QStringLiteral("WeatherFrame"));
-        w.Str(QString());
-        w.Str(QStringLiteral("WeatherAction"));
-        w.Int(1);  // one parameter described for the authoring tool
-        w.Str(QStringLiteral("Wind"));
-        w.Str(QStringLiteral("calm"));
-        w.Int(0);
-        w.Save(Path(QStringLiteral("CPData/Weather.cp")));
+        project_.WriteRecords(QStringLiteral("CPData/Weather.cp"), [](storyloom::SeqWriter& out) {
+            Fields w(out);
+            w.Int(1);  // format version
+            w.Str(QStringLiteral("Weather"));
+            w.Str(QStringLiteral("1.0"));
+            w.Str(QStringLiteral("The Storyloom Player team"));
+            w.Str(QString());
+            w.Int(0);
+            w.Int(0);
+            w.Int(0);
+            w.Bool(false);  // compiled
+            w.Bool(false);  // protected: the code is stored plain
+            w.Str(QStringLiteral("Weather"));
+            w.Str(QStringLiteral("Keeps the wind report for the keeper's log."));
+            w.Str(QString());
+            w.Str(QStringLiteral("WEATHER"));                             // action identifier
+            w.Str(Quote254(QStringLiteral("Weather.Value = \"calm\"")));  // game start
+            w.Str(Quote254(QStringLiteral("WeatherReports.Value = WeatherReports.Value + 1")));
+            w.Str(Quote254(QStringLiteral(
+                "Sub WeatherFrame(wind)\r\n"
+                "    Weather.Value = wind\r\n"
+                "End Sub\r\n"
+                "\r\n"
+                "Sub WeatherAction(what)\r\n"
+                "    SkyWatched.Value = 1\r\n"
+                "    Message \"You study the \" & what & \". Wind \" & Weather.Value & \": a fair "
+                "night for the lamp.\"\r\n"
+                "End Sub")));
+            w.List({QStringLiteral("SkyWatched"), QStringLiteral("WeatherReports")});
+            w.List({QStringLiteral("Weather")});
+            w.Bool(false);
+            w.Bool(false);
+            w.Str(QString());
+            w.Str(QString());
+            w.Str(QStringLiteral("WeatherFrame"));
+            w.Str(QString());
+            w.Str(QStringLiteral("WeatherAction"));
+            w.Int(1);  // one parameter described for the authoring tool
+            w.Str(QStringLiteral("Wind"));
+            w.Str(QStringLiteral("calm"));
+            w.Int(0);
+        });
     }
 
     void WriteFrame(const Frame& f) {
-        WriteFme(Path(QStringLiteral("Frames/") + f.name + QStringLiteral(".fme")), f);
-        WriteLks(Path(QStringLiteral("Frames/") + f.name + QStringLiteral(".lks")),
-                 int(f.hotspots.size()));
-        const QString data = Path(QStringLiteral("FramesData/") + f.name);
+        project_.WriteFrame(f.name, FrameSettingsOf(f));
+        project_.WriteHotspotCount(f.name, int(f.hotspots.size()));
+        const auto hotspots = HotspotsOf(f.hotspots);
+        const auto actions = ActionsOf(f.actions);
+        const auto texts = TextsOf(f.texts);
         if (f.merged) {
-            WriteHotspots(data + QStringLiteral(".mr2"), f.hotspots);
-            WriteActions(data + QStringLiteral(".mr3"), f.actions);
-            WriteTexts(data + QStringLiteral(".mr1"), f.texts);
-            WriteHotspots(data + QStringLiteral(".fm2"),
-                          {f.hotspots.begin(), f.hotspots.begin() + f.ownHotspots});
-            WriteActions(data + QStringLiteral(".fm3"),
-                         {f.actions.begin(), f.actions.begin() + f.ownHotspots});
-            WriteTexts(data + QStringLiteral(".fm1"),
-                       {f.texts.begin(), f.texts.begin() + f.ownTexts});
+            // The authoring tool keeps the frame's own records beside the merged result, which
+            // the player prefers.
+            storyloom::WriteHotspots(project_, f.name, hotspots, QStringLiteral("mr2"));
+            storyloom::WriteActions(project_, f.name, actions, QStringLiteral("mr3"));
+            storyloom::WriteTextBoxes(project_, f.name, texts, QStringLiteral("mr1"));
+            storyloom::WriteHotspots(project_, f.name,
+                                     {hotspots.begin(), hotspots.begin() + f.ownHotspots});
+            storyloom::WriteActions(project_, f.name,
+                                    {actions.begin(), actions.begin() + f.ownHotspots});
+            storyloom::WriteTextBoxes(project_, f.name,
+                                      {texts.begin(), texts.begin() + f.ownTexts});
         } else {
-            if (!f.hotspots.empty()) {
-                WriteHotspots(data + QStringLiteral(".fm2"), f.hotspots);
-                WriteActions(data + QStringLiteral(".fm3"), f.actions);
+            if (!hotspots.empty()) {
+                storyloom::WriteHotspots(project_, f.name, hotspots);
+                storyloom::WriteActions(project_, f.name, actions);
             }
-            if (!f.texts.empty()) WriteTexts(data + QStringLiteral(".fm1"), f.texts);
+            if (!texts.empty()) storyloom::WriteTextBoxes(project_, f.name, texts);
         }
     }
 
@@ -1030,8 +939,6 @@ End Sub)";
         }
         return frames;
     }
-
-    QString root_;
 };
 
 }  // namespace

@@ -1,7 +1,7 @@
 #pragma once
-// The file formats the demo generator writes by hand: the authoring tool's sequential text
-// records, PCM WAV sounds, pointer (.cur) files with a hot spot, and GIF pictures with a
-// transparent colour (Qt reads GIF but cannot write it).
+// The media formats the demo generator writes by hand: PCM WAV sounds, pointer (.cur) files
+// with a hot spot, and GIF pictures with a transparent colour (Qt reads GIF but cannot write
+// it). The data files go through the player's own project writer.
 #include <QByteArray>
 #include <QFile>
 #include <QImage>
@@ -18,63 +18,12 @@
 
 namespace demo {
 
-// Windows-1252 bytes for the few characters the demo's texts use beyond Latin-1's printable
-// range; the game's data files are all in that code page.
-inline QByteArray ToCp1252(const QString& s) {
-    QByteArray out;
-    out.reserve(s.size());
-    for (QChar c : s) {
-        const char16_t u = c.unicode();
-        if (u == 0x2014) {
-            out.append(char(0x97));
-        } else if (u == 0x2019) {
-            out.append(char(0x92));
-        } else if (u == 0x2026) {
-            out.append(char(0x85));
-        } else if (u < 0x100) {
-            out.append(char(u));
-        } else {
-            throw std::invalid_argument("character outside code page 1252");
-        }
-    }
-    return out;
-}
-
 inline void SaveBytes(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw std::runtime_error("cannot write " + path.toStdString());
     f.write(bytes);
 }
-
-// One field per line, CR LF line ends, strings in double quotes, flags as #TRUE# / #FALSE#:
-// the way the authoring tool writes its files.
-class RecordWriter {
-  public:
-    void Str(const QString& s) {
-        if (s.contains(u'"')) throw std::invalid_argument("a stored string cannot hold a quote");
-        bytes_ += '"' + ToCp1252(s) + "\"\r\n";
-    }
-    void Int(long long v) { bytes_ += QByteArray::number(v) + "\r\n"; }
-    void Num(double v) {
-        if (v == std::floor(v)) {
-            Int(static_cast<long long>(v));
-        } else {
-            bytes_ += QByteArray::number(v, 'g', 15) + "\r\n";
-        }
-    }
-    void Bool(bool v) { bytes_ += v ? "#TRUE#\r\n" : "#FALSE#\r\n"; }
-    void List(const QStringList& names) {
-        Int(names.size());
-        for (const QString& n : names) Str(n);
-    }
-    void Separator() { Str(QStringLiteral("----- SEPARATOR -----")); }
-    const QByteArray& Bytes() const { return bytes_; }
-    void Save(const QString& path) const { SaveBytes(path, bytes_); }
-
-  private:
-    QByteArray bytes_;
-};
 
 inline void PutU16(QByteArray& b, unsigned v) {
     b.append(char(v & 0xFF));
