@@ -270,10 +270,10 @@ class EngineImpl {
     bool dying = false;
     // False once the engine is gone: script objects a host still holds then do nothing.
     std::shared_ptr<bool> alive = std::make_shared<bool>(true);
-    uint32_t resolveGen = 1;
+    uint32_t resolveGen = 1;  // bumped when objects are added: failed lookups are retried
     // Arrays whose elements are passed by reference to a call in progress: kept alive and
     // locked against ReDim and Erase until the call returns.
-    std::vector<Variant> refHolds;  // bumped when objects are added: failed lookups are retried
+    std::vector<ArrData*> refHolds;
     Ref<Dispatch> errObject;
     void InitBuiltinObjects();
 

@@ -19,7 +19,7 @@ class ArgBuf {
     }
     ~ArgBuf() {
         while (e_.refHolds.size() > mark_) {
-            --e_.refHolds.back().AsArray()->locks;
+            Variant::UnlockArray(e_.refHolds.back());
             e_.refHolds.pop_back();
         }
     }
@@ -280,10 +280,9 @@ Variant* NameExpr::Ref(EngineImpl& e) {
     for (auto& a : args) idx.push_back(a->Eval(e));
     s = Storage(e, false);
     if (!s || !s->IsArray()) return nullptr;
-    ArrData* arr = s->MutableArray();
-    Variant* el = ArrayElement(arr, idx);
-    ++arr->locks;
-    e.refHolds.push_back(*s);
+    // The element stays this variable's element for the whole call (see ArrData::locks).
+    Variant* el = ArrayElement(s->MutableArray(), idx);
+    e.refHolds.push_back(s->LockArray());
     return el;
 }
 

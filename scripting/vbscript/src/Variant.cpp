@@ -57,18 +57,38 @@ const std::u16string& Variant::Str() const {
     return kEmptyText;
 }
 
+namespace {
+ArrData* CloneArray(const ArrData* a) {
+    auto* c = new ArrData;
+    c->fixed = a->fixed;
+    c->bounds = a->bounds;
+    c->items = a->items;
+    return c;
+}
+}  // namespace
+
 ArrData* Variant::MutableArray() {
     ArrData* a = u_.arr;
-    if (a->refs > 1) {
-        auto* c = new ArrData;
-        c->fixed = a->fixed;
-        c->bounds = a->bounds;
-        c->items = a->items;
+    // Element references (locks) are not sharers: they must see this variable's writes.
+    if (a->refs - a->locks > 1) {
+        ArrData* c = CloneArray(a);
         --a->refs;
         u_.arr = c;
         return c;
     }
     return a;
+}
+
+ArrData* Variant::LockArray() {
+    ArrData* a = MutableArray();
+    ++a->refs;
+    ++a->locks;
+    return a;
+}
+
+void Variant::UnlockArray(ArrData* a) noexcept {
+    --a->locks;
+    if (--a->refs == 0) delete a;
 }
 
 void Variant::AddRefPayload() noexcept {
@@ -80,7 +100,13 @@ void Variant::AddRefPayload() noexcept {
             if (u_.obj) u_.obj->AddRef();
             break;
         default:
-            if (type_ & vtArray) ++u_.arr->refs;
+            if (type_ & vtArray) {
+                // A locked array is copied at once (see ArrData::locks).
+                if (u_.arr->locks)
+                    u_.arr = CloneArray(u_.arr);
+                else
+                    ++u_.arr->refs;
+            }
     }
 }
 

@@ -48,7 +48,10 @@ struct ArrayBound {
 
 struct ArrData {
     int refs = 1;
-    int locks = 0;       // For Each / ByRef element use: ReDim and Erase refuse while locked
+    // References to elements held by calls in progress (each also counts in refs). While
+    // locked, ReDim and Erase refuse, and a copy of the array is made at once instead of
+    // sharing, so that the elements referred to stay the ones of the variable that holds it.
+    int locks = 0;
     bool fixed = false;  // declared with dimensions (Dim a(3)): ReDim refuses
     std::vector<ArrayBound> bounds;
     std::vector<Variant> items;
@@ -179,6 +182,10 @@ class Variant {
 
     // Array copy on write: makes this variant's array unshared and returns it.
     ArrData* MutableArray();
+    // Locks this variant's (unshared) array for a reference to one of its elements; the
+    // returned array stays alive until UnlockArray.
+    ArrData* LockArray();
+    static void UnlockArray(ArrData* a) noexcept;
 
   private:
     static Variant Typed(uint16_t t) {
