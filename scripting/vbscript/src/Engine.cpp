@@ -890,6 +890,22 @@ bool Engine::AddCode(std::u16string_view text) {
     return impl_->Guard([&] { impl_->AddProgram(text, 1); });
 }
 
+std::vector<ScriptError> Engine::CheckSyntax(std::u16string_view text) {
+    std::vector<ScriptError> out;
+    for (const CompileFailure& f : CheckProgram(*impl_, text, 1)) {
+        ScriptError e;
+        e.number = f.number;
+        e.description = ErrorDescription(f.number);
+        if (e.description.empty()) e.description = u"Unknown runtime error";
+        e.source = u"Microsoft VBScript compilation error";
+        e.line = f.line;
+        e.column = f.column;
+        e.compileError = true;
+        out.push_back(std::move(e));
+    }
+    return out;
+}
+
 bool Engine::Run(std::u16string_view procedure, std::span<const Variant> args, Variant* result) {
     EngineImpl& e = *impl_;
     return e.Guard([&] {

@@ -310,6 +310,10 @@ class EngineImpl {
 std::shared_ptr<Program> CompileProgram(EngineImpl& e, std::u16string_view text, int firstLine,
                                         bool asExpression, bool optionExplicit = false,
                                         bool dynamicScope = false);
+// Compiles text without running it and returns every compile error found, by line (a failed
+// statement is skipped to the end of its line and compiling goes on).
+struct CompileFailure;
+std::vector<CompileFailure> CheckProgram(EngineImpl& e, std::u16string_view text, int firstLine);
 // Splits program text into pieces that compile independently (runs of whole top-level
 // procedures and classes, at least minLines long), so that an unchanged piece is compiled once.
 struct Chunk {

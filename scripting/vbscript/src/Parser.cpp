@@ -1,5 +1,6 @@
 // The recursive-descent compiler: turns tokens into nodes, resolving locals and class members to
 // slots and every other name to an atom of the engine.
+#include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -88,7 +89,7 @@ class Parser {
                 Next();
                 continue;
             }
-            ParseTopLevelItem(prog_.top.body);
+            if (!Recovering([&] { ParseTopLevelItem(prog_.top.body); })) break;
         }
         prog_.top.localCount = std::max(prog_.top.localCount, 1);
     }
@@ -105,7 +106,91 @@ class Parser {
         return x;
     }
 
+    // Checking mode: a failed statement is recorded in errors and parsing goes on with the
+    // next line, so that one pass finds every error.
+    void CollectErrors(std::vector<CompileFailure>* errors) { errors_ = errors; }
+
   private:
+    // Runs one statement's (or member's) parser. In checking mode a failure is recorded and
+    // the rest of its line skipped; false when that reached the end of the text.
+    template <typename F>
+    bool Recovering(F&& parse) {
+        if (!errors_) {
+            parse();
+            return true;
+        }
+        size_t start = pos_;
+        ProcScope* scope = scope_;
+        ClassDef* cls = cls_;
+        int singleLineIf = singleLineIf_, loopDepth = loopDepth_;
+        size_t withDepth = withSlots_.size();
+        try {
+            parse();
+            return true;
+        } catch (const CompileFailure& f) {
+            // A block whose head failed leaves its closing line behind: that line's own
+            // error says nothing new.
+            if (StartsWithCloser(start) && openFailures_ > 0) {
+                --openFailures_;
+            } else {
+                errors_->push_back(f);
+                if (OpensBlock(start)) ++openFailures_;
+            }
+            scope_ = scope;
+            cls_ = cls;
+            singleLineIf_ = singleLineIf;
+            loopDepth_ = loopDepth;
+            withSlots_.resize(withDepth);
+            while (!Is(Tok::Newline) && !Is(Tok::End)) Next();
+            if (Is(Tok::End)) return false;
+            Next();
+            return true;
+        }
+    }
+
+    bool StartsWithCloser(size_t at) const {
+        const Token& t = t_[at];
+        if (t.kind != Tok::Keyword) return false;
+        switch (t.kw) {
+            case Kw::End:
+            case Kw::Next:
+            case Kw::Loop:
+            case Kw::Wend:
+                return true;
+            default:
+                return false;
+        }
+    }
+    // Whether the statement at `at` opens a block (a multi-line If ends its line with Then).
+    bool OpensBlock(size_t at) const {
+        size_t i = at;
+        while (i < t_.size() && t_[i].kind == Tok::Keyword &&
+               (t_[i].kw == Kw::Public || t_[i].kw == Kw::Private || t_[i].kw == Kw::Default))
+            ++i;
+        if (i >= t_.size() || t_[i].kind != Tok::Keyword) return false;
+        switch (t_[i].kw) {
+            case Kw::Sub:
+            case Kw::Function:
+            case Kw::Property:
+            case Kw::Class:
+            case Kw::Select:
+            case Kw::For:
+            case Kw::Do:
+            case Kw::While:
+            case Kw::With:
+                return true;
+            case Kw::If: {
+                size_t j = i;
+                while (j + 1 < t_.size() && t_[j + 1].kind != Tok::Newline &&
+                       t_[j + 1].kind != Tok::End)
+                    ++j;
+                return t_[j].kind == Tok::Keyword && t_[j].kw == Kw::Then;
+            }
+            default:
+                return false;
+        }
+    }
+
     // ---- tokens ----
     const Token& Cur() const { return t_[pos_]; }
     const Token& Peek(size_t k = 1) const { return t_[std::min(pos_ + k, t_.size() - 1)]; }
@@ -567,7 +652,7 @@ class Parser {
         for (;;) {
             SkipNewlines();
             if (IsBlockEnd()) return;
-            ParseStatement(b);
+            if (!Recovering([&] { ParseStatement(b); })) return;
         }
     }
 
@@ -1595,30 +1680,7 @@ class Parser {
                 EndOfStatement();
                 break;
             }
-            bool isPrivate = false;
-            if (Is(Kw::Public) || Is(Kw::Private)) {
-                isPrivate = Is(Kw::Private);
-                const Token& nx = Peek();
-                if (nx.kind == Tok::Keyword && (nx.kw == Kw::Sub || nx.kw == Kw::Function ||
-                                                nx.kw == Kw::Property || nx.kw == Kw::Default)) {
-                    Next();
-                    ParseProc(isPrivate, true);
-                    continue;
-                }
-                Next();
-                ParseFields(*c);
-                continue;
-            }
-            if (Is(Kw::Dim)) {
-                Next();
-                ParseFields(*c);
-                continue;
-            }
-            if (Is(Kw::Sub) || Is(Kw::Function) || Is(Kw::Property) || Is(Kw::Default)) {
-                ParseProc(false, true);
-                continue;
-            }
-            Fail(kSyntax);
+            if (!Recovering([&] { ParseClassMember(*c); })) Fail(kExpectedEnd);
         }
         // A Property Let/Set needs the same count of arguments as its Get plus one.
         for (auto& m : c->members) {
@@ -1630,6 +1692,32 @@ class Parser {
         }
         cls_ = nullptr;
         prog_.classes.push_back(std::move(c));
+    }
+
+    void ParseClassMember(ClassDef& c) {
+        if (Is(Kw::Public) || Is(Kw::Private)) {
+            bool isPrivate = Is(Kw::Private);
+            const Token& nx = Peek();
+            if (nx.kind == Tok::Keyword && (nx.kw == Kw::Sub || nx.kw == Kw::Function ||
+                                            nx.kw == Kw::Property || nx.kw == Kw::Default)) {
+                Next();
+                ParseProc(isPrivate, true);
+                return;
+            }
+            Next();
+            ParseFields(c);
+            return;
+        }
+        if (Is(Kw::Dim)) {
+            Next();
+            ParseFields(c);
+            return;
+        }
+        if (Is(Kw::Sub) || Is(Kw::Function) || Is(Kw::Property) || Is(Kw::Default)) {
+            ParseProc(false, true);
+            return;
+        }
+        Fail(kSyntax);
     }
 
     void ParseFields(ClassDef& c) {
@@ -1678,6 +1766,8 @@ class Parser {
     int loopDepth_ = 0;
     int nesting_ = 0;
     std::unordered_set<std::u16string> declaredHere_;
+    std::vector<CompileFailure>* errors_ = nullptr;
+    int openFailures_ = 0;  // checking: blocks whose head failed, their ends not yet seen
 };
 
 }  // namespace
@@ -1693,6 +1783,48 @@ std::shared_ptr<Program> CompileProgram(EngineImpl& e, std::u16string_view text,
     else
         p.ParseProgram();
     return prog;
+}
+
+std::vector<CompileFailure> CheckProgram(EngineImpl& e, std::u16string_view text, int firstLine) {
+    std::vector<CompileFailure> errors;
+    // A lexical error stops the tokenizer: it is recorded and its line blanked for the rest.
+    std::u16string work(text);
+    std::vector<Token> tokens;
+    for (;;) {
+        try {
+            tokens = Tokenize(work, firstLine);
+            break;
+        } catch (const CompileFailure& f) {
+            errors.push_back(f);
+            size_t begin = 0;
+            for (int l = firstLine; l < f.line && begin < work.size(); ++l) {
+                size_t nl = work.find(u'\n', begin);
+                begin = nl == std::u16string::npos ? work.size() : nl + 1;
+            }
+            size_t end = work.find(u'\n', begin);
+            if (end == std::u16string::npos) end = work.size();
+            if (begin >= end) return errors;  // nothing left to blank: give up on the rest
+            for (size_t i = begin; i < end; ++i)
+                if (work[i] != u'\r') work[i] = u' ';
+        }
+    }
+    Program prog;
+    Parser p(e, std::move(tokens), prog);
+    p.CollectErrors(&errors);
+    try {
+        p.ParseProgram();
+    } catch (const CompileFailure& f) {
+        errors.push_back(f);
+    }
+    std::sort(errors.begin(), errors.end(), [](const CompileFailure& a, const CompileFailure& b) {
+        return a.line != b.line ? a.line < b.line : a.column < b.column;
+    });
+    errors.erase(std::unique(errors.begin(), errors.end(),
+                             [](const CompileFailure& a, const CompileFailure& b) {
+                                 return a.line == b.line && a.number == b.number;
+                             }),
+                 errors.end());
+    return errors;
 }
 
 }  // namespace vbs
