@@ -159,6 +159,28 @@ struct Atom {
     const Builtin* builtin = nullptr;
 };
 
+// The global slots by atom. Slots never move once made (nodes and callers keep references),
+// and finding one is two loads.
+class SlotTable {
+  public:
+    GlobalSlot& operator[](size_t i) { return chunks_[i >> kShift][i & kMask]; }
+    size_t size() const { return size_; }
+    void emplace_back() {
+        if ((size_ & kMask) == 0) chunks_.push_back(std::make_unique<GlobalSlot[]>(kMask + 1));
+        ++size_;
+    }
+    void clear() {
+        chunks_.clear();
+        size_ = 0;
+    }
+
+  private:
+    static constexpr size_t kShift = 8;
+    static constexpr size_t kMask = (size_t(1) << kShift) - 1;
+    std::vector<std::unique_ptr<GlobalSlot[]>> chunks_;
+    size_t size_ = 0;
+};
+
 struct Frame {
     Variant* locals = nullptr;
     ClassInstance* me = nullptr;
@@ -225,7 +247,10 @@ class EngineImpl {
     bool ResolveHostMember(int atom, GlobalSlot& g);
 
     // ---- running ----
-    Variant CallProc(const ProcDef* def, ClassInstance* me, Variant* args, size_t n);
+    // Calls a script procedure. With consumeArgs the values in args may be moved from (the
+    // caller's own argument buffer).
+    Variant CallProc(const ProcDef* def, ClassInstance* me, Variant* args, size_t n,
+                     bool consumeArgs = false);
     void Tick() {
         if ((++steps_ & 0x3FF) == 0) CheckTime();
     }
@@ -295,7 +320,7 @@ class EngineImpl {
 
     std::vector<Atom> atoms_;
     std::unordered_map<std::u16string, int> atomIndex_;
-    std::deque<GlobalSlot> globals_;
+    SlotTable globals_;
     uint32_t steps_ = 0;
     std::chrono::steady_clock::time_point deadline_;
     bool hasDeadline_ = false;

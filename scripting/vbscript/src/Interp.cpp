@@ -1,6 +1,7 @@
 // The interpreter: evaluation of expression nodes and execution of statements.
 #include <cmath>
 #include <functional>
+#include <memory>
 
 #include "Nodes.h"
 
@@ -11,40 +12,51 @@ namespace {
 constexpr int kMaxDepth = 1500;
 constexpr uintptr_t kStackBudget = uintptr_t(2) << 20;
 
-// Argument storage without heap allocation for the common short lists.
+// Argument storage without heap allocation for the common short lists: only the n values in
+// use are constructed.
 class ArgBuf {
   public:
     ArgBuf(EngineImpl& e, size_t n) : e_(e), mark_(e.refHolds.size()), n_(n) {
-        if (n > kInline) heap_.resize(n);
+        if (n > kInline)
+            heap_.resize(n);
+        else
+            for (size_t i = 0; i < n; ++i) new (Inline() + i) Variant();
     }
     ~ArgBuf() {
         while (e_.refHolds.size() > mark_) {
             Variant::UnlockArray(e_.refHolds.back());
             e_.refHolds.pop_back();
         }
+        if (n_ <= kInline) std::destroy_n(Inline(), n_);
     }
     ArgBuf(const ArgBuf&) = delete;
     ArgBuf& operator=(const ArgBuf&) = delete;
-    Variant* data() { return n_ > kInline ? heap_.data() : inl_; }
+    Variant* data() { return n_ > kInline ? heap_.data() : Inline(); }
     size_t size() const { return n_; }
     Variant& operator[](size_t i) { return data()[i]; }
     std::span<Variant> span() { return {data(), n_}; }
     void PushBack(Variant v) {
         if (n_ < kInline) {
-            inl_[n_++] = std::move(v);
+            new (Inline() + n_) Variant(std::move(v));
+            ++n_;
             return;
         }
-        if (n_ == kInline) heap_.assign(inl_, inl_ + kInline);
+        if (n_ == kInline) {
+            heap_.reserve(kInline + 1);
+            for (size_t i = 0; i < kInline; ++i) heap_.push_back(std::move(Inline()[i]));
+            std::destroy_n(Inline(), kInline);
+        }
         heap_.push_back(std::move(v));
         ++n_;
     }
 
   private:
     static constexpr size_t kInline = 6;
+    Variant* Inline() { return reinterpret_cast<Variant*>(raw_); }
     EngineImpl& e_;
     size_t mark_;
     size_t n_;
-    Variant inl_[kInline];
+    alignas(Variant) unsigned char raw_[kInline * sizeof(Variant)];
     std::vector<Variant> heap_;
 };
 
@@ -98,11 +110,11 @@ bool CondTrue(const Variant& v) {
     return ToBool(d);
 }
 
-bool IsIntType(uint16_t t) {
+inline bool IsIntType(uint16_t t) {
     return t == vtInteger || t == vtLong || t == vtByte;
 }
 
-int64_t IntOf(const Variant& v) {
+[[gnu::always_inline]] inline int64_t IntOf(const Variant& v) {
     switch (v.Type()) {
         case vtInteger:
             return v.AsInteger();
@@ -113,7 +125,7 @@ int64_t IntOf(const Variant& v) {
     }
 }
 
-Variant FitInt(int64_t r, uint16_t ta, uint16_t tb) {
+[[gnu::always_inline]] inline Variant FitInt(int64_t r, uint16_t ta, uint16_t tb) {
     bool wantLong = ta == vtLong || tb == vtLong;
     bool bytes = ta == vtByte && tb == vtByte;
     if (bytes && r >= 0 && r <= 255) return Variant::Byte(uint8_t(r));
@@ -287,6 +299,14 @@ Variant* NameExpr::Ref(EngineImpl& e) {
 }
 
 Variant NameExpr::Eval(EngineImpl& e) {
+    // Plain variables first: what Invoke does for them, without its other cases.
+    if (!hasParens) {
+        if (mode == NameMode::Local) return e.frame->locals[slot].Deref();
+        if (mode == NameMode::Global && !dynScope) {
+            const GlobalSlot& g = e.Slot(atom);
+            if (g.kind == SlotKind::Var) return g.value;
+        }
+    }
     return Invoke(e, false);
 }
 
@@ -354,7 +374,7 @@ Variant NameExpr::Invoke(EngineImpl& e, bool asStatement) {
             ArgBuf a(e, args.size());
             EvalArgs(e, args, g.proc, a);
             int savedLine = e.line;
-            Variant r = e.CallProc(g.proc, nullptr, a.data(), a.size());
+            Variant r = e.CallProc(g.proc, nullptr, a.data(), a.size(), true);
             e.line = savedLine;
             return r;
         }
@@ -405,6 +425,21 @@ Variant NameExpr::Invoke(EngineImpl& e, bool asStatement) {
 }
 
 void NameExpr::Assign(EngineImpl& e, Variant v, bool isSet) {
+    // A plain value into a plain variable: what StoreValue does for it, directly.
+    uint16_t t = v.Type();
+    if (!isSet && !hasParens && t != vtObject && t != vtRef && !(t & vtArray)) {
+        if (mode == NameMode::Local) {
+            e.frame->locals[slot].Deref() = std::move(v);
+            return;
+        }
+        if (mode == NameMode::Global && !dynScope) {
+            GlobalSlot& g = e.Slot(atom);
+            if (g.kind == SlotKind::Var) {
+                g.value = std::move(v);
+                return;
+            }
+        }
+    }
     if (mode == NameMode::MeMember) {
         ClassInstance* me = e.frame->me;
         const ClassMember& m = me->Class()->members[size_t(slot)];
@@ -534,9 +569,137 @@ Variant NewExpr::Eval(EngineImpl& e) {
 
 // ---- operators ----
 
+namespace {
+
+// Integer operands of the same or mixed integer types: the result, or false when the generic
+// rules apply (Byte with Byte in logic operators, and the other operators).
+template <BinOp Op>
+[[gnu::always_inline]] inline bool IntBinary(const Variant& a, const Variant& b, Variant& out) {
+    uint16_t ta = a.Type(), tb = b.Type();
+    int64_t x = IntOf(a), y = IntOf(b);
+    switch (Op) {
+        case BinOp::Add:
+            out = FitInt(x + y, ta, tb);
+            return true;
+        case BinOp::Sub:
+            out = FitInt(x - y, ta, tb);
+            return true;
+        case BinOp::Mul:
+            out = FitInt(x * y, ta, tb);
+            return true;
+        case BinOp::Eq:
+            out = Variant::Bool(x == y);
+            return true;
+        case BinOp::Ne:
+            out = Variant::Bool(x != y);
+            return true;
+        case BinOp::Lt:
+            out = Variant::Bool(x < y);
+            return true;
+        case BinOp::Gt:
+            out = Variant::Bool(x > y);
+            return true;
+        case BinOp::Le:
+            out = Variant::Bool(x <= y);
+            return true;
+        case BinOp::Ge:
+            out = Variant::Bool(x >= y);
+            return true;
+        case BinOp::IntDiv:
+            if (y == 0) ThrowError(kErrDivByZero);
+            out = FitInt(x / y, ta, tb);
+            return true;
+        case BinOp::Mod:
+            if (y == 0) ThrowError(kErrDivByZero);
+            out = FitInt(x % y, ta, tb);
+            return true;
+        case BinOp::And:
+            if (ta == vtByte && tb == vtByte) return false;
+            out = FitInt(x & y, ta == vtByte ? uint16_t(vtInteger) : ta, tb);
+            return true;
+        case BinOp::Or:
+            if (ta == vtByte && tb == vtByte) return false;
+            out = FitInt(x | y, ta == vtByte ? uint16_t(vtInteger) : ta, tb);
+            return true;
+        case BinOp::Xor:
+            if (ta == vtByte && tb == vtByte) return false;
+            out = FitInt(x ^ y, ta == vtByte ? uint16_t(vtInteger) : ta, tb);
+            return true;
+        default:
+            return false;
+    }
+}
+
+// One node type per operator, so that the operator is known when the node is compiled.
+template <BinOp Op>
+[[gnu::always_inline]] inline Variant Compute(const Variant& a, const Variant& b) {
+    if (IsIntType(a.Type()) && IsIntType(b.Type())) {
+        Variant r;
+        if (IntBinary<Op>(a, b, r)) return r;
+    }
+    return ApplyBinary(Op, a, b);
+}
+
+// One node type per operator, so that the operator is known when the node is compiled; a
+// constant right operand is used where it is kept.
+template <BinOp Op>
+struct BinaryOpExpr final : BinaryExpr {
+    Variant Eval(EngineImpl& e) override {
+        Variant a = left->Eval(e);
+        if (rightConst) return Compute<Op>(a, *rightConst);
+        Variant b = right->Eval(e);
+        return Compute<Op>(a, b);
+    }
+};
+
+template <BinOp Op>
+ExprPtr NewBinary() {
+    auto b = std::make_unique<BinaryOpExpr<Op>>();
+    b->op = Op;
+    return b;
+}
+
+}  // namespace
+
+std::unique_ptr<BinaryExpr> MakeBinary(BinOp op) {
+    ExprPtr p;
+    switch (op) {
+#define VBS_BINARY(name)              \
+    case BinOp::name:                 \
+        p = NewBinary<BinOp::name>(); \
+        break;
+        VBS_BINARY(Add)
+        VBS_BINARY(Sub)
+        VBS_BINARY(Mul)
+        VBS_BINARY(Div)
+        VBS_BINARY(IntDiv)
+        VBS_BINARY(Mod)
+        VBS_BINARY(Pow)
+        VBS_BINARY(Concat)
+        VBS_BINARY(Eq)
+        VBS_BINARY(Ne)
+        VBS_BINARY(Lt)
+        VBS_BINARY(Gt)
+        VBS_BINARY(Le)
+        VBS_BINARY(Ge)
+        VBS_BINARY(Is)
+        VBS_BINARY(And)
+        VBS_BINARY(Or)
+        VBS_BINARY(Xor)
+        VBS_BINARY(Eqv)
+        VBS_BINARY(Imp)
+#undef VBS_BINARY
+    }
+    return std::unique_ptr<BinaryExpr>(static_cast<BinaryExpr*>(p.release()));
+}
+
 Variant BinaryExpr::Eval(EngineImpl& e) {
     Variant a = left->Eval(e);
     Variant b = right->Eval(e);
+    return ApplyBinary(op, a, b);
+}
+
+Variant ApplyBinary(BinOp op, const Variant& a, const Variant& b) {
     uint16_t ta = a.Type(), tb = b.Type();
     if (IsIntType(ta) && IsIntType(tb)) {
         int64_t x = IntOf(a), y = IntOf(b);
@@ -919,7 +1082,8 @@ Flow RandomizeStmt::Exec(EngineImpl& e) {
 
 // ---- calls ----
 
-Variant EngineImpl::CallProc(const ProcDef* def, ClassInstance* me, Variant* args, size_t n) {
+Variant EngineImpl::CallProc(const ProcDef* def, ClassInstance* me, Variant* args, size_t n,
+                             bool consumeArgs) {
     if (n != def->params.size()) ThrowError(kErrWrongArgs);
     // Recursion ends with "Out of stack space" well before the thread's stack runs out,
     // whatever the frame sizes of this build are.
@@ -928,20 +1092,38 @@ Variant EngineImpl::CallProc(const ProcDef* def, ClassInstance* me, Variant* arg
     if (depth >= kMaxDepth || (stackBase > here && stackBase - here > kStackBudget))
         ThrowError(kErrOutOfStack);
     Tick();
-    constexpr size_t kInline = 10;
+    // The frame's variables: on the stack for most procedures, only as many as it has.
+    constexpr size_t kInline = 12;
     size_t count = size_t(def->localCount);
-    Variant inl[kInline];
+    alignas(Variant) unsigned char raw[kInline * sizeof(Variant)];
     std::unique_ptr<Variant[]> heap;
-    Variant* locals = inl;
+    Variant* locals;
     if (count > kInline) {
         heap.reset(new Variant[count]);
         locals = heap.get();
+    } else {
+        locals = reinterpret_cast<Variant*>(raw);
+        for (size_t i = 0; i < count; ++i) new (locals + i) Variant();
     }
+    struct Destroy {
+        Variant* p;
+        size_t n;
+        ~Destroy() { std::destroy_n(p, n); }
+    } destroy{locals, count > kInline ? 0 : count};
     for (size_t i = 0; i < n; ++i) {
-        if (def->params[i].byRef && args[i].IsRef())
-            locals[i + 1] = args[i];
-        else
-            locals[i + 1] = PlainCopy(args[i].Deref());
+        Variant& a = args[i];
+        if (a.IsRef()) {
+            if (def->params[i].byRef)
+                locals[i + 1] = a;
+            else
+                locals[i + 1] = PlainCopy(a.Deref());
+        } else if (a.IsArray() && a.AsArray()->fixed) {
+            locals[i + 1] = PlainCopy(a);
+        } else if (consumeArgs) {
+            locals[i + 1] = std::move(a);
+        } else {
+            locals[i + 1] = a;
+        }
     }
     Frame f;
     f.locals = locals;

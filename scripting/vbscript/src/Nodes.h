@@ -108,8 +108,13 @@ enum class BinOp : uint8_t {
 struct BinaryExpr : Expr {
     BinOp op;
     ExprPtr left, right;
+    const Variant* rightConst = nullptr;  // the right operand's value when it is a constant
     Variant Eval(EngineImpl& e) override;
 };
+// A node for op (of a type specialised for it).
+std::unique_ptr<BinaryExpr> MakeBinary(BinOp op);
+// The value of a op b by VBScript's rules.
+Variant ApplyBinary(BinOp op, const Variant& a, const Variant& b);
 
 struct UnaryExpr : Expr {
     bool isNot = false;  // Not, else negation

@@ -328,15 +328,24 @@ class Parser {
     // ---- expressions ----
     ExprPtr ParseExpr() { return ParseImp(); }
 
+    // Parentheses matter only around a whole argument (ByVal passing): an operand needs none.
+    static ExprPtr Unparenthesized(ExprPtr x) {
+        while (auto* p = dynamic_cast<ParenExpr*>(x.get())) {
+            ExprPtr inner = std::move(p->inner);
+            x = std::move(inner);
+        }
+        return x;
+    }
+
     template <typename Sub>
     ExprPtr Binary(ExprPtr left, BinOp op, Sub sub) {
         int line = Cur().line;
         Next();
-        auto b = std::make_unique<BinaryExpr>();
+        auto b = MakeBinary(op);
         b->line = line;
-        b->op = op;
-        b->left = std::move(left);
-        b->right = (this->*sub)();
+        b->left = Unparenthesized(std::move(left));
+        b->right = Unparenthesized((this->*sub)());
+        if (auto* c = dynamic_cast<ConstExpr*>(b->right.get())) b->rightConst = &c->value;
         return b;
     }
 

@@ -61,7 +61,9 @@ struct ArrData {
 class Variant {
   public:
     Variant() noexcept : type_(vtEmpty) { u_.i64 = 0; }
-    Variant(const Variant& o) noexcept : type_(o.type_), u_(o.u_) { AddRefPayload(); }
+    Variant(const Variant& o) noexcept : type_(o.type_), u_(o.u_) {
+        if (HasPayload(type_)) AddRefPayload();
+    }
     Variant(Variant&& o) noexcept : type_(o.type_), u_(o.u_) { o.type_ = vtEmpty; }
     Variant& operator=(const Variant& o) noexcept {
         if (this != &o) {
@@ -72,14 +74,16 @@ class Variant {
     }
     Variant& operator=(Variant&& o) noexcept {
         if (this != &o) {
-            ReleasePayload();
+            if (HasPayload(type_)) ReleasePayload();
             type_ = o.type_;
             u_ = o.u_;
             o.type_ = vtEmpty;
         }
         return *this;
     }
-    ~Variant() { ReleasePayload(); }
+    ~Variant() {
+        if (HasPayload(type_)) ReleasePayload();
+    }
 
     void Swap(Variant& o) noexcept {
         std::swap(type_, o.type_);
@@ -193,6 +197,8 @@ class Variant {
         v.type_ = t;
         return v;
     }
+    // Strings, objects and arrays hold a counted payload; every other type is plain bits.
+    static bool HasPayload(uint16_t t) { return t == vtString || t == vtObject || (t & vtArray); }
     void AddRefPayload() noexcept;
     void ReleasePayload() noexcept;
 

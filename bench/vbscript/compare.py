@@ -1,0 +1,108 @@
+#!/usr/bin/env python3
+"""Runs the VBScript micro-benchmarks on our engine (vbsrun), on CPython (the same work written
+in Python, python/*.py beside this file) and, when asked or when wine is there, on the reference
+engine, and prints their times and ratios in one table.
+
+  bench/vbscript/compare.py [--vbsrun PATH] [--runs N] [--reference | --no-reference]
+
+The .vbs files are read from ../shared/vbscript-tests/bench next to the repository. Each script
+prints a checksum line and its own "in-script seconds" (start-up excluded); the table shows the
+median of N runs for ours and CPython (runs interleaved) and one run of the reference engine,
+which is slow to start. The checksums of all engines must agree: a mismatch is reported and
+makes the exit status 1.
+"""
+import argparse
+import os
+import re
+import shutil
+import statistics
+import subprocess
+import sys
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+REPO = os.path.dirname(os.path.dirname(HERE))
+SHARED = os.path.join(os.path.dirname(REPO), "shared", "vbscript-tests")
+BENCHES = ["int_loop", "strings", "calls", "arrays"]
+
+
+def find_vbsrun():
+    for d in ("build-vbs", "build", "build-asan"):
+        p = os.path.join(REPO, d, "scripting", "vbscript", "vbsrun")
+        if os.access(p, os.X_OK):
+            return p
+    return None
+
+
+def run(cmd, cwd):
+    """Returns (checksum line, in-script seconds) of one run, or raises RuntimeError."""
+    r = subprocess.run(cmd, cwd=cwd, capture_output=True, text=True, timeout=600)
+    lines = [l.strip() for l in r.stdout.splitlines() if l.strip()]
+    secs = None
+    for l in lines:
+        m = re.match(r"in-script seconds: ([0-9.,]+)", l)
+        if m:
+            secs = float(m.group(1).replace(",", ""))
+    if r.returncode != 0 or secs is None or not lines:
+        raise RuntimeError("%s failed (%d): %s %s" % (" ".join(cmd), r.returncode,
+                                                     r.stdout[-300:], r.stderr[-300:]))
+    return lines[0], secs
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    ap.add_argument("--vbsrun", default=find_vbsrun())
+    ap.add_argument("--runs", type=int, default=5)
+    ap.add_argument("--bench-dir", default=os.path.join(SHARED, "bench"))
+    ap.add_argument("--python", default="python3")
+    ref = ap.add_mutually_exclusive_group()
+    ref.add_argument("--reference", dest="reference", action="store_true", default=None)
+    ref.add_argument("--no-reference", dest="reference", action="store_false")
+    a = ap.parse_args()
+    if not a.vbsrun:
+        sys.exit("compare: vbsrun not built (give --vbsrun)")
+    if not os.path.isdir(a.bench_dir):
+        sys.exit("compare: no benchmarks at %s" % a.bench_dir)
+    ref_script = os.path.join(SHARED, "reference-engine.sh")
+    use_ref = a.reference if a.reference is not None else (
+        shutil.which("wine") is not None and os.path.exists(ref_script))
+
+    rows, mismatch = [], False
+    for name in BENCHES:
+        vbs = os.path.join(a.bench_dir, name + ".vbs")
+        py = os.path.join(HERE, "python", name + ".py")
+        ours, cpy = [], []
+        sums = {}
+        for _ in range(a.runs):
+            s, t = run([a.vbsrun, vbs], a.bench_dir)
+            sums["ours"] = s
+            ours.append(t)
+            s, t = run([a.python, py], a.bench_dir)
+            sums["CPython"] = s
+            cpy.append(t)
+        reft = None
+        if use_ref:
+            try:
+                s, reft = run(["bash", ref_script, vbs], a.bench_dir)
+                sums["reference"] = s
+            except RuntimeError as e:
+                print("reference engine: %s" % e, file=sys.stderr)
+        if len(set(sums.values())) != 1:
+            mismatch = True
+            print("%s: checksums differ: %s" % (name, sums), file=sys.stderr)
+        rows.append((name, statistics.median(ours), statistics.median(cpy), reft))
+
+    def ratio(x, y):
+        return "%.1fx" % (x / y) if x and y else "-"
+
+    print("%-10s %10s %10s %12s %14s %16s" % ("benchmark", "ours s", "CPython s", "reference s",
+                                              "CPython/ours", "reference/ours"))
+    for name, o, c, r in rows:
+        print("%-10s %10.3f %10.3f %12s %14s %16s" % (name, o, c, "%.3f" % r if r else "-",
+                                                      ratio(c, o), ratio(r, o)))
+    print("(median of %d runs for ours and CPython, one run of the reference engine; "
+          "in-script seconds; ratio > 1: ours is faster)" % a.runs)
+    return 1 if mismatch else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
