@@ -22,6 +22,21 @@ TEST_F(Semantics, ElementPassedByReferenceLocksItsArray) {
         "5\n1\n");
 }
 
+TEST_F(Semantics, AppendingToAStringLeavesItsCopiesAlone) {
+    // x = x & y may extend x's text where it is: no other holder of the text may see that.
+    EXPECT_EQ(Run("a = \"x\"\na = a & \"y\"\nb = a\na = a & \"z\"\nc = Array(a)\n"
+                  "a = a & \"!\"\nSet d = CreateObject(\"Scripting.Dictionary\")\nd(1) = a\n"
+                  "a = a & a\nOut.Print a, b, c(0), d(1)"),
+              "xyz!xyz! xy xyz xyz!\n");
+    EXPECT_EQ(Run("Sub Grow(ByRef s, ByVal t)\n Dim u\n u = s\n s = s & t\n t = t & t\n"
+                  " Out.Print u, s, t\nEnd Sub\nv = \"ab\"\nw = \"c\"\nGrow v, w\nOut.Print v, w"),
+              "ab abc cc\nabc c\n");
+    // Numbers, Empty, Null and objects on either side take the ordinary path.
+    EXPECT_EQ(Run("n = 5\nn = n & \"x\"\nm = \"y\"\nk = 7\nm = m & k\ne = Empty\ne = e & \"q\"\n"
+                  "z = \"z\"\nz = z & Null\nOut.Print n, m, e, z, TypeName(n)"),
+              "5x y7 q z String\n");
+}
+
 TEST_F(Semantics, ForEachWalksASnapshot) {
     EXPECT_EQ(Run("a = Array(1, 2, 3)\nFor Each v In a\n a(2) = 30\n s = s & v & \" \"\nNext\n"
                   "Out.Print s & a(2)"),

@@ -251,6 +251,10 @@ class EngineImpl {
     // caller's own argument buffer).
     Variant CallProc(const ProcDef* def, ClassInstance* me, Variant* args, size_t n,
                      bool consumeArgs = false);
+    // Calls a script procedure with argument expressions, evaluated in the current frame.
+    Variant CallProc(const ProcDef* def, ClassInstance* me, const std::vector<ExprPtr>& args);
+    // Runs a procedure's body on its prepared variables (the arguments in place).
+    Variant RunFrame(const ProcDef* def, ClassInstance* me, Variant* locals);
     void Tick() {
         if ((++steps_ & 0x3FF) == 0) CheckTime();
     }

@@ -371,10 +371,8 @@ Variant NameExpr::Invoke(EngineImpl& e, bool asStatement) {
             return IndexValueOf(e, g.value, a.span());
         }
         case SlotKind::Proc: {
-            ArgBuf a(e, args.size());
-            EvalArgs(e, args, g.proc, a);
             int savedLine = e.line;
-            Variant r = e.CallProc(g.proc, nullptr, a.data(), a.size(), true);
+            Variant r = e.CallProc(g.proc, nullptr, args);
             e.line = savedLine;
             return r;
         }
@@ -633,7 +631,54 @@ template <BinOp Op>
 // One node type per operator, so that the operator is known when the node is compiled.
 template <BinOp Op>
 [[gnu::always_inline]] inline Variant Compute(const Variant& a, const Variant& b) {
-    if (IsIntType(a.Type()) && IsIntType(b.Type())) {
+    // Integer and Long operands, the common case: vtInteger = 2 and vtLong = 3, so the pair is
+    // both of them exactly when (ta | tb) is 2 or 3 and neither is 0 or 1.
+    uint16_t ta = a.Type(), tb = b.Type();
+    if (((ta | tb) & ~uint16_t(1)) == 2 && ta >= 2 && tb >= 2) {
+        int64_t x = ta == vtLong ? a.AsLong() : a.AsInteger();
+        int64_t y = tb == vtLong ? b.AsLong() : b.AsInteger();
+        bool wantLong = ((ta | tb) & 1) != 0;
+        auto fit = [wantLong](int64_t r) {
+            if (!wantLong && r >= -32768 && r <= 32767) return Variant::Integer(int16_t(r));
+            if (r >= INT32_MIN && r <= INT32_MAX) return Variant::Long(int32_t(r));
+            return Variant::Double(double(r));
+        };
+        switch (Op) {
+            case BinOp::Add:
+                return fit(x + y);
+            case BinOp::Sub:
+                return fit(x - y);
+            case BinOp::Mul:
+                return fit(x * y);
+            case BinOp::Eq:
+                return Variant::Bool(x == y);
+            case BinOp::Ne:
+                return Variant::Bool(x != y);
+            case BinOp::Lt:
+                return Variant::Bool(x < y);
+            case BinOp::Gt:
+                return Variant::Bool(x > y);
+            case BinOp::Le:
+                return Variant::Bool(x <= y);
+            case BinOp::Ge:
+                return Variant::Bool(x >= y);
+            case BinOp::IntDiv:
+                if (y == 0) ThrowError(kErrDivByZero);
+                return fit(x / y);
+            case BinOp::Mod:
+                if (y == 0) ThrowError(kErrDivByZero);
+                return fit(x % y);
+            case BinOp::And:
+                return fit(x & y);
+            case BinOp::Or:
+                return fit(x | y);
+            case BinOp::Xor:
+                return fit(x ^ y);
+            default:
+                break;
+        }
+    }
+    if (IsIntType(ta) && IsIntType(tb)) {
         Variant r;
         if (IntBinary<Op>(a, b, r)) return r;
     }
@@ -803,7 +848,48 @@ Variant UnaryExpr::Eval(EngineImpl& e) {
 
 // ---- statements ----
 
+void AssignStmt::Prepare() {
+    auto* n = dynamic_cast<NameExpr*>(target.get());
+    if (!n || !n->IsPlain() || isSet) return;
+    plain_ = n;
+    auto* cat = dynamic_cast<BinaryExpr*>(value.get());
+    if (!cat || cat->op != BinOp::Concat) return;
+    auto* left = dynamic_cast<NameExpr*>(cat->left.get());
+    if (!left || !left->IsPlain() || !left->SameVariable(*n)) return;
+    if (cat->rightConst) {
+        appendConst_ = cat->rightConst;
+    } else if (auto* right = dynamic_cast<NameExpr*>(cat->right.get()); right && right->IsPlain()) {
+        appendFrom_ = right;
+    }
+}
+
+// x = x & y with x a string nobody else holds and y a string: y is appended to x's text
+// where it is, as the general path would give the same string, new.
+bool AssignStmt::AppendInPlace(EngineImpl& e) {
+    Variant* x = plain_->PlainStorage(e);
+    if (!x) return false;
+    std::u16string* text = x->UniqueText();
+    if (!text) return false;
+    const Variant* y = appendConst_ ? appendConst_ : appendFrom_->PlainStorage(e);
+    if (!y || y == x || y->Type() != vtString) return false;
+    text->append(y->Str());
+    return true;
+}
+
 Flow AssignStmt::Exec(EngineImpl& e) {
+    if ((appendConst_ || appendFrom_) && AppendInPlace(e)) return Flow::Normal;
+    if (plain_) {
+        Variant v = value->Eval(e);
+        uint16_t t = v.Type();
+        if (t != vtObject && t != vtRef && !(t & vtArray)) {
+            if (Variant* x = plain_->PlainStorage(e)) {
+                *x = std::move(v);
+                return Flow::Normal;
+            }
+        }
+        plain_->NameExpr::Assign(e, std::move(v), false);
+        return Flow::Normal;
+    }
     target->Assign(e, value->Eval(e), isSet);
     return Flow::Normal;
 }
@@ -883,8 +969,15 @@ Flow ForStmt::Exec(EngineImpl& e) {
     if (intLoop) {
         int64_t last = IntOf(end), st = IntOf(inc);
         uint16_t stepType = inc.Type();
+        auto* plainVar = dynamic_cast<NameExpr*>(var.get());
+        if (plainVar && !plainVar->IsPlain()) plainVar = nullptr;
+        auto counter = [&]() -> Variant* {
+            if (plainVar)
+                if (Variant* q = plainVar->PlainStorage(e)) return q;
+            return var->Ref(e);
+        };
         for (;;) {
-            Variant* p = var->Ref(e);
+            Variant* p = counter();
             const Variant cur = p ? *p : var->Eval(e);
             if (!IsIntType(cur.Type())) {
                 intLoop = false;
@@ -896,7 +989,7 @@ Flow ForStmt::Exec(EngineImpl& e) {
             if (f == Flow::ExitFor) return Flow::Normal;
             if (f != Flow::Normal) return f;
             e.Tick();
-            p = var->Ref(e);
+            p = counter();
             Variant now = p ? *p : var->Eval(e);
             if (!IsIntType(now.Type())) {
                 var->Assign(e, OpAdd(now, inc), false);
@@ -1082,9 +1175,38 @@ Flow RandomizeStmt::Exec(EngineImpl& e) {
 
 // ---- calls ----
 
-Variant EngineImpl::CallProc(const ProcDef* def, ClassInstance* me, Variant* args, size_t n,
-                             bool consumeArgs) {
-    if (n != def->params.size()) ThrowError(kErrWrongArgs);
+namespace {
+
+// A procedure's variables: on the stack for most procedures, only as many as it has.
+class FrameLocals {
+  public:
+    explicit FrameLocals(size_t count) : n_(count) {
+        if (count > kInline) {
+            heap_.reset(new Variant[count]);
+            p_ = heap_.get();
+        } else {
+            p_ = reinterpret_cast<Variant*>(raw_);
+            for (size_t i = 0; i < count; ++i) new (p_ + i) Variant();
+        }
+    }
+    ~FrameLocals() {
+        if (!heap_) std::destroy_n(p_, n_);
+    }
+    FrameLocals(const FrameLocals&) = delete;
+    FrameLocals& operator=(const FrameLocals&) = delete;
+    Variant* data() { return p_; }
+
+  private:
+    static constexpr size_t kInline = 12;
+    alignas(Variant) unsigned char raw_[kInline * sizeof(Variant)];
+    std::unique_ptr<Variant[]> heap_;
+    Variant* p_;
+    size_t n_;
+};
+
+}  // namespace
+
+Variant EngineImpl::RunFrame(const ProcDef* def, ClassInstance* me, Variant* locals) {
     // Recursion ends with "Out of stack space" well before the thread's stack runs out,
     // whatever the frame sizes of this build are.
     char probe = 0;
@@ -1092,39 +1214,6 @@ Variant EngineImpl::CallProc(const ProcDef* def, ClassInstance* me, Variant* arg
     if (depth >= kMaxDepth || (stackBase > here && stackBase - here > kStackBudget))
         ThrowError(kErrOutOfStack);
     Tick();
-    // The frame's variables: on the stack for most procedures, only as many as it has.
-    constexpr size_t kInline = 12;
-    size_t count = size_t(def->localCount);
-    alignas(Variant) unsigned char raw[kInline * sizeof(Variant)];
-    std::unique_ptr<Variant[]> heap;
-    Variant* locals;
-    if (count > kInline) {
-        heap.reset(new Variant[count]);
-        locals = heap.get();
-    } else {
-        locals = reinterpret_cast<Variant*>(raw);
-        for (size_t i = 0; i < count; ++i) new (locals + i) Variant();
-    }
-    struct Destroy {
-        Variant* p;
-        size_t n;
-        ~Destroy() { std::destroy_n(p, n); }
-    } destroy{locals, count > kInline ? 0 : count};
-    for (size_t i = 0; i < n; ++i) {
-        Variant& a = args[i];
-        if (a.IsRef()) {
-            if (def->params[i].byRef)
-                locals[i + 1] = a;
-            else
-                locals[i + 1] = PlainCopy(a.Deref());
-        } else if (a.IsArray() && a.AsArray()->fixed) {
-            locals[i + 1] = PlainCopy(a);
-        } else if (consumeArgs) {
-            locals[i + 1] = std::move(a);
-        } else {
-            locals[i + 1] = a;
-        }
-    }
     Frame f;
     f.locals = locals;
     f.me = me;
@@ -1143,6 +1232,64 @@ Variant EngineImpl::CallProc(const ProcDef* def, ClassInstance* me, Variant* arg
     for (auto& c : def->consts) locals[c.slot] = c.value->Eval(*this);
     def->body.Exec(*this);
     return std::move(locals[0]);
+}
+
+Variant EngineImpl::CallProc(const ProcDef* def, ClassInstance* me, Variant* args, size_t n,
+                             bool consumeArgs) {
+    if (n != def->params.size()) ThrowError(kErrWrongArgs);
+    FrameLocals frameLocals(size_t(def->localCount));
+    Variant* locals = frameLocals.data();
+    for (size_t i = 0; i < n; ++i) {
+        Variant& a = args[i];
+        if (a.IsRef()) {
+            if (def->params[i].byRef)
+                locals[i + 1] = a;
+            else
+                locals[i + 1] = PlainCopy(a.Deref());
+        } else if (a.IsArray() && a.AsArray()->fixed) {
+            locals[i + 1] = PlainCopy(a);
+        } else if (consumeArgs) {
+            locals[i + 1] = std::move(a);
+        } else {
+            locals[i + 1] = a;
+        }
+    }
+    return RunFrame(def, me, locals);
+}
+
+Variant EngineImpl::CallProc(const ProcDef* def, ClassInstance* me,
+                             const std::vector<ExprPtr>& args) {
+    if (args.size() != def->params.size()) {
+        ArgBuf a(*this, args.size());
+        EvalArgs(*this, args, def, a);
+        return CallProc(def, me, a.data(), a.size(), true);
+    }
+    // Arrays whose elements are passed by reference stay locked until the call returns.
+    struct Unlock {
+        EngineImpl& e;
+        size_t mark;
+        ~Unlock() {
+            while (e.refHolds.size() > mark) {
+                Variant::UnlockArray(e.refHolds.back());
+                e.refHolds.pop_back();
+            }
+        }
+    } unlock{*this, refHolds.size()};
+    // The arguments are evaluated (in the caller's frame) straight into the callee's variables.
+    FrameLocals frameLocals(size_t(def->localCount));
+    Variant* locals = frameLocals.data();
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (def->params[i].byRef) {
+            if (Variant* r = args[i]->Ref(*this)) {
+                locals[i + 1] = Variant::MakeRef(r);
+                continue;
+            }
+        }
+        Variant& v = locals[i + 1];
+        v = args[i]->Eval(*this);
+        if (v.IsArray() && v.AsArray()->fixed) v = PlainCopy(v);
+    }
+    return RunFrame(def, me, locals);
 }
 
 }  // namespace vbs

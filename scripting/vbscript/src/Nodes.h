@@ -50,6 +50,23 @@ struct NameExpr : Expr {
 
     Variant Invoke(EngineImpl& e, bool asStatement);
     Variant* Storage(EngineImpl& e, bool create);
+    // The storage of a plain variable (a local, or a global that is a variable), found
+    // without side effects; nullptr for anything else.
+    Variant* PlainStorage(EngineImpl& e) const {
+        if (hasParens) return nullptr;
+        if (mode == NameMode::Local) return &e.frame->locals[slot].Deref();
+        if (mode == NameMode::Global && !dynScope) {
+            GlobalSlot& g = e.Slot(atom);
+            if (g.kind == SlotKind::Var) return &g.value;
+        }
+        return nullptr;
+    }
+    bool IsPlain() const {
+        return !hasParens && (mode == NameMode::Local || (mode == NameMode::Global && !dynScope));
+    }
+    bool SameVariable(const NameExpr& o) const {
+        return mode == o.mode && (mode == NameMode::Local ? slot == o.slot : atom == o.atom);
+    }
 };
 
 // obj.name(args); obj is null inside With (then withSlot names the hidden local).
@@ -136,6 +153,14 @@ struct AssignStmt : Stmt {
     ExprPtr target, value;
     bool isSet = false;
     Flow Exec(EngineImpl& e) override;
+    // Called once the statement is complete: notes the shapes that have a shorter path.
+    void Prepare();
+
+  private:
+    bool AppendInPlace(EngineImpl& e);
+    NameExpr* plain_ = nullptr;             // the target, when it is a plain variable
+    NameExpr* appendFrom_ = nullptr;        // x = x & y: y when it is a plain variable
+    const Variant* appendConst_ = nullptr;  // x = x & "text": the constant
 };
 
 struct IfStmt : Stmt {

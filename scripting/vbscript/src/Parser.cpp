@@ -767,6 +767,7 @@ class Parser {
                     s->target = std::move(target);
                     s->value = ParseExpr();
                     s->isSet = isSet;
+                    s->Prepare();
                     b.stmts.push_back(std::move(s));
                     EndOfStatement();
                     return;
@@ -860,6 +861,7 @@ class Parser {
             s->line = line;
             s->target = std::move(head);
             s->value = ParseExpr();
+            s->Prepare();
             b.stmts.push_back(std::move(s));
             EndOfStatement();
             return;

@@ -65,14 +65,14 @@ class Variant {
         if (HasPayload(type_)) AddRefPayload();
     }
     Variant(Variant&& o) noexcept : type_(o.type_), u_(o.u_) { o.type_ = vtEmpty; }
-    Variant& operator=(const Variant& o) noexcept {
+    [[gnu::always_inline]] Variant& operator=(const Variant& o) noexcept {
         if (this != &o) {
             Variant tmp(o);
             Swap(tmp);
         }
         return *this;
     }
-    Variant& operator=(Variant&& o) noexcept {
+    [[gnu::always_inline]] Variant& operator=(Variant&& o) noexcept {
         if (this != &o) {
             if (HasPayload(type_)) ReleasePayload();
             type_ = o.type_;
@@ -183,6 +183,12 @@ class Variant {
     Variant* AsRef() const { return u_.ref; }
     // The text of a string variant (empty for a null string).
     const std::u16string& Str() const;
+
+    // The text of a non-empty string that this variant alone holds, to change in place
+    // (nullptr for anything else).
+    std::u16string* UniqueText() {
+        return type_ == vtString && u_.str && u_.str->refs == 1 ? &u_.str->text : nullptr;
+    }
 
     // Array copy on write: makes this variant's array unshared and returns it.
     ArrData* MutableArray();
