@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "runtime/strings.h"
+#include "lib/strings/strings.h"
 
 namespace vbs::rt {
 namespace {

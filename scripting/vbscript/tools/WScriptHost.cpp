@@ -5,9 +5,9 @@
 #include <iostream>
 #include <thread>
 
-#include "Internal.h"
-#include "Ops.h"
-#include "runtime/strings.h"
+#include "engine/EngineImpl.h"
+#include "lib/strings/strings.h"
+#include "values/Ops.h"
 
 namespace vbs::tools {
 

@@ -6,11 +6,11 @@
 #include <iostream>
 #include <sstream>
 
-#include "Internal.h"
-#include "Ops.h"
 #include "TestHost.h"
 #include "WScriptHost.h"
-#include "runtime/strings.h"
+#include "engine/EngineImpl.h"
+#include "lib/strings/strings.h"
+#include "values/Ops.h"
 #include "vbscript/Engine.h"
 
 namespace {
