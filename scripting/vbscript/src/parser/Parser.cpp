@@ -1,104 +1,67 @@
-// The recursive-descent compiler: turns tokens into nodes, resolving locals and class members to
-// slots and every other name to an atom of the engine.
+// The grammar: a recursive-descent parser over the lexer's tokens. It recognises the
+// constructs of the language and hands each to the code generator (codegen/CodeGen.h), which
+// resolves names and builds the nodes; the parser itself keeps only the position in the
+// tokens, the nesting it is in and, when checking, the errors it has recovered from.
 #include <algorithm>
-#include <unordered_map>
-#include <unordered_set>
+#include <optional>
 
-#include "codegen/Nodes.h"
+#include "codegen/CodeGen.h"
 #include "parser/Parser.h"
 
 namespace vbs {
 
 namespace {
 
-// Compile error numbers.
-enum : int {
-    kSyntax = 1002,
-    kExpectedLParen = 1005,
-    kExpectedRParen = 1006,
-    kExpectedIdent = 1010,
-    kExpectedEq = 1011,
-    kExpectedIf = 1012,
-    kExpectedTo = 1013,
-    kExpectedEnd = 1014,
-    kExpectedFunction = 1015,
-    kExpectedSub = 1016,
-    kExpectedThen = 1017,
-    kExpectedWend = 1018,
-    kExpectedLoop = 1019,
-    kExpectedNext = 1020,
-    kExpectedCase = 1021,
-    kExpectedSelect = 1022,
-    kExpectedExpr = 1023,
-    kExpectedStatement = 1024,
-    kExpectedEos = 1025,
-    kExpectedInteger = 1026,
-    kExpectedWhileUntil = 1028,
-    kExpectedWith = 1029,
-    kInvalidMe = 1037,
-    kLoopWithoutDo = 1038,
-    kInvalidExit = 1039,
-    kInvalidForVar = 1040,
-    kNameRedefined = 1041,
-    kMustBeFirst = 1042,
-    kParensOnSub = 1044,
-    kExpectedLiteral = 1045,
-    kExpectedIn = 1046,
-    kExpectedClass = 1047,
-    kMustBeInClass = 1048,
-    kExpectedLetSetGet = 1049,
-    kExpectedProperty = 1050,
-    kArgCountProperty = 1051,
-    kMultipleDefault = 1052,
-    kInitNoArgs = 1053,
-    kPropNeedsArg = 1054,
-    kUnexpectedNext = 1055,
-    kDefaultOnlyProc = 1056,
-    kDefaultNeedsPublic = 1057,
-    kDefaultOnlyGet = 1058,
-};
-
 constexpr int kMaxNesting = 200;
 
-struct ProcScope {
-    ProcDef* proc = nullptr;
-    std::unordered_map<std::u16string, int> locals;    // lower -> slot
-    std::unordered_map<std::u16string, int> implicit;  // undeclared names -> hidden slot
-    bool isTop = false;
+// Binary operators by precedence, lowest first. Not (a prefix) stands between And and the
+// comparisons; unary minus binds tighter than ^ (-3 ^ 2 = 9).
+enum Level : int {
+    kImpLevel,
+    kEqvLevel,
+    kXorLevel,
+    kOrLevel,
+    kAndLevel,
+    kNotLevel,
+    kCompareLevel,
+    kConcatLevel,
+    kAddLevel,
+    kModLevel,
+    kIntDivLevel,
+    kMulLevel,
+    kPowLevel,
+    kUnaryLevel,
 };
 
 class Parser {
   public:
     Parser(EngineImpl& e, std::vector<Token> toks, Program& prog)
-        : e_(e), t_(std::move(toks)), prog_(prog) {}
+        : t_(std::move(toks)), gen_(e, prog) {}
 
     void ParseProgram() {
         ProcScope top;
-        top.proc = &prog_.top;
-        top.isTop = true;
-        scope_ = &top;
+        gen_.BeginTopLevel(top);
         SkipNewlines();
         if (Is(Kw::Option)) {
             Next();
             Expect(Kw::Explicit, kSyntax);
-            prog_.optionExplicit = true;
+            gen_.SetOptionExplicit();
             EndOfStatement();
         }
+        Program& prog = gen_.program();
         while (Cur().kind != Tok::End) {
             if (Cur().kind == Tok::Newline) {
                 Next();
                 continue;
             }
-            if (!Recovering([&] { ParseTopLevelItem(prog_.top.body); })) break;
+            if (!Recovering([&] { ParseTopLevelItem(prog.top.body); })) break;
         }
-        prog_.top.localCount = std::max(prog_.top.localCount, 1);
+        prog.top.localCount = std::max(prog.top.localCount, 1);
     }
 
     ExprPtr ParseLoneExpression() {
         ProcScope top;
-        top.proc = &prog_.top;
-        top.isTop = true;
-        scope_ = &top;
+        gen_.BeginTopLevel(top);
         SkipNewlines();
         ExprPtr x = ParseExpr();
         SkipNewlines();
@@ -120,10 +83,8 @@ class Parser {
             return true;
         }
         size_t start = pos_;
-        ProcScope* scope = scope_;
-        ClassDef* cls = cls_;
+        CodeGen::Mark mark = gen_.Save();
         int singleLineIf = singleLineIf_, loopDepth = loopDepth_;
-        size_t withDepth = withSlots_.size();
         try {
             parse();
             return true;
@@ -136,11 +97,9 @@ class Parser {
                 errors_->push_back(f);
                 if (OpensBlock(start)) ++openFailures_;
             }
-            scope_ = scope;
-            cls_ = cls;
+            gen_.Restore(mark);
             singleLineIf_ = singleLineIf;
             loopDepth_ = loopDepth;
-            withSlots_.resize(withDepth);
             while (!Is(Tok::Newline) && !Is(Tok::End)) Next();
             if (Is(Tok::End)) return false;
             Next();
@@ -202,6 +161,7 @@ class Parser {
     [[noreturn]] void Fail(int number) const {
         throw CompileFailure{number, Cur().line, Cur().column};
     }
+    SourcePos Here() const { return {Cur().line, Cur().column}; }
     void Expect(Kw k, int err) {
         if (!Is(k)) Fail(err);
         Next();
@@ -266,213 +226,95 @@ class Parser {
         Parser& p;
     };
 
-    // ---- names ----
-    int HiddenLocal() { return scope_->proc->localCount++; }
-
-    ExprPtr MakeName(const std::u16string& name, int line) {
-        auto n = std::make_unique<NameExpr>();
-        n->line = line;
-        n->name = name;
-        n->explicitOpt = prog_.optionExplicit;
-        std::u16string lower = Lower(name);
-        if (!scope_->isTop) {
-            auto it = scope_->locals.find(lower);
-            if (it != scope_->locals.end()) {
-                n->mode = NameMode::Local;
-                n->slot = it->second;
-                return n;
-            }
-        }
-        if (cls_) {
-            auto it = cls_->byName.find(lower);
-            if (it != cls_->byName.end()) {
-                const ClassMember& m = cls_->members[size_t(it->second)];
-                if (m.kind == ClassMember::Field) {
-                    n->mode = NameMode::Field;
-                    n->slot = m.field;
-                } else {
-                    n->mode = NameMode::MeMember;
-                    n->slot = it->second;
-                }
-                return n;
-            }
-        }
-        n->atom = e_.AtomOf(name);
-        n->dynScope = prog_.dynamicScope && scope_->isTop;
-        if (!scope_->isTop && !prog_.optionExplicit) {
-            n->mode = NameMode::Dyn;
-            auto it = scope_->implicit.find(lower);
-            if (it == scope_->implicit.end())
-                it = scope_->implicit.emplace(lower, HiddenLocal()).first;
-            n->slot = it->second;
-        } else {
-            n->mode = NameMode::Global;
-        }
-        return n;
-    }
-
-    // The name of the current function used with arguments is a recursive call.
-    ExprPtr RetargetSelfCall(std::unique_ptr<NameExpr> n) {
-        if (n->mode != NameMode::Local || n->slot != 0 || scope_->isTop) return n;
-        std::u16string name = n->name;
-        int line = n->line;
-        // Look it up as if the return slot were not there.
-        auto self = scope_->locals.find(Lower(name));
-        int saved = self->second;
-        scope_->locals.erase(self);
-        ExprPtr r = MakeName(name, line);
-        scope_->locals.emplace(Lower(name), saved);
-        return r;
-    }
-
     // ---- expressions ----
-    ExprPtr ParseExpr() { return ParseImp(); }
+    ExprPtr ParseExpr() { return ParseLevel(kImpLevel); }
 
-    // Parentheses matter only around a whole argument (ByVal passing): an operand needs none.
-    static ExprPtr Unparenthesized(ExprPtr x) {
-        while (auto* p = dynamic_cast<ParenExpr*>(x.get())) {
-            ExprPtr inner = std::move(p->inner);
-            x = std::move(inner);
+    // The binary operator at the current token for a level, if any.
+    std::optional<BinOp> OperatorAt(int level) const {
+        switch (level) {
+            case kImpLevel:
+                if (Is(Kw::Imp)) return BinOp::Imp;
+                break;
+            case kEqvLevel:
+                if (Is(Kw::Eqv)) return BinOp::Eqv;
+                break;
+            case kXorLevel:
+                if (Is(Kw::Xor)) return BinOp::Xor;
+                break;
+            case kOrLevel:
+                if (Is(Kw::Or)) return BinOp::Or;
+                break;
+            case kAndLevel:
+                if (Is(Kw::And)) return BinOp::And;
+                break;
+            case kCompareLevel:
+                if (Is(Tok::Eq)) return BinOp::Eq;
+                if (Is(Tok::Ne)) return BinOp::Ne;
+                if (Is(Tok::Lt)) return BinOp::Lt;
+                if (Is(Tok::Gt)) return BinOp::Gt;
+                if (Is(Tok::Le)) return BinOp::Le;
+                if (Is(Tok::Ge)) return BinOp::Ge;
+                if (Is(Kw::Is)) return BinOp::Is;
+                break;
+            case kConcatLevel:
+                if (Is(Tok::Amp)) return BinOp::Concat;
+                break;
+            case kAddLevel:
+                if (Is(Tok::Plus)) return BinOp::Add;
+                if (Is(Tok::Minus)) return BinOp::Sub;
+                break;
+            case kModLevel:
+                if (Is(Kw::Mod)) return BinOp::Mod;
+                break;
+            case kIntDivLevel:
+                if (Is(Tok::Backslash)) return BinOp::IntDiv;
+                break;
+            case kMulLevel:
+                if (Is(Tok::Star)) return BinOp::Mul;
+                if (Is(Tok::Slash)) return BinOp::Div;
+                break;
+            case kPowLevel:
+                if (Is(Tok::Caret)) return BinOp::Pow;
+                break;
+            default:
+                break;
         }
-        return x;
+        return std::nullopt;
     }
 
-    template <typename Sub>
-    ExprPtr Binary(ExprPtr left, BinOp op, Sub sub) {
+    // Operands of a level joined by its operators, left to right.
+    ExprPtr ParseLevel(int level) {
+        if (level == kNotLevel) return ParseNot();
+        if (level == kUnaryLevel) return ParseUnary();
+        ExprPtr l = ParseLevel(level + 1);
+        while (std::optional<BinOp> op = OperatorAt(level)) {
+            int line = Cur().line;
+            Next();
+            l = gen_.Binary(*op, std::move(l), ParseLevel(level + 1), line);
+        }
+        return l;
+    }
+
+    ExprPtr ParseNot() {
+        if (!Is(Kw::Not)) return ParseLevel(kNotLevel + 1);
+        DepthGuard g(*this);
         int line = Cur().line;
         Next();
-        auto b = MakeBinary(op);
-        b->line = line;
-        b->left = Unparenthesized(std::move(left));
-        b->right = Unparenthesized((this->*sub)());
-        if (auto* c = dynamic_cast<ConstExpr*>(b->right.get())) b->rightConst = &c->value;
-        return b;
+        return gen_.Not(ParseNot(), line);
     }
 
-    ExprPtr ParseImp() {
-        ExprPtr l = ParseEqv();
-        while (Is(Kw::Imp)) l = Binary(std::move(l), BinOp::Imp, &Parser::ParseEqv);
-        return l;
-    }
-    ExprPtr ParseEqv() {
-        ExprPtr l = ParseXor();
-        while (Is(Kw::Eqv)) l = Binary(std::move(l), BinOp::Eqv, &Parser::ParseXor);
-        return l;
-    }
-    ExprPtr ParseXor() {
-        ExprPtr l = ParseOr();
-        while (Is(Kw::Xor)) l = Binary(std::move(l), BinOp::Xor, &Parser::ParseOr);
-        return l;
-    }
-    ExprPtr ParseOr() {
-        ExprPtr l = ParseAnd();
-        while (Is(Kw::Or)) l = Binary(std::move(l), BinOp::Or, &Parser::ParseAnd);
-        return l;
-    }
-    ExprPtr ParseAnd() {
-        ExprPtr l = ParseNot();
-        while (Is(Kw::And)) l = Binary(std::move(l), BinOp::And, &Parser::ParseNot);
-        return l;
-    }
-    ExprPtr ParseNot() {
-        if (Is(Kw::Not)) {
-            DepthGuard g(*this);
-            auto u = std::make_unique<UnaryExpr>();
-            u->line = Cur().line;
-            Next();
-            u->isNot = true;
-            u->operand = ParseNot();
-            return u;
-        }
-        return ParseCompare();
-    }
-    ExprPtr ParseCompare() {
-        ExprPtr l = ParseConcat();
-        for (;;) {
-            BinOp op;
-            if (Is(Tok::Eq))
-                op = BinOp::Eq;
-            else if (Is(Tok::Ne))
-                op = BinOp::Ne;
-            else if (Is(Tok::Lt))
-                op = BinOp::Lt;
-            else if (Is(Tok::Gt))
-                op = BinOp::Gt;
-            else if (Is(Tok::Le))
-                op = BinOp::Le;
-            else if (Is(Tok::Ge))
-                op = BinOp::Ge;
-            else if (Is(Kw::Is))
-                op = BinOp::Is;
-            else
-                return l;
-            l = Binary(std::move(l), op, &Parser::ParseConcat);
-        }
-    }
-    ExprPtr ParseConcat() {
-        ExprPtr l = ParseAdd();
-        while (Is(Tok::Amp)) l = Binary(std::move(l), BinOp::Concat, &Parser::ParseAdd);
-        return l;
-    }
-    ExprPtr ParseAdd() {
-        ExprPtr l = ParseMod();
-        for (;;) {
-            if (Is(Tok::Plus))
-                l = Binary(std::move(l), BinOp::Add, &Parser::ParseMod);
-            else if (Is(Tok::Minus))
-                l = Binary(std::move(l), BinOp::Sub, &Parser::ParseMod);
-            else
-                return l;
-        }
-    }
-    ExprPtr ParseMod() {
-        ExprPtr l = ParseIntDiv();
-        while (Is(Kw::Mod)) l = Binary(std::move(l), BinOp::Mod, &Parser::ParseIntDiv);
-        return l;
-    }
-    ExprPtr ParseIntDiv() {
-        ExprPtr l = ParseMul();
-        while (Is(Tok::Backslash)) l = Binary(std::move(l), BinOp::IntDiv, &Parser::ParseMul);
-        return l;
-    }
-    ExprPtr ParseMul() {
-        ExprPtr l = ParseMulOperand();
-        for (;;) {
-            if (Is(Tok::Star))
-                l = Binary(std::move(l), BinOp::Mul, &Parser::ParseMulOperand);
-            else if (Is(Tok::Slash))
-                l = Binary(std::move(l), BinOp::Div, &Parser::ParseMulOperand);
-            else
-                return l;
-        }
-    }
-    // Unary minus binds tighter than "^" in VBScript: -3 ^ 2 = 9.
     ExprPtr ParseUnary() {
         DepthGuard g(*this);
         if (Is(Tok::Minus)) {
-            auto u = std::make_unique<UnaryExpr>();
-            u->line = Cur().line;
+            int line = Cur().line;
             Next();
-            u->operand = ParseUnary();
-            return u;
+            return gen_.Negate(ParseUnary(), line);
         }
         if (Is(Tok::Plus)) {
             Next();
             return ParseUnary();
         }
         return ParsePrimary();
-    }
-    ExprPtr ParseMulOperand() {
-        ExprPtr l = ParseUnary();
-        while (Is(Tok::Caret)) l = Binary(std::move(l), BinOp::Pow, &Parser::ParseUnary);
-        return l;
-    }
-
-    ExprPtr Const(Variant v, int line) {
-        auto c = std::make_unique<ConstExpr>();
-        c->value = std::move(v);
-        c->line = line;
-        return c;
     }
 
     ExprPtr ParsePrimary() {
@@ -484,57 +326,46 @@ class Parser {
             case Tok::Date: {
                 Variant v = t.value;
                 Next();
-                return Const(std::move(v), line);
+                return gen_.Const(std::move(v), line);
             }
             case Tok::String: {
                 Variant v = Variant::String(t.text);
                 Next();
-                return Const(std::move(v), line);
+                return gen_.Const(std::move(v), line);
             }
             case Tok::LParen: {
                 Next();
-                auto p = std::make_unique<ParenExpr>();
-                p->line = line;
-                p->inner = ParseExpr();
+                ExprPtr inner = ParseExpr();
                 Expect(Tok::RParen, kExpectedRParen);
                 // (name)(args) calls name with args.
-                if (auto* n = dynamic_cast<NameExpr*>(p->inner.get());
+                if (auto* n = dynamic_cast<NameExpr*>(inner.get());
                     n && !n->hasParens && Is(Tok::LParen))
-                    return ParsePostfix(std::move(p->inner), false);
-                return ParsePostfix(std::move(p), false);
+                    return ParsePostfix(std::move(inner), false);
+                return ParsePostfix(gen_.Paren(std::move(inner), line), false);
             }
             case Tok::Dot:
-                return ParseChain(false);
             case Tok::Ident:
                 return ParseChain(false);
             case Tok::Keyword:
                 switch (t.kw) {
                     case Kw::True:
                         Next();
-                        return Const(Variant::Bool(true), line);
+                        return gen_.Const(Variant::Bool(true), line);
                     case Kw::False:
                         Next();
-                        return Const(Variant::Bool(false), line);
+                        return gen_.Const(Variant::Bool(false), line);
                     case Kw::Empty:
                         Next();
-                        return Const(Variant(), line);
+                        return gen_.Const(Variant(), line);
                     case Kw::Null:
                         Next();
-                        return Const(Variant::Null(), line);
-                    case Kw::Nothing: {
+                        return gen_.Const(Variant::Null(), line);
+                    case Kw::Nothing:
                         Next();
-                        auto n = std::make_unique<NothingExpr>();
-                        n->line = line;
-                        return n;
-                    }
-                    case Kw::New: {
+                        return gen_.Nothing(line);
+                    case Kw::New:
                         Next();
-                        auto n = std::make_unique<NewExpr>();
-                        n->line = line;
-                        n->name = ExpectName();
-                        n->atom = e_.AtomOf(n->name);
-                        return n;
-                    }
+                        return gen_.New(ExpectName(), line);
                     case Kw::Me:
                         return ParseChain(false);
                     default:
@@ -546,35 +377,40 @@ class Parser {
         }
     }
 
+    // A comma-separated list ending at endsList(); an empty place is an omitted argument.
+    template <typename EndsList>
+    void ParseList(std::vector<ExprPtr>& out, EndsList endsList) {
+        for (;;) {
+            if (Is(Tok::Comma) || endsList())
+                out.push_back(gen_.MissingArg(Cur().line));
+            else
+                out.push_back(ParseExpr());
+            if (!Is(Tok::Comma)) return;
+            Next();
+        }
+    }
+
+    // (args): Cur is '('.
     std::vector<ExprPtr> ParseArgs() {
-        // Cur is '('.
         Next();
         std::vector<ExprPtr> args;
         if (Is(Tok::RParen)) {
             Next();
             return args;
         }
-        for (;;) {
-            if (Is(Tok::Comma) || Is(Tok::RParen))
-                args.push_back(Const(Variant::Error(int32_t(0x80020004)), Cur().line));
-            else
-                args.push_back(ParseExpr());
-            if (Is(Tok::Comma)) {
-                Next();
-                continue;
-            }
-            Expect(Tok::RParen, kExpectedRParen);
-            return args;
-        }
+        ParseList(args, [&] { return Is(Tok::RParen); });
+        Expect(Tok::RParen, kExpectedRParen);
+        return args;
     }
 
-    ExprPtr MakeMe(int line) {
-        if (cls_ && !scope_->isTop) {
-            auto m = std::make_unique<MeExpr>();
-            m->line = line;
-            return m;
+    // expr, expr ... up to the closing parenthesis (dimensions of Dim and ReDim).
+    std::vector<ExprPtr> ParseDims() {
+        std::vector<ExprPtr> dims;
+        for (;;) {
+            dims.push_back(ParseExpr());
+            if (!Is(Tok::Comma)) return dims;
+            Next();
         }
-        return MakeName(u"Me", line);
     }
 
     // A name, Me or .member followed by member accesses and argument lists.
@@ -585,17 +421,12 @@ class Parser {
         ExprPtr node;
         if (t.kind == Tok::Dot) {
             Next();
-            auto m = std::make_unique<MemberExpr>();
-            m->line = line;
-            m->withSlot = withSlots_.empty() ? -1 : withSlots_.back();
-            m->name = ExpectMemberName();
-            node = std::move(m);
+            node = gen_.WithMember(ExpectMemberName(), line);
         } else if (t.kind == Tok::Keyword && t.kw == Kw::Me) {
             Next();
-            node = MakeMe(line);
+            node = gen_.Me(line);
         } else {
-            std::u16string name = ExpectName();
-            node = MakeName(name, line);
+            node = gen_.Name(ExpectName(), line);
         }
         return ParsePostfix(std::move(node), noParens);
     }
@@ -604,35 +435,13 @@ class Parser {
         for (;;) {
             if (Is(Tok::LParen) && !noParens) {
                 int line = Cur().line;
-                if (auto* n = dynamic_cast<NameExpr*>(node.get()); n && !n->hasParens) {
-                    std::unique_ptr<NameExpr> owned(static_cast<NameExpr*>(node.release()));
-                    ExprPtr re = RetargetSelfCall(std::move(owned));
-                    auto* rn = static_cast<NameExpr*>(re.get());
-                    rn->args = ParseArgs();
-                    rn->hasParens = true;
-                    node = std::move(re);
-                    continue;
-                }
-                if (auto* m = dynamic_cast<MemberExpr*>(node.get()); m && !m->hasParens) {
-                    m->args = ParseArgs();
-                    m->hasParens = true;
-                    continue;
-                }
-                auto ix = std::make_unique<IndexExpr>();
-                ix->line = line;
-                ix->base = std::move(node);
-                ix->args = ParseArgs();
-                node = std::move(ix);
+                node = gen_.WithArgs(std::move(node), ParseArgs(), line);
                 continue;
             }
-            if (Is(Tok::Dot) && !(Cur().spaceBefore && (noParens || !withSlots_.empty()))) {
+            if (Is(Tok::Dot) && !(Cur().spaceBefore && (noParens || gen_.InWith()))) {
                 int line = Cur().line;
                 Next();
-                auto m = std::make_unique<MemberExpr>();
-                m->line = line;
-                m->object = std::move(node);
-                m->name = ExpectMemberName();
-                node = std::move(m);
+                node = gen_.Member(std::move(node), ExpectMemberName(), line);
                 continue;
             }
             return node;
@@ -665,6 +474,19 @@ class Parser {
         }
     }
 
+    // The end of a block statement: End <what>.
+    void ExpectEnd(Kw what, int error) {
+        Expect(Kw::End, kExpectedEnd);
+        Expect(what, error);
+    }
+
+    // The body of a loop or a block up to its closing keyword.
+    void ParseLoopBody(Block& body) {
+        ++loopDepth_;
+        ParseBlock(body);
+        --loopDepth_;
+    }
+
     void ParseTopLevelItem(Block& b) {
         const Token& t = Cur();
         if (t.kind == Tok::Keyword) {
@@ -691,7 +513,7 @@ class Parser {
                     }
                     if (nx.kind == Tok::Keyword && nx.kw == Kw::Const) {
                         Next();
-                        ParseConst(b);
+                        ParseConst();
                         return;
                     }
                     Next();
@@ -718,20 +540,16 @@ class Parser {
                     ParseDim(b);
                     return;
                 case Kw::Const:
-                    ParseConst(b);
+                    ParseConst();
                     return;
                 case Kw::ReDim:
                     ParseReDim(b);
                     return;
-                case Kw::Erase: {
+                case Kw::Erase:
                     Next();
-                    auto s = std::make_unique<EraseStmt>();
-                    s->line = line;
-                    s->target = MakeName(ExpectName(), line);
-                    b.stmts.push_back(std::move(s));
+                    gen_.Add<EraseStmt>(b, line).target = gen_.Name(ExpectName(), line);
                     EndOfStatement();
                     return;
-                }
                 case Kw::If:
                     ParseIf(b);
                     return;
@@ -751,7 +569,10 @@ class Parser {
                     ParseWith(b);
                     return;
                 case Kw::Exit:
-                    ParseExit(b);
+                    Next();
+                    gen_.Exit(b, Cur().kind == Tok::Keyword ? Cur().kw : Kw::None, line, Here());
+                    Next();
+                    EndOfStatement();
                     return;
                 case Kw::On:
                     ParseOnError(b);
@@ -762,61 +583,26 @@ class Parser {
                     Next();
                     ExprPtr target = ParseChain(false);
                     Expect(Tok::Eq, kExpectedEq);
-                    auto s = std::make_unique<AssignStmt>();
-                    s->line = line;
-                    s->target = std::move(target);
-                    s->value = ParseExpr();
-                    s->isSet = isSet;
-                    s->Prepare();
-                    b.stmts.push_back(std::move(s));
+                    gen_.Assign(b, std::move(target), ParseExpr(), isSet, line);
                     EndOfStatement();
                     return;
                 }
-                case Kw::Call: {
+                case Kw::Call:
                     Next();
-                    ExprPtr target;
-                    if (Is(Tok::LParen)) {
-                        // Call (((name))) (args): the parentheses around a bare name go.
-                        size_t save = pos_;
-                        int opens = 0;
-                        while (Is(Tok::LParen)) ++opens, Next();
-                        if (IsNameToken(Cur()) && Peek().kind == Tok::RParen) {
-                            int nameLine = Cur().line;
-                            std::u16string name = Cur().text;
-                            Next();
-                            int closes = 0;
-                            while (closes < opens && Is(Tok::RParen)) ++closes, Next();
-                            if (closes == opens)
-                                target = ParsePostfix(MakeName(name, nameLine), false);
-                        }
-                        if (!target) {
-                            pos_ = save;
-                            target = ParsePrimary();
-                        }
-                    } else {
-                        target = ParseChain(false);
-                    }
-                    auto s = std::make_unique<CallStmt>();
-                    s->line = line;
-                    s->call = std::move(target);
-                    b.stmts.push_back(std::move(s));
+                    gen_.Call(b, ParseCallTarget(), line);
                     EndOfStatement();
                     return;
-                }
                 case Kw::Randomize: {
                     Next();
-                    auto s = std::make_unique<RandomizeStmt>();
-                    s->line = line;
-                    if (!AtEos()) s->seed = ParseExpr();
-                    b.stmts.push_back(std::move(s));
+                    auto& s = gen_.Add<RandomizeStmt>(b, line);
+                    if (!AtEos()) s.seed = ParseExpr();
                     EndOfStatement();
                     return;
                 }
-                case Kw::Stop: {
+                case Kw::Stop:
                     Next();
                     EndOfStatement();
                     return;
-                }
                 case Kw::Property:
                     // "Property" also names variables.
                     if (!(Peek().kind == Tok::Keyword &&
@@ -829,7 +615,7 @@ class Parser {
                 case Kw::Public:
                 case Kw::Private:
                     // Definitions may stand inside blocks of top-level code; they exist anyway.
-                    if (scope_->isTop && !cls_) {
+                    if (gen_.AtTopLevel() && !gen_.InClass()) {
                         ParseTopLevelItem(b);
                         return;
                     }
@@ -851,42 +637,36 @@ class Parser {
         ParseAssignOrCall(b);
     }
 
+    // What follows Call: Call (((name))) (args) drops the parentheses around a bare name.
+    ExprPtr ParseCallTarget() {
+        if (!Is(Tok::LParen)) return ParseChain(false);
+        size_t save = pos_;
+        int opens = 0;
+        while (Is(Tok::LParen)) ++opens, Next();
+        if (IsNameToken(Cur()) && Peek().kind == Tok::RParen) {
+            int nameLine = Cur().line;
+            std::u16string name = Cur().text;
+            Next();
+            int closes = 0;
+            while (closes < opens && Is(Tok::RParen)) ++closes, Next();
+            if (closes == opens) return ParsePostfix(gen_.Name(name, nameLine), false);
+        }
+        pos_ = save;
+        return ParsePrimary();
+    }
+
     void ParseAssignOrCall(Block& b) {
         int line = Cur().line;
         size_t start = pos_;
         ExprPtr head = ParseChain(false);
         if (Is(Tok::Eq)) {
             Next();
-            auto s = std::make_unique<AssignStmt>();
-            s->line = line;
-            s->target = std::move(head);
-            s->value = ParseExpr();
-            s->Prepare();
-            b.stmts.push_back(std::move(s));
+            gen_.Assign(b, std::move(head), ParseExpr(), false, line);
             EndOfStatement();
             return;
         }
-        auto s = std::make_unique<CallStmt>();
-        s->line = line;
         if (AtEos()) {
-            // Foo(x) as a statement passes (x) by value; Foo(x, y) is not allowed.
-            std::vector<ExprPtr>* args = nullptr;
-            bool parens = false;
-            if (auto* n = dynamic_cast<NameExpr*>(head.get()))
-                args = &n->args, parens = n->hasParens;
-            if (auto* m = dynamic_cast<MemberExpr*>(head.get()))
-                args = &m->args, parens = m->hasParens;
-            if (args && parens) {
-                if (args->size() > 1) Fail(kParensOnSub);
-                if (args->size() == 1) {
-                    auto p = std::make_unique<ParenExpr>();
-                    p->line = line;
-                    p->inner = std::move((*args)[0]);
-                    (*args)[0] = std::move(p);
-                }
-            }
-            s->call = std::move(head);
-            b.stmts.push_back(std::move(s));
+            gen_.CallWithParens(b, std::move(head), line, Here());
             EndOfStatement();
             return;
         }
@@ -901,29 +681,10 @@ class Parser {
             head = ParseChain(true);
         }
         std::vector<ExprPtr> args;
-        for (;;) {
-            if (Is(Tok::Comma))
-                args.push_back(Const(Variant::Error(int32_t(0x80020004)), Cur().line));
-            else
-                args.push_back(ParseExpr());
-            if (Is(Tok::Comma)) {
-                Next();
-                if (AtEos())
-                    args.push_back(Const(Variant::Error(int32_t(0x80020004)), line));
-                else
-                    continue;
-            }
-            break;
-        }
-        if (auto* n = dynamic_cast<NameExpr*>(head.get()); n && !n->hasParens) {
-            n->args = std::move(args);
-        } else if (auto* m = dynamic_cast<MemberExpr*>(head.get()); m && !m->hasParens) {
-            m->args = std::move(args);
-        } else {
-            Fail(kExpectedEos);
-        }
-        s->call = std::move(head);
-        b.stmts.push_back(std::move(s));
+        ParseList(args, [&] { return AtEos(); });
+        // "f 1," ends with an omitted argument at the statement's own line.
+        if (args.size() > 1 && t_[pos_ - 1].kind == Tok::Comma) args.back() = gen_.MissingArg(line);
+        if (!gen_.CallWithList(b, std::move(head), std::move(args), line)) Fail(kExpectedEos);
         EndOfStatement();
     }
 
@@ -937,206 +698,89 @@ class Parser {
             if (Is(Tok::LParen)) {
                 isArray = true;
                 Next();
-                if (!Is(Tok::RParen)) {
-                    for (;;) {
-                        dims.push_back(ParseExpr());
-                        if (Is(Tok::Comma)) {
-                            Next();
-                            continue;
-                        }
-                        break;
-                    }
-                }
+                if (!Is(Tok::RParen)) dims = ParseDims();
                 Expect(Tok::RParen, kExpectedRParen);
             }
-            DeclareVariable(b, name, std::move(dims), isArray, line);
-            if (Is(Tok::Comma)) {
-                Next();
-                continue;
-            }
-            break;
+            gen_.DeclareVariable(b, name, std::move(dims), isArray, line);
+            if (!Is(Tok::Comma)) break;
+            Next();
         }
         EndOfStatement();
     }
 
-    void DeclareVariable(Block& b, const std::u16string& name, std::vector<ExprPtr> dims,
-                         bool isArray, int line) {
-        std::u16string lower = Lower(name);
-        if (scope_->isTop) {
-            GlobalDecl d;
-            d.atom = e_.AtomOf(name);
-            d.kind = GlobalDecl::Var;
-            d.isDynamicArray = isArray && dims.empty();
-            if (!dims.empty()) {
-                // The variable exists from the start; its array from where the Dim stands.
-                auto st = std::make_unique<DimArrayStmt>();
-                st->line = line;
-                st->target = MakeName(name, line);
-                st->dims = std::move(dims);
-                b.stmts.push_back(std::move(st));
-            }
-            if (declaredHere_.count(lower) && !isArray) {
-                // Re-declaring is a compile error in one piece of code.
-                throw CompileFailure{kNameRedefined, line, 1};
-            }
-            declaredHere_.insert(lower);
-            prog_.globals.push_back(std::move(d));
-            return;
-        }
-        auto it = scope_->locals.find(lower);
-        int slot = it != scope_->locals.end() ? it->second : -1;
-        if (slot < 0) {
-            slot = HiddenLocal();
-            scope_->locals.emplace(lower, slot);
-            scope_->proc->localNames.push_back(name);
-        }
-        if (!dims.empty() || isArray) {
-            ArrayInit a;
-            a.slot = slot;
-            a.dims = std::move(dims);
-            scope_->proc->arrays.push_back(std::move(a));
-        }
-    }
-
-    void ParseConst(Block& b) {
+    void ParseConst() {
         Next();  // Const
         for (;;) {
-            int line = Cur().line;
             std::u16string name = ExpectName();
             Expect(Tok::Eq, kExpectedEq);
-            ExprPtr value = ParseConstValue();
-            if (scope_->isTop) {
-                GlobalDecl d;
-                d.atom = e_.AtomOf(name);
-                d.kind = GlobalDecl::Const;
-                d.value = std::move(value);
-                prog_.globals.push_back(std::move(d));
-            } else {
-                std::u16string lower = Lower(name);
-                auto it = scope_->locals.find(lower);
-                int slot;
-                if (it == scope_->locals.end()) {
-                    slot = HiddenLocal();
-                    scope_->locals.emplace(lower, slot);
-                } else {
-                    slot = it->second;
-                }
-                ConstInit c;
-                c.slot = slot;
-                c.value = std::move(value);
-                scope_->proc->consts.push_back(std::move(c));
-            }
-            (void)line;
-            if (Is(Tok::Comma)) {
-                Next();
-                continue;
-            }
-            break;
+            gen_.DeclareConst(name, ParseExpr());
+            if (!Is(Tok::Comma)) break;
+            Next();
         }
-        (void)b;
         EndOfStatement();
-    }
-
-    ExprPtr ParseConstValue() {
-        // Literals, optionally signed or parenthesised; other constants by name.
-        return ParseExpr();
     }
 
     void ParseReDim(Block& b) {
         int line = Cur().line;
         Next();
-        auto s = std::make_unique<ReDimStmt>();
-        s->line = line;
+        auto& s = gen_.Add<ReDimStmt>(b, line);
         if (Is(Kw::Preserve)) {
-            s->preserve = true;
+            s.preserve = true;
             Next();
         }
         for (;;) {
             ReDimStmt::Item item;
-            std::u16string name = ExpectName();
-            std::u16string lower = Lower(name);
-            if (!scope_->isTop && !scope_->locals.count(lower) &&
-                !(cls_ && cls_->byName.count(lower)) && prog_.optionExplicit) {
-                int slot = HiddenLocal();
-                scope_->locals.emplace(lower, slot);
-            } else if (scope_->isTop && !declaredHere_.count(lower)) {
-                GlobalDecl d;
-                d.atom = e_.AtomOf(name);
-                d.kind = GlobalDecl::Var;
-                prog_.globals.push_back(std::move(d));
-                declaredHere_.insert(lower);
-            }
-            item.target = MakeName(name, line);
+            item.target = gen_.ReDimTarget(ExpectName(), line);
             Expect(Tok::LParen, kExpectedLParen);
-            for (;;) {
-                item.dims.push_back(ParseExpr());
-                if (Is(Tok::Comma)) {
-                    Next();
-                    continue;
-                }
-                break;
-            }
+            item.dims = ParseDims();
             Expect(Tok::RParen, kExpectedRParen);
-            s->items.push_back(std::move(item));
-            if (Is(Tok::Comma)) {
-                Next();
-                continue;
-            }
-            break;
+            s.items.push_back(std::move(item));
+            if (!Is(Tok::Comma)) break;
+            Next();
         }
-        b.stmts.push_back(std::move(s));
         EndOfStatement();
     }
 
     void ParseIf(Block& b) {
         int line = Cur().line;
         Next();
-        auto s = std::make_unique<IfStmt>();
-        s->line = line;
-        s->conds.push_back(ParseExpr());
+        auto& s = gen_.Add<IfStmt>(b, line);
+        s.conds.push_back(ParseExpr());
         Expect(Kw::Then, kExpectedThen);
         if (!Is(Tok::Newline) || Cur().text == u":") {
             if (Is(Tok::Newline)) Next();
             // Single-line form: statements up to the end of the line, optional Else part.
-            s->blocks.emplace_back();
-            ParseLineStatements(s->blocks.back());
+            ParseLineStatements(s.blocks.emplace_back());
             if (Is(Kw::Else)) {
                 Next();
-                s->blocks.emplace_back();
-                ParseLineStatements(s->blocks.back());
+                ParseLineStatements(s.blocks.emplace_back());
             }
             if (Is(Kw::End) && Peek().kind == Tok::Keyword && Peek().kw == Kw::If) {
                 Next();
                 Next();
             }
-            b.stmts.push_back(std::move(s));
             if (!Is(Tok::End)) {
                 if (!Is(Tok::Newline)) Fail(kExpectedEos);
                 Next();
             }
             return;
         }
-        s->blocks.emplace_back();
-        ParseBlock(s->blocks.back());
+        ParseBlock(s.blocks.emplace_back());
         for (;;) {
             if (Is(Kw::ElseIf)) {
                 Next();
-                s->conds.push_back(ParseExpr());
+                s.conds.push_back(ParseExpr());
                 Expect(Kw::Then, kExpectedThen);
-                s->blocks.emplace_back();
-                ParseBlock(s->blocks.back());
+                ParseBlock(s.blocks.emplace_back());
                 continue;
             }
             if (Is(Kw::Else)) {
                 Next();
-                s->blocks.emplace_back();
-                ParseBlock(s->blocks.back());
+                ParseBlock(s.blocks.emplace_back());
             }
             break;
         }
-        Expect(Kw::End, kExpectedEnd);
-        Expect(Kw::If, kExpectedIf);
-        b.stmts.push_back(std::move(s));
+        ExpectEnd(Kw::If, kExpectedIf);
         EndOfStatement();
     }
 
@@ -1150,33 +794,25 @@ class Parser {
             }
             if (Is(Tok::Newline) || Is(Tok::End) || Is(Kw::Else)) break;
             if (Is(Kw::End) && Peek().kind == Tok::Keyword && Peek().kw == Kw::If) break;
-            ParseStatementNoNewline(b);
+            // Statements end with EndOfStatement, which consumes a newline: step back when a
+            // real line end was eaten, so that it ends the If.
+            ParseStatement(b);
+            if (pos_ > 0 && t_[pos_ - 1].kind == Tok::Newline && t_[pos_ - 1].text != u":") --pos_;
         }
         --singleLineIf_;
-    }
-
-    // Parses one statement but leaves a real line end for the caller.
-    void ParseStatementNoNewline(Block& b) {
-        // Statements end with EndOfStatement, which consumes a newline; keep a line end by
-        // stopping one token early: parse, then step back when a line end was eaten.
-        size_t before = t_.size();
-        (void)before;
-        ParseStatement(b);
-        if (pos_ > 0 && t_[pos_ - 1].kind == Tok::Newline && t_[pos_ - 1].text != u":") --pos_;
     }
 
     void ParseSelect(Block& b) {
         int line = Cur().line;
         Next();
         Expect(Kw::Case, kExpectedCase);
-        auto s = std::make_unique<SelectStmt>();
-        s->line = line;
-        s->subject = ParseExpr();
+        auto& s = gen_.Add<SelectStmt>(b, line);
+        s.subject = ParseExpr();
         EndOfStatement();
         SkipNewlines();
         while (Is(Kw::Case)) {
             Next();
-            SelectStmt::Case c;
+            SelectStmt::Case& c = s.cases.emplace_back();
             if (Is(Kw::Else)) {
                 Next();
             } else {
@@ -1184,22 +820,16 @@ class Parser {
                     if (Is(Kw::Is) || Is(Kw::To)) Fail(kExpectedEos);
                     c.values.push_back(ParseExpr());
                     if (Is(Kw::To) || Is(Kw::Is)) Fail(kExpectedEos);
-                    if (Is(Tok::Comma)) {
-                        Next();
-                        continue;
-                    }
-                    break;
+                    if (!Is(Tok::Comma)) break;
+                    Next();
                 }
             }
             if (Is(Tok::Newline)) Next();  // a statement may follow on the same line
-            ParseBlock(c.body);
             bool isElse = c.values.empty();
-            s->cases.push_back(std::move(c));
+            ParseBlock(c.body);
             if (isElse && Is(Kw::Case)) Fail(kExpectedEnd);
         }
-        Expect(Kw::End, kExpectedEnd);
-        Expect(Kw::Select, kExpectedSelect);
-        b.stmts.push_back(std::move(s));
+        ExpectEnd(Kw::Select, kExpectedSelect);
         EndOfStatement();
     }
 
@@ -1208,10 +838,14 @@ class Parser {
         if (!IsNameToken(Cur())) Fail(kExpectedIdent);
         std::u16string name = Cur().text;
         Next();
-        ExprPtr v = MakeName(name, line);
-        auto* n = static_cast<NameExpr*>(v.get());
-        if (n->mode == NameMode::MeMember) Fail(kInvalidForVar);
-        return v;
+        return gen_.LoopVariable(name, line, Here());
+    }
+
+    // Next [name]
+    void ExpectNext() {
+        Expect(Kw::Next, kExpectedNext);
+        if (IsNameToken(Cur())) Next();
+        EndOfStatement();
     }
 
     void ParseFor(Block& b) {
@@ -1219,122 +853,74 @@ class Parser {
         Next();
         if (Is(Kw::Each)) {
             Next();
-            auto s = std::make_unique<ForEachStmt>();
-            s->line = line;
-            s->var = ParseLoopVariable();
+            auto& s = gen_.Add<ForEachStmt>(b, line);
+            s.var = ParseLoopVariable();
             Expect(Kw::In, kExpectedIn);
-            s->collection = ParseExpr();
+            s.collection = ParseExpr();
             EndOfStatement();
-            ++loopDepth_;
-            ParseBlock(s->body);
-            --loopDepth_;
-            Expect(Kw::Next, kExpectedNext);
-            if (IsNameToken(Cur())) Next();
-            b.stmts.push_back(std::move(s));
-            EndOfStatement();
+            ParseLoopBody(s.body);
+            ExpectNext();
             return;
         }
-        auto s = std::make_unique<ForStmt>();
-        s->line = line;
-        s->var = ParseLoopVariable();
+        auto& s = gen_.Add<ForStmt>(b, line);
+        s.var = ParseLoopVariable();
         Expect(Tok::Eq, kExpectedEq);
-        s->from = ParseExpr();
+        s.from = ParseExpr();
         Expect(Kw::To, kExpectedTo);
-        s->to = ParseExpr();
+        s.to = ParseExpr();
         if (Is(Kw::Step)) {
             Next();
-            s->step = ParseExpr();
+            s.step = ParseExpr();
         }
         EndOfStatement();
-        ++loopDepth_;
-        ParseBlock(s->body);
-        --loopDepth_;
-        Expect(Kw::Next, kExpectedNext);
-        if (IsNameToken(Cur())) Next();
-        b.stmts.push_back(std::move(s));
-        EndOfStatement();
+        ParseLoopBody(s.body);
+        ExpectNext();
     }
 
+    // Do [While|Until cond] ... Loop [While|Until cond]
     void ParseDo(Block& b) {
         int line = Cur().line;
         Next();
-        auto s = std::make_unique<DoStmt>();
-        s->line = line;
+        auto& s = gen_.Add<DoStmt>(b, line);
         if (Is(Kw::While) || Is(Kw::Until)) {
-            s->isUntil = Is(Kw::Until);
+            s.isUntil = Is(Kw::Until);
             Next();
-            s->cond = ParseExpr();
+            s.cond = ParseExpr();
         }
         EndOfStatement();
-        ParseBlock(s->body);
+        ParseBlock(s.body);
         Expect(Kw::Loop, kExpectedLoop);
         if (Is(Kw::While) || Is(Kw::Until)) {
-            if (s->cond) Fail(kExpectedEos);
-            s->isUntil = Is(Kw::Until);
-            s->condAtEnd = true;
+            if (s.cond) Fail(kExpectedEos);
+            s.isUntil = Is(Kw::Until);
+            s.condAtEnd = true;
             Next();
-            s->cond = ParseExpr();
+            s.cond = ParseExpr();
         }
-        b.stmts.push_back(std::move(s));
         EndOfStatement();
     }
 
     void ParseWhile(Block& b) {
         int line = Cur().line;
         Next();
-        auto s = std::make_unique<DoStmt>();
-        s->line = line;
-        s->cond = ParseExpr();
+        auto& s = gen_.Add<DoStmt>(b, line);
+        s.cond = ParseExpr();
         EndOfStatement();
-        ParseBlock(s->body);
+        ParseBlock(s.body);
         Expect(Kw::Wend, kExpectedWend);
-        b.stmts.push_back(std::move(s));
         EndOfStatement();
     }
 
     void ParseWith(Block& b) {
         int line = Cur().line;
         Next();
-        auto s = std::make_unique<WithStmt>();
-        s->line = line;
-        s->object = ParseExpr();
-        s->slot = HiddenLocal();
+        auto& s = gen_.Add<WithStmt>(b, line);
+        s.object = ParseExpr();
         EndOfStatement();
-        withSlots_.push_back(s->slot);
-        ParseBlock(s->body);
-        withSlots_.pop_back();
-        Expect(Kw::End, kExpectedEnd);
-        Expect(Kw::With, kExpectedWith);
-        b.stmts.push_back(std::move(s));
-        EndOfStatement();
-    }
-
-    void ParseExit(Block& b) {
-        int line = Cur().line;
-        Next();
-        auto s = std::make_unique<ExitStmt>();
-        s->line = line;
-        ProcDef* p = scope_->proc;
-        if (Is(Kw::Do))
-            s->flow = Flow::ExitDo;
-        else if (Is(Kw::For))
-            s->flow = Flow::ExitFor;
-        else if (Is(Kw::Sub)) {
-            if (scope_->isTop || p->kind != ProcKind::Sub) Fail(kInvalidExit);
-            s->flow = Flow::ExitProc;
-        } else if (Is(Kw::Function)) {
-            if (scope_->isTop || p->kind != ProcKind::Function) Fail(kInvalidExit);
-            s->flow = Flow::ExitProc;
-        } else if (Is(Kw::Property)) {
-            if (scope_->isTop || (p->kind != ProcKind::PropGet && p->kind != ProcKind::PropLet &&
-                                  p->kind != ProcKind::PropSet))
-                Fail(kInvalidExit);
-            s->flow = Flow::ExitProc;
-        } else {
-            Fail(kSyntax);
-        }
-        Next();
-        b.stmts.push_back(std::move(s));
+        s.slot = gen_.BeginWith();
+        ParseBlock(s.body);
+        gen_.EndWith();
+        ExpectEnd(Kw::With, kExpectedWith);
         EndOfStatement();
     }
 
@@ -1342,12 +928,11 @@ class Parser {
         int line = Cur().line;
         Next();
         Expect(Kw::Error, kSyntax);
-        auto s = std::make_unique<OnErrorStmt>();
-        s->line = line;
+        auto& s = gen_.Add<OnErrorStmt>(b, line);
         if (Is(Kw::Resume)) {
             Next();
             Expect(Kw::Next, kSyntax);
-            s->resumeNext = true;
+            s.resumeNext = true;
         } else if (Is(Kw::GoTo)) {
             Next();
             if (!(Is(Tok::Number) && Cur().value.Type() == vtInteger &&
@@ -1357,7 +942,6 @@ class Parser {
         } else {
             Fail(kSyntax);
         }
-        b.stmts.push_back(std::move(s));
         EndOfStatement();
     }
 
@@ -1371,61 +955,51 @@ class Parser {
             isDefault = true;
             Next();
         }
-        auto def = std::make_unique<ProcDef>();
-        def->line = line;
-        def->isPublic = !isPrivate;
-        def->isDefault = isDefault;
+        ProcKind kind;
         Kw endKw;
         if (Is(Kw::Sub)) {
-            def->kind = ProcKind::Sub;
+            kind = ProcKind::Sub;
             endKw = Kw::Sub;
         } else if (Is(Kw::Function)) {
-            def->kind = ProcKind::Function;
+            kind = ProcKind::Function;
             endKw = Kw::Function;
         } else if (Is(Kw::Property)) {
             if (!inClass) Fail(kMustBeInClass);
             Next();
             if (Is(Kw::Get))
-                def->kind = ProcKind::PropGet;
+                kind = ProcKind::PropGet;
             else if (Is(Kw::Let))
-                def->kind = ProcKind::PropLet;
+                kind = ProcKind::PropLet;
             else if (Is(Kw::Set))
-                def->kind = ProcKind::PropSet;
+                kind = ProcKind::PropSet;
             else
                 Fail(kExpectedLetSetGet);
             endKw = Kw::Property;
         } else {
             Fail(kSyntax);
         }
-        if (isDefault && def->kind != ProcKind::Function && def->kind != ProcKind::PropGet &&
-            def->kind != ProcKind::Sub)
+        if (isDefault && kind != ProcKind::Function && kind != ProcKind::PropGet &&
+            kind != ProcKind::Sub)
             Fail(kDefaultOnlyGet);
         Next();
-        def->name = ExpectName();
-        def->atom = e_.AtomOf(def->name);
         ProcScope scope;
-        scope.proc = def.get();
-        std::u16string lowerName = Lower(def->name);
-        if (def->kind == ProcKind::Function || def->kind == ProcKind::PropGet)
-            scope.locals.emplace(lowerName, 0);
+        ProcDef& def = gen_.BeginProc(scope, kind, ExpectName(), !isPrivate, isDefault, line);
         if (Is(Tok::LParen)) {
             Next();
             while (!Is(Tok::RParen)) {
-                Param p;
+                bool byRef = true;
                 if (Is(Kw::ByVal)) {
-                    p.byRef = false;
+                    byRef = false;
                     Next();
                 } else if (Is(Kw::ByRef)) {
                     Next();
                 }
-                p.name = ExpectName();
+                std::u16string name = ExpectName();
                 if (Is(Tok::LParen)) {
                     Next();
                     Expect(Tok::RParen, kExpectedRParen);
                 }
-                int slot = def->localCount++;
-                scope.locals[Lower(p.name)] = slot;
-                def->params.push_back(std::move(p));
+                gen_.AddParam(scope, std::move(name), byRef);
                 if (Is(Tok::Comma)) {
                     Next();
                     if (Is(Tok::RParen)) Fail(kExpectedIdent);
@@ -1435,22 +1009,17 @@ class Parser {
             }
             Next();
         }
-        if ((def->kind == ProcKind::PropLet || def->kind == ProcKind::PropSet) &&
-            def->params.empty())
+        if ((kind == ProcKind::PropLet || kind == ProcKind::PropSet) && def.params.empty())
             Fail(kPropNeedsArg);
+        std::u16string lowerName = Lower(def.name);
         if (inClass && (lowerName == u"class_initialize" || lowerName == u"class_terminate") &&
-            !def->params.empty())
+            !def.params.empty())
             Fail(kInitNoArgs);
         if (Is(Tok::Newline)) Next();
         PrescanLocals(scope);
-        ProcScope* saved = scope_;
-        scope_ = &scope;
-        std::vector<int> savedWith;
-        savedWith.swap(withSlots_);
-        ParseBlock(def->body);
-        withSlots_.swap(savedWith);
-        scope_ = saved;
-        for (auto& [lower, slot] : scope.locals) def->slotNames.emplace_back(lower, slot);
+        gen_.EnterBody(scope);
+        ParseBlock(def.body);
+        gen_.LeaveBody(scope);
         Expect(Kw::End, kExpectedEnd);
         if (!Is(endKw)) {
             Fail(endKw == Kw::Sub        ? kExpectedSub
@@ -1459,20 +1028,42 @@ class Parser {
         }
         Next();
         EndOfStatement();
-        if (inClass) {
-            AddClassProc(std::move(def));
-        } else {
-            // A later definition of the same name replaces the earlier one.
-            prog_.procs.push_back(std::move(def));
+        gen_.EndProc(inClass, Here());
+    }
+
+    // How a name list treats other tokens: after any of them (Dim, ReDim), after one outside
+    // parentheses (Const) or never (class fields) no name is expected until the next comma.
+    enum class Others { Anywhere, OutsideParens, Never };
+
+    // The names a Dim, ReDim, Const or field list declares: calls declare(token) for each,
+    // from token j to the end of the line; returns where it stopped.
+    template <typename Declare>
+    size_t ScanNameList(size_t j, Others others, Declare declare) const {
+        bool expectName = true;
+        int depth = 0;
+        for (; j < t_.size() && t_[j].kind != Tok::Newline && t_[j].kind != Tok::End; ++j) {
+            const Token& u = t_[j];
+            if (u.kind == Tok::LParen)
+                ++depth;
+            else if (u.kind == Tok::RParen)
+                --depth;
+            else if (u.kind == Tok::Comma && depth == 0)
+                expectName = true;
+            else if (expectName && IsNameToken(u)) {
+                declare(u);
+                expectName = false;
+            } else if (others == Others::Anywhere ||
+                       (others == Others::OutsideParens && depth == 0)) {
+                expectName = false;
+            }
         }
+        return j;
     }
 
     // Dim, ReDim and Const anywhere in a procedure declare locals for the whole procedure.
     void PrescanLocals(ProcScope& scope) {
-        size_t i = pos_;
         bool atStart = true;
-        int depth = 0;
-        for (; i < t_.size(); ++i) {
+        for (size_t i = pos_; i < t_.size(); ++i) {
             const Token& t = t_[i];
             if (t.kind == Tok::End) return;
             if (t.kind == Tok::Newline) {
@@ -1500,88 +1091,19 @@ class Parser {
                 continue;
             }
             if (t.kw != Kw::Dim && t.kw != Kw::ReDim && t.kw != Kw::Const) continue;
-            bool isConst = t.kw == Kw::Const;
             size_t j = i + 1;
             if (j < t_.size() && t_[j].kind == Tok::Keyword && t_[j].kw == Kw::Preserve) ++j;
-            bool expectName = true;
-            depth = 0;
-            for (; j < t_.size() && t_[j].kind != Tok::Newline && t_[j].kind != Tok::End; ++j) {
-                const Token& u = t_[j];
-                if (u.kind == Tok::LParen)
-                    ++depth;
-                else if (u.kind == Tok::RParen)
-                    --depth;
-                else if (u.kind == Tok::Comma && depth == 0)
-                    expectName = true;
-                else if (expectName && IsNameToken(u)) {
-                    std::u16string lower = Lower(u.text);
-                    // ReDim of a class field resizes the field; without Option Explicit ReDim
-                    // of another name reaches the global of that name when there is one.
-                    bool isField = t.kw == Kw::ReDim && cls_ && cls_->byName.count(lower);
-                    bool dynamic = t.kw == Kw::ReDim && !prog_.optionExplicit;
-                    if (!scope.locals.count(lower) && !isField && !dynamic) {
-                        int slot = scope.proc->localCount++;
-                        scope.locals.emplace(lower, slot);
-                        scope.proc->localNames.push_back(u.text);
-                    }
-                    expectName = false;
-                } else if (!isConst || depth == 0) {
-                    expectName = false;
-                }
-            }
-            i = j - 1;
+            Kw statement = t.kw;
+            Others others = statement == Kw::Const ? Others::OutsideParens : Others::Anywhere;
+            i = ScanNameList(
+                    j, others,
+                    [&](const Token& name) { gen_.PredeclareLocal(scope, name, statement); }) -
+                1;
         }
-    }
-
-    ClassDef* cls_ = nullptr;
-
-    void AddClassProc(std::unique_ptr<ProcDef> def) {
-        ClassDef* c = cls_;
-        def->owner = c;
-        std::u16string lower = Lower(def->name);
-        auto it = c->byName.find(lower);
-        if (it == c->byName.end()) {
-            // Not seen by the prescan (an unusual layout): register it now.
-            ClassMember nm;
-            nm.name = def->name;
-            nm.kind = def->kind == ProcKind::Sub || def->kind == ProcKind::Function
-                          ? ClassMember::Method
-                          : ClassMember::Property;
-            nm.isPublic = def->isPublic;
-            it = c->byName.emplace(lower, int(c->members.size())).first;
-            c->members.push_back(std::move(nm));
-        }
-        ClassMember* m = &c->members[size_t(it->second)];
-        bool isMethod = def->kind == ProcKind::Sub || def->kind == ProcKind::Function;
-        if (m->kind == ClassMember::Field || (m->kind == ClassMember::Method) != isMethod)
-            throw CompileFailure{kNameRedefined, def->line, 1};
-        const ProcDef* p = def.get();
-        switch (def->kind) {
-            case ProcKind::Sub:
-            case ProcKind::Function:
-                m->method = p;
-                break;
-            case ProcKind::PropGet:
-                m->get = p;
-                break;
-            case ProcKind::PropLet:
-                m->let = p;
-                break;
-            case ProcKind::PropSet:
-                m->set = p;
-                break;
-        }
-        if (def->isDefault) {
-            if (c->defaultMember >= 0 && c->defaultMember != it->second) Fail(kMultipleDefault);
-            c->defaultMember = it->second;
-        }
-        if (lower == u"class_initialize" && def->kind == ProcKind::Sub) c->initialize = p;
-        if (lower == u"class_terminate" && def->kind == ProcKind::Sub) c->terminate = p;
-        c->procs.push_back(std::move(def));
     }
 
     // Registers every member name of a class before its bodies are compiled.
-    void PrescanClass(ClassDef& c) {
+    void PrescanClass() {
         bool atStart = true;
         bool inProc = false;
         for (size_t i = pos_; i < t_.size(); ++i) {
@@ -1611,77 +1133,36 @@ class Parser {
                 ++j;
             }
             if (kwAt(j, Kw::Default)) ++j;
-            ClassMember::Kind kind;
+            bool isMethod;
             if (kwAt(j, Kw::Sub) || kwAt(j, Kw::Function)) {
-                kind = ClassMember::Method;
+                isMethod = true;
                 ++j;
             } else if (kwAt(j, Kw::Property)) {
-                kind = ClassMember::Property;
+                isMethod = false;
                 j += 2;
             } else if (t.kw == Kw::Dim || t.kw == Kw::Public || t.kw == Kw::Private) {
                 if (t.kw == Kw::Dim) j = i + 1;
-                // Field list.
-                bool expectName = true;
-                int depth = 0;
-                for (; j < t_.size() && t_[j].kind != Tok::Newline && t_[j].kind != Tok::End; ++j) {
-                    const Token& u = t_[j];
-                    if (u.kind == Tok::LParen)
-                        ++depth;
-                    else if (u.kind == Tok::RParen)
-                        --depth;
-                    else if (u.kind == Tok::Comma && depth == 0)
-                        expectName = true;
-                    else if (expectName && IsNameToken(u)) {
-                        std::u16string lower = Lower(u.text);
-                        if (!c.byName.count(lower)) {
-                            ClassMember m;
-                            m.name = u.text;
-                            m.kind = ClassMember::Field;
-                            m.isPublic = isPublic;
-                            m.field = int(c.fields.size());
-                            FieldDef f;
-                            f.name = u.text;
-                            f.isPublic = isPublic;
-                            c.fields.push_back(std::move(f));
-                            c.byName.emplace(lower, int(c.members.size()));
-                            c.members.push_back(std::move(m));
-                        }
-                        expectName = false;
-                    }
-                }
-                i = j - 1;
+                i = ScanNameList(
+                        j, Others::Never,
+                        [&](const Token& name) { gen_.PredeclareField(name.text, isPublic); }) -
+                    1;
                 continue;
             } else {
                 continue;
             }
             if (j >= t_.size() || !IsNameToken(t_[j])) continue;
             inProc = true;
-            std::u16string lower = Lower(t_[j].text);
-            auto it = c.byName.find(lower);
-            if (it == c.byName.end()) {
-                ClassMember m;
-                m.name = t_[j].text;
-                m.kind = kind;
-                m.isPublic = isPublic;
-                c.byName.emplace(lower, int(c.members.size()));
-                c.members.push_back(std::move(m));
-            } else if (isPublic) {
-                c.members[size_t(it->second)].isPublic = true;
-            }
+            gen_.PredeclareMember(t_[j].text, isMethod, isPublic);
         }
     }
 
     void ParseClass() {
         int line = Cur().line;
         Next();
-        auto c = std::make_unique<ClassDef>();
-        c->name = ExpectName();
-        c->atom = e_.AtomOf(c->name);
+        std::u16string name = ExpectName();
         EndOfStatement();
-        if (!declaredHere_.insert(Lower(c->name)).second)
-            throw CompileFailure{kNameRedefined, line, 1};
-        PrescanClass(*c);
-        cls_ = c.get();
+        gen_.BeginClass(std::move(name), line);
+        PrescanClass();
         for (;;) {
             SkipNewlines();
             if (Is(Tok::End)) Fail(kExpectedEnd);
@@ -1691,21 +1172,12 @@ class Parser {
                 EndOfStatement();
                 break;
             }
-            if (!Recovering([&] { ParseClassMember(*c); })) Fail(kExpectedEnd);
+            if (!Recovering([&] { ParseClassMember(); })) Fail(kExpectedEnd);
         }
-        // A Property Let/Set needs the same count of arguments as its Get plus one.
-        for (auto& m : c->members) {
-            if (m.kind != ClassMember::Property) continue;
-            const ProcDef* g = m.get;
-            for (const ProcDef* s : {m.let, m.set})
-                if (g && s && s->params.size() != g->params.size() + 1)
-                    throw CompileFailure{kArgCountProperty, s->line, 1};
-        }
-        cls_ = nullptr;
-        prog_.classes.push_back(std::move(c));
+        gen_.EndClass();
     }
 
-    void ParseClassMember(ClassDef& c) {
+    void ParseClassMember() {
         if (Is(Kw::Public) || Is(Kw::Private)) {
             bool isPrivate = Is(Kw::Private);
             const Token& nx = Peek();
@@ -1716,12 +1188,12 @@ class Parser {
                 return;
             }
             Next();
-            ParseFields(c);
+            ParseFields();
             return;
         }
         if (Is(Kw::Dim)) {
             Next();
-            ParseFields(c);
+            ParseFields();
             return;
         }
         if (Is(Kw::Sub) || Is(Kw::Function) || Is(Kw::Property) || Is(Kw::Default)) {
@@ -1731,52 +1203,30 @@ class Parser {
         Fail(kSyntax);
     }
 
-    void ParseFields(ClassDef& c) {
+    void ParseFields() {
         for (;;) {
             std::u16string name = ExpectName();
-            auto it = c.byName.find(Lower(name));
-            FieldDef* f =
-                it != c.byName.end() && c.members[size_t(it->second)].kind == ClassMember::Field
-                    ? &c.fields[size_t(c.members[size_t(it->second)].field)]
-                    : nullptr;
+            bool isArray = false;
+            std::vector<ExprPtr> dims;
             if (Is(Tok::LParen)) {
+                isArray = true;
                 Next();
-                std::vector<ExprPtr> dims;
-                if (!Is(Tok::RParen)) {
-                    for (;;) {
-                        dims.push_back(ParseExpr());
-                        if (Is(Tok::Comma)) {
-                            Next();
-                            continue;
-                        }
-                        break;
-                    }
-                }
+                if (!Is(Tok::RParen)) dims = ParseDims();
                 Expect(Tok::RParen, kExpectedRParen);
-                if (f) {
-                    f->isArray = true;
-                    f->dims = std::move(dims);
-                }
             }
-            if (Is(Tok::Comma)) {
-                Next();
-                continue;
-            }
-            break;
+            gen_.DefineField(name, isArray, std::move(dims));
+            if (!Is(Tok::Comma)) break;
+            Next();
         }
         EndOfStatement();
     }
 
-    EngineImpl& e_;
     std::vector<Token> t_;
     size_t pos_ = 0;
-    Program& prog_;
-    ProcScope* scope_ = nullptr;
-    std::vector<int> withSlots_;
+    CodeGen gen_;
     int singleLineIf_ = 0;
     int loopDepth_ = 0;
     int nesting_ = 0;
-    std::unordered_set<std::u16string> declaredHere_;
     std::vector<CompileFailure>* errors_ = nullptr;
     int openFailures_ = 0;  // checking: blocks whose head failed, their ends not yet seen
 };
