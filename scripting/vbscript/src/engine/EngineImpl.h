@@ -194,8 +194,9 @@ struct Builtin {
     Variant (*fn)(EngineImpl& e, std::span<Variant> args);
     int8_t minArgs;
     int8_t maxArgs;
-    bool isConstant;         // assignment to it is illegal; no parentheses allowed
-    int32_t constValue = 0;  // numeric constants have no fn: this is their value
+    bool isConstant;           // assignment to it is illegal; no parentheses allowed
+    int32_t constValue = 0;    // numeric constants have no fn: this is their value
+    bool constIsLong = false;  // ... as a Long (else an Integer)
 };
 // The value or result of a builtin called with args.
 Variant CallBuiltin(EngineImpl& e, const Builtin* b, std::span<Variant> args);

@@ -70,8 +70,32 @@ Variant NameExpr::Eval(EngineImpl& e) {
             const GlobalSlot& g = e.Slot(atom);
             if (g.kind == SlotKind::Var) return g.value;
         }
+    } else if (!args.empty() && args.size() <= 2 &&
+               (mode == NameMode::Local ||
+                (mode == NameMode::Global && !dynScope && e.Slot(atom).kind == SlotKind::Var))) {
+        return Element(e);
     }
     return Invoke(e, false);
+}
+
+// An element of a plain variable (a(i), b(i, j)): what Invoke does for it, without an argument
+// buffer.
+Variant NameExpr::Element(EngineImpl& e) {
+    Variant idx[2];
+    for (size_t i = 0; i < args.size(); ++i) idx[i] = args[i]->Eval(e);
+    const Variant& base = mode == NameMode::Local ? e.frame->locals[slot] : e.Slot(atom).value;
+    return IndexValueOf(e, base, std::span<Variant>(idx, args.size()));
+}
+
+// name(i) = v or name(i, j) = v, the common case, without an argument buffer.
+void NameExpr::AssignElement(EngineImpl& e, Variant v, bool isSet) {
+    Variant idx[2];
+    for (size_t i = 0; i < args.size(); ++i) idx[i] = args[i]->Eval(e);
+    if (Variant* s = Storage(e, false)) {
+        AssignIndexed(*s, std::span<Variant>(idx, args.size()), std::move(v), isSet);
+        return;
+    }
+    AssignElsewhere(e, std::span<Variant>(idx, args.size()), std::move(v), isSet);
 }
 
 void NameExpr::Call(EngineImpl& e) {
@@ -157,6 +181,13 @@ Variant NameExpr::Invoke(EngineImpl& e, bool asStatement) {
             if (b->isConstant && hasParens && args.empty()) return CallBuiltin(e, b, {});
             ThrowError(kErrWrongArgs);
         }
+        // Built-ins take their arguments by value: short lists need no argument buffer.
+        constexpr size_t kShort = 4;
+        if (args.size() <= kShort) {
+            Variant a[kShort];
+            for (size_t i = 0; i < args.size(); ++i) a[i] = args[i]->Eval(e);
+            return CallBuiltin(e, b, std::span<Variant>(a, args.size()));
+        }
         ArgBuf a(e, args.size());
         EvalArgsByValue(e, args, a);
         return CallBuiltin(e, b, a.span());
@@ -186,6 +217,25 @@ Variant NameExpr::Invoke(EngineImpl& e, bool asStatement) {
     e.ThrowNamed(kErrTypeMismatch, name);
 }
 
+// name(args) = v when the name is no variable of the script: a constant or named item holding
+// an array or object, or a host object's member.
+void NameExpr::AssignElsewhere(EngineImpl& e, std::span<Variant> idx, Variant v, bool isSet) {
+    GlobalSlot& g = e.Slot(atom);
+    if (g.kind == SlotKind::NamedItem || g.kind == SlotKind::Const) {
+        AssignIndexed(g.value, idx, std::move(v), isSet);
+        return;
+    }
+    if (g.kind == SlotKind::HostMember ||
+        (g.kind == SlotKind::Unset && e.ResolveHostMember(atom, g))) {
+        std::vector<Variant> all(idx.begin(), idx.end());
+        all.push_back(std::move(v));
+        g.host->Invoke(g.dispId, isSet ? InvokeKind::Set : InvokeKind::Let, all);
+        return;
+    }
+    if (explicitOpt && g.kind == SlotKind::Unset) e.ThrowUndefined(atom);
+    ThrowError(g.kind == SlotKind::Unset ? kErrTypeMismatch : kErrIllegalAssign);
+}
+
 void NameExpr::Assign(EngineImpl& e, Variant v, bool isSet) {
     // A plain value into a plain variable: what StoreValue does for it, directly.
     uint16_t t = v.Type();
@@ -212,6 +262,10 @@ void NameExpr::Assign(EngineImpl& e, Variant v, bool isSet) {
         me->InvokeMember(slot, kind, a.span());
         return;
     }
+    if (!args.empty() && args.size() <= 2) {
+        AssignElement(e, std::move(v), isSet);
+        return;
+    }
     if (!args.empty()) {
         ArgBuf a(e, args.size());
         EvalArgsByValue(e, args, a);
@@ -220,19 +274,7 @@ void NameExpr::Assign(EngineImpl& e, Variant v, bool isSet) {
             AssignIndexed(*s, a.span(), std::move(v), isSet);
             return;
         }
-        GlobalSlot& g = e.Slot(atom);
-        if (g.kind == SlotKind::NamedItem || g.kind == SlotKind::Const) {
-            AssignIndexed(g.value, a.span(), std::move(v), isSet);
-            return;
-        }
-        if (g.kind == SlotKind::HostMember ||
-            (g.kind == SlotKind::Unset && e.ResolveHostMember(atom, g))) {
-            a.PushBack(std::move(v));
-            g.host->Invoke(g.dispId, isSet ? InvokeKind::Set : InvokeKind::Let, a.span());
-            return;
-        }
-        if (explicitOpt && g.kind == SlotKind::Unset) e.ThrowUndefined(atom);
-        ThrowError(g.kind == SlotKind::Unset ? kErrTypeMismatch : kErrIllegalAssign);
+        AssignElsewhere(e, a.span(), std::move(v), isSet);
     }
     if (Variant* s = Storage(e, true)) {
         StoreValue(*s, std::move(v), isSet);

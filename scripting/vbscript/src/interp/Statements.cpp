@@ -148,36 +148,41 @@ Flow ForStmt::Exec(EngineImpl& e) {
     if (intLoop) {
         int64_t last = IntOf(end), st = IntOf(inc);
         uint16_t stepType = inc.Type();
-        auto* plainVar = dynamic_cast<NameExpr*>(var.get());
-        if (plainVar && !plainVar->IsPlain()) plainVar = nullptr;
-        auto counter = [&]() -> Variant* {
-            if (plainVar)
-                if (Variant* q = plainVar->PlainStorage(e)) return q;
-            return var->Ref(e);
-        };
+        // A plain variable's storage stays where it is for the whole loop (a local of this
+        // frame or a global slot): it is found once. Other counters are looked up each time.
+        Variant* fixed = nullptr;
+        if (auto* plainVar = dynamic_cast<NameExpr*>(var.get()); plainVar && plainVar->IsPlain())
+            fixed = plainVar->PlainStorage(e);
         for (;;) {
-            Variant* p = counter();
-            const Variant cur = p ? *p : var->Eval(e);
-            if (!IsIntType(cur.Type())) {
+            Variant* p = fixed ? fixed : var->Ref(e);
+            Variant held;
+            if (!p) {
+                held = var->Eval(e);
+                p = &held;
+            }
+            if (!IsIntType(p->Type())) {
                 intLoop = false;
                 break;
             }
-            int64_t c = IntOf(cur);
+            int64_t c = IntOf(*p);
             if (st >= 0 ? c > last : c < last) return Flow::Normal;
             Flow f = body.Exec(e);
             if (f == Flow::ExitFor) return Flow::Normal;
             if (f != Flow::Normal) return f;
             e.Tick();
-            p = counter();
-            Variant now = p ? *p : var->Eval(e);
-            if (!IsIntType(now.Type())) {
-                var->Assign(e, OpAdd(now, inc), false);
+            p = fixed ? fixed : var->Ref(e);
+            if (!p) {
+                held = var->Eval(e);
+                p = &held;
+            }
+            if (!IsIntType(p->Type())) {
+                var->Assign(e, OpAdd(*p, inc), false);
                 intLoop = false;
                 break;
             }
-            Variant next = FitInt(IntOf(now) + st, now.Type(),
+            Variant next = FitInt(IntOf(*p) + st, p->Type(),
                                   stepType == vtByte ? uint16_t(vtInteger) : stepType);
-            if (p)
+            if (p != &held)
                 *p = std::move(next);
             else
                 var->Assign(e, std::move(next), false);

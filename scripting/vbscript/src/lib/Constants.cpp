@@ -96,8 +96,13 @@ constexpr ConstEntry kNumericConsts[] = {
 std::span<const Builtin> ConstantLibrary() {
     static const std::vector<Builtin> table = [] {
         std::vector<Builtin> t;
-        for (const auto& c : kNumericConsts)
-            t.push_back(Builtin{c.name, nullptr, 0, 0, true, c.value});
+        for (const auto& c : kNumericConsts) {
+            std::u16string_view n = c.name;
+            bool isLong = n.substr(0, 8) == u"vbmsgbox" || n == u"vbblack" || n == u"vbblue" ||
+                          n == u"vbcyan" || n == u"vbgreen" || n == u"vbmagenta" || n == u"vbred" ||
+                          n == u"vbwhite" || n == u"vbyellow";
+            t.push_back(Builtin{c.name, nullptr, 0, 0, true, c.value, isLong});
+        }
         return t;
     }();
     return table;
@@ -105,11 +110,7 @@ std::span<const Builtin> ConstantLibrary() {
 
 // Colours and the message box flags above 16 bits are Longs; the rest are Integers.
 Variant NumericConstant(const Builtin* b) {
-    std::u16string_view n = b->name;
-    bool isLong = n.substr(0, 8) == u"vbmsgbox" || n == u"vbblack" || n == u"vbblue" ||
-                  n == u"vbcyan" || n == u"vbgreen" || n == u"vbmagenta" || n == u"vbred" ||
-                  n == u"vbwhite" || n == u"vbyellow";
-    if (isLong) return Variant::Long(b->constValue);
+    if (b->constIsLong) return Variant::Long(b->constValue);
     return Variant::Integer(int16_t(b->constValue));
 }
 

@@ -58,6 +58,13 @@ inline bool AnyNull(Args a, size_t n) {
 inline std::u16string S(Args a, size_t i) {
     return ToStr(A(a, i));
 }
+// The text of argument i, without a copy when it is a string (tmp keeps a converted one).
+inline std::u16string_view Text(Args a, size_t i, std::u16string& tmp) {
+    const Variant& v = A(a, i);
+    if (v.Type() == vtString) return v.Str();
+    tmp = ToStr(v);
+    return tmp;
+}
 inline int32_t L(Args a, size_t i) {
     return ToLong(A(a, i));
 }

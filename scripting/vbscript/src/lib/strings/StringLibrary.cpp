@@ -45,7 +45,8 @@ Variant CvbNullChar(EngineImpl&, Args) {
 
 Variant FnAsc(EngineImpl&, Args a) {
     if (A(a, 0).IsNull()) ThrowError(kErrInvalidNull);
-    std::u16string s = S(a, 0);
+    std::u16string t;
+    std::u16string_view s = Text(a, 0, t);
     if (s.empty()) ThrowError(kErrInvalidCall);
     return Variant::Integer(int16_t(ToAnsi(s[0])));
 }
@@ -103,16 +104,18 @@ int32_t CountArg(Args a, size_t i) {
 Variant FnLeft(EngineImpl&, Args a) {
     int32_t n = CountArg(a, 1);
     if (A(a, 0).IsNull()) return Variant::Null();
-    std::u16string s = S(a, 0);
-    return Str(s.substr(0, size_t(n)));
+    std::u16string t;
+    std::u16string_view s = Text(a, 0, t);
+    return Str(std::u16string(s.substr(0, size_t(n))));
 }
 
 Variant FnRight(EngineImpl&, Args a) {
     int32_t n = CountArg(a, 1);
     if (A(a, 0).IsNull()) return Variant::Null();
-    std::u16string s = S(a, 0);
+    std::u16string t;
+    std::u16string_view s = Text(a, 0, t);
     size_t k = std::min(s.size(), size_t(n));
-    return Str(s.substr(s.size() - k));
+    return Str(std::u16string(s.substr(s.size() - k)));
 }
 
 Variant FnMid(EngineImpl&, Args a) {
@@ -139,7 +142,8 @@ Variant FnInStr(EngineImpl&, Args a) {
     int mode = a.size() >= 4 ? CompareMode(a, 3) : 0;
     if (A(a, base).IsNull() || A(a, base + 1).IsNull()) return Variant::Null();
     if (a.size() >= 3 && start <= 0) ThrowError(kErrInvalidCall);
-    std::u16string s1 = S(a, base), s2 = S(a, base + 1);
+    std::u16string t1, t2;
+    std::u16string_view s1 = Text(a, base, t1), s2 = Text(a, base + 1, t2);
     if (size_t(start) > s1.size() + 1 || (size_t(start) > s1.size() && !s2.empty()))
         return Variant::Long(0);
     size_t p = rt::Find(s1, s2, size_t(start - 1), mode);
@@ -148,7 +152,8 @@ Variant FnInStr(EngineImpl&, Args a) {
 
 Variant FnInStrRev(EngineImpl&, Args a) {
     RequireNotNull(a, 4);
-    std::u16string s1 = S(a, 0), s2 = S(a, 1);
+    std::u16string t1, t2;
+    std::u16string_view s1 = Text(a, 0, t1), s2 = Text(a, 1, t2);
     int32_t start = Has(a, 2) ? L(a, 2) : -1;
     if (start == 0 || start < -1) ThrowError(kErrInvalidCall);
     int mode = CompareMode(a, 3);
