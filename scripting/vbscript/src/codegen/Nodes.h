@@ -51,6 +51,7 @@ struct NameExpr : Expr {
     Variant Invoke(EngineImpl& e, bool asStatement);
     Variant* Storage(EngineImpl& e, bool create);
     Variant Element(EngineImpl& e);
+    Variant CallNamedProc(EngineImpl& e, const ProcDef* proc);
     void AssignElement(EngineImpl& e, Variant v, bool isSet);
     void AssignElsewhere(EngineImpl& e, std::span<Variant> idx, Variant v, bool isSet);
     // The storage of a plain variable (a local, or a global that is a variable), found

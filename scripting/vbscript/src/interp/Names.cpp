@@ -75,7 +75,19 @@ Variant NameExpr::Eval(EngineImpl& e) {
                 (mode == NameMode::Global && !dynScope && e.Slot(atom).kind == SlotKind::Var))) {
         return Element(e);
     }
+    if (mode == NameMode::Global && !dynScope) {
+        const GlobalSlot& g = e.Slot(atom);
+        if (g.kind == SlotKind::Proc) return CallNamedProc(e, g.proc);
+    }
     return Invoke(e, false);
+}
+
+// A call of a script procedure by its name: what Invoke does for it.
+Variant NameExpr::CallNamedProc(EngineImpl& e, const ProcDef* proc) {
+    int savedLine = e.line;
+    Variant r = e.CallProc(proc, nullptr, args);
+    e.line = savedLine;
+    return r;
 }
 
 // An element of a plain variable (a(i), b(i, j)): what Invoke does for it, without an argument
@@ -99,6 +111,13 @@ void NameExpr::AssignElement(EngineImpl& e, Variant v, bool isSet) {
 }
 
 void NameExpr::Call(EngineImpl& e) {
+    if (mode == NameMode::Global && !dynScope) {
+        const GlobalSlot& g = e.Slot(atom);
+        if (g.kind == SlotKind::Proc) {
+            CallNamedProc(e, g.proc);
+            return;
+        }
+    }
     Invoke(e, true);
 }
 
