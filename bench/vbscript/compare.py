@@ -3,12 +3,14 @@
 in Python, python/*.py beside this file) and, when asked or when wine is there, on the reference
 engine, and prints their times and ratios in one table.
 
-  bench/vbscript/compare.py [--vbsrun PATH] [--runs N] [--reference | --no-reference]
+  bench/vbscript/compare.py [--vbsrun PATH] [--runs N] [--batch K] [--reference | --no-reference]
 
 The .vbs files are read from ../shared/vbscript-tests/bench next to the repository. Ours and
 CPython are timed by the processor time their process used (user + system), less that of an
-empty script (start-up), as the median of N interleaved runs: on a machine shared with other
-work this is steadier than the wall clock. The reference engine runs once and is timed by the
+empty script (start-up): one sample is K runs in a row (the system counts processor time in
+ticks of a few milliseconds, too coarse for one run), and the table shows the median of N
+samples, ours and CPython interleaved. On a machine shared with other work this is steadier
+than the wall clock. The reference engine runs once and is timed by the
 "in-script seconds" it prints (its start-up under wine is not its engine's). Each script prints
 a checksum line; all engines must agree, and a mismatch makes the exit status 1.
 """
@@ -53,14 +55,24 @@ def run(cmd, cwd, need_output=True):
     return (lines[0] if lines else ""), secs, cpu
 
 
-def startup(cmd, cwd, runs):
-    return statistics.median(run(cmd, cwd, False)[2] for _ in range(runs))
+def batch(cmd, cwd, k, need_output=True):
+    """Runs cmd k times; returns (checksum line, processor seconds per run)."""
+    total, line = 0.0, ""
+    for _ in range(k):
+        line, _, cpu = run(cmd, cwd, need_output)
+        total += cpu
+    return line, total / k
+
+
+def startup(cmd, cwd, runs, k):
+    return statistics.median(batch(cmd, cwd, k, False)[1] for _ in range(runs))
 
 
 def main():
     ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     ap.add_argument("--vbsrun", default=find_vbsrun())
-    ap.add_argument("--runs", type=int, default=5)
+    ap.add_argument("--runs", type=int, default=7)
+    ap.add_argument("--batch", type=int, default=5)
     ap.add_argument("--bench-dir", default=os.path.join(SHARED, "bench"))
     ap.add_argument("--python", default="python3")
     ref = ap.add_mutually_exclusive_group()
@@ -76,8 +88,9 @@ def main():
         shutil.which("wine") is not None and os.path.exists(ref_script))
 
     empty_py = os.path.join(HERE, "python", "empty.py")
-    ours0 = startup([a.vbsrun, os.path.join(a.bench_dir, "empty.vbs")], a.bench_dir, a.runs)
-    cpy0 = startup([a.python, empty_py], a.bench_dir, a.runs)
+    ours0 = startup([a.vbsrun, os.path.join(a.bench_dir, "empty.vbs")], a.bench_dir, a.runs,
+                    a.batch)
+    cpy0 = startup([a.python, empty_py], a.bench_dir, a.runs, a.batch)
     rows, mismatch = [], False
     for name in BENCHES:
         vbs = os.path.join(a.bench_dir, name + ".vbs")
@@ -85,10 +98,10 @@ def main():
         ours, cpy = [], []
         sums = {}
         for _ in range(a.runs):
-            s, _, t = run([a.vbsrun, vbs], a.bench_dir)
+            s, t = batch([a.vbsrun, vbs], a.bench_dir, a.batch)
             sums["ours"] = s
             ours.append(max(t - ours0, 0.0))
-            s, _, t = run([a.python, py], a.bench_dir)
+            s, t = batch([a.python, py], a.bench_dir, a.batch)
             sums["CPython"] = s
             cpy.append(max(t - cpy0, 0.0))
         reft = None
@@ -111,8 +124,9 @@ def main():
     for name, o, c, r in rows:
         print("%-10s %10.3f %10.3f %12s %14s %16s" % (name, o, c, "%.3f" % r if r else "-",
                                                       ratio(c, o), ratio(r, o)))
-    print("(ours and CPython: processor seconds less start-up, median of %d runs; reference: "
-          "its in-script seconds, one run; ratio > 1: ours is faster)" % a.runs)
+    print("(ours and CPython: processor seconds per run less start-up, median of %d samples of "
+          "%d runs; reference: its in-script seconds, one run; ratio > 1: ours is faster)"
+          % (a.runs, a.batch))
     return 1 if mismatch else 0
 
 

@@ -135,6 +135,15 @@ inline bool IsIntType(uint16_t t) {
     return Variant::Double(double(r));
 }
 
+// The element of a one-dimensional array at an integer index within its bounds, or nullptr
+// (then the general rules apply: other index types, other arrays, errors).
+inline Variant* OneDimSlot(ArrData* a, const Variant& index) {
+    if (a->bounds.size() != 1 || !IsIntType(index.Type())) return nullptr;
+    int64_t i = IntOf(index) - a->bounds[0].lower;
+    if (i < 0 || i >= a->bounds[0].count) return nullptr;
+    return &a->items[size_t(i)];
+}
+
 // Assigns to element args of the array or default member of the object held in storage.
 void AssignIndexed(Variant& storage, std::span<Variant> args, Variant v, bool isSet);
 

@@ -96,6 +96,9 @@ Variant NameExpr::Element(EngineImpl& e) {
     Variant idx[2];
     for (size_t i = 0; i < args.size(); ++i) idx[i] = args[i]->Eval(e);
     const Variant& base = mode == NameMode::Local ? e.frame->locals[slot] : e.Slot(atom).value;
+    const Variant& arr = base.Deref();
+    if (args.size() == 1 && arr.IsArray())
+        if (const Variant* el = OneDimSlot(arr.AsArray(), idx[0])) return *el;
     return IndexValueOf(e, base, std::span<Variant>(idx, args.size()));
 }
 
@@ -104,6 +107,16 @@ void NameExpr::AssignElement(EngineImpl& e, Variant v, bool isSet) {
     Variant idx[2];
     for (size_t i = 0; i < args.size(); ++i) idx[i] = args[i]->Eval(e);
     if (Variant* s = Storage(e, false)) {
+        // A plain value into a one-dimensional array: StoreValue's rules need nothing more.
+        uint16_t t = v.Type();
+        Variant& arr = s->Deref();
+        if (!isSet && args.size() == 1 && arr.IsArray() && t != vtObject && t != vtRef &&
+            !(t & vtArray)) {
+            if (Variant* el = OneDimSlot(arr.MutableArray(), idx[0])) {
+                *el = std::move(v);
+                return;
+            }
+        }
         AssignIndexed(*s, std::span<Variant>(idx, args.size()), std::move(v), isSet);
         return;
     }
