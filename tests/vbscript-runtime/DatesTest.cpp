@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "runtime/dates.h"
+#include "lib/dates/dates.h"
 
 namespace vbs::rt {
 namespace {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "runtime/format.h"
+#include "lib/numbers/format.h"
 
 namespace vbs::rt {
 namespace {

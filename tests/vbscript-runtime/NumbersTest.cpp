@@ -5,7 +5,7 @@
 #include <cstring>
 #include <limits>
 
-#include "runtime/numbers.h"
+#include "lib/numbers/numbers.h"
 
 namespace vbs::rt {
 namespace {

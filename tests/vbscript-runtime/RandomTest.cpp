@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "runtime/numbers.h"
-#include "runtime/random.h"
+#include "lib/math/random.h"
+#include "lib/numbers/numbers.h"
 
 namespace vbs::rt {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "runtime/regexp.h"
+#include "lib/regexp/regexp.h"
 
 namespace vbs::rt {
 namespace {

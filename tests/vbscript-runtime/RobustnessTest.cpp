@@ -3,10 +3,10 @@
 #include <random>
 #include <string>
 
-#include "runtime/dates.h"
-#include "runtime/numbers.h"
-#include "runtime/regexp.h"
-#include "runtime/strings.h"
+#include "lib/dates/dates.h"
+#include "lib/numbers/numbers.h"
+#include "lib/regexp/regexp.h"
+#include "lib/strings/strings.h"
 
 namespace vbs::rt {
 namespace {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "runtime/strings.h"
+#include "lib/strings/strings.h"
 
 namespace vbs::rt {
 namespace {
@@ -55,6 +55,18 @@ TEST(Searching, FindForwardAndBackward) {
     EXPECT_EQ(Find(u"", u"", 0, kBinaryCompare), npos);
     EXPECT_EQ(Find(u"abc", u"", 4, kBinaryCompare), npos);
     EXPECT_EQ(Find(u"ab", u"abc", 0, kTextCompare), npos);
+    // Long texts (searched eight characters at a time) agree with a plain search everywhere:
+    // candidates in every lane, matches across block ends, at the very end, and none.
+    std::u16string hay;
+    for (int i = 0; i < 300; ++i) hay += char16_t(u'a' + (i * 7 + i / 13) % 5);
+    for (std::u16string_view needle : {u"a", u"ab", u"eab", u"cdea", u"aaaa", u"x", u"ea"}) {
+        for (size_t start = 0; start <= hay.size(); start += 3) {
+            std::u16string_view h = hay;
+            EXPECT_EQ(Find(h, needle, start, kBinaryCompare), h.find(needle, start))
+                << ToUtf8(needle) << " from " << start;
+        }
+    }
+    EXPECT_EQ(Find(hay + u"xyz", u"xyz", 0, kBinaryCompare), hay.size());
     EXPECT_EQ(FindReverse(u"abcbc", u"bc", npos, kBinaryCompare), 3u);
     EXPECT_EQ(FindReverse(u"abcbc", u"bc", 4, kBinaryCompare), 1u);
     EXPECT_EQ(FindReverse(u"abcbc", u"BC", npos, kTextCompare), 3u);

@@ -150,6 +150,30 @@ TEST_F(HostApi, EnumerationAndIndexAccess) {
 namespace vbs::test {
 namespace {
 
+TEST_F(HostApi, CheckSyntaxFindsEveryErrorAndRunsNothing) {
+    std::vector<ScriptError> errors = engine_.CheckSyntax(
+        u"Out.Print \"ran\"\nSub Good()\nEnd Sub\nx = (1\nSelect Case x\n Case\nEnd Select\n"
+        u"Function F(a,)\nEnd Function\ny = 1 2\n");
+    ASSERT_EQ(errors.size(), 4u);
+    EXPECT_EQ(errors[0].line, 4);
+    EXPECT_EQ(errors[0].number, 1006);  // Expected ')'
+    EXPECT_EQ(errors[1].line, 6);
+    EXPECT_EQ(errors[2].line, 8);
+    EXPECT_EQ(errors[3].line, 10);
+    EXPECT_EQ(U8(errors[3].description), "Expected end of statement");
+    EXPECT_TRUE(errors[3].compileError);
+    // Nothing ran and nothing was defined.
+    EXPECT_EQ(printed_, "");
+    EXPECT_EQ(Run("Good"), "error 13: Type mismatch: 'Good' (line 1)");
+    EXPECT_TRUE(
+        engine_.CheckSyntax(u"Sub Good()\nEnd Sub\nClass C\n Public v\nEnd Class\n").empty());
+    // A class member that fails does not end the class.
+    errors = engine_.CheckSyntax(u"Class C\n Public\n Sub M()\n  x = \n End Sub\nEnd Class\n");
+    ASSERT_EQ(errors.size(), 2u);
+    EXPECT_EQ(errors[0].line, 2);
+    EXPECT_EQ(errors[1].line, 4);
+}
+
 class LongPrograms : public ScriptTest {};
 
 // Long texts are compiled piecewise; lines and declarations must still be those of the text.

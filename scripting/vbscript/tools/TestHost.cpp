@@ -3,9 +3,9 @@
 
 #include <iostream>
 
-#include "Internal.h"
-#include "runtime/numbers.h"
-#include "runtime/strings.h"
+#include "engine/EngineImpl.h"
+#include "lib/numbers/numbers.h"
+#include "lib/strings/strings.h"
 
 namespace vbs::tools {
 

@@ -153,6 +153,10 @@ class Engine {
     bool AddObject(std::u16string_view name, Dispatch* obj, bool addMembers);
     // Compiles text, defines its procedures and classes and runs its top-level statements.
     bool AddCode(std::u16string_view text);
+    // Compiles text without running or keeping it and returns every compile error in it, in
+    // the order of their lines (empty when the text compiles). A failed statement is skipped
+    // to the end of its line and checking goes on, so one error may cause a few more.
+    std::vector<ScriptError> CheckSyntax(std::u16string_view text);
     // Calls a procedure by name (case ignored).
     bool Run(std::u16string_view procedure, std::span<const Variant> args = {},
              Variant* result = nullptr);

@@ -48,7 +48,10 @@ struct ArrayBound {
 
 struct ArrData {
     int refs = 1;
-    int locks = 0;       // For Each / ByRef element use: ReDim and Erase refuse while locked
+    // References to elements held by calls in progress (each also counts in refs). While
+    // locked, ReDim and Erase refuse, and a copy of the array is made at once instead of
+    // sharing, so that the elements referred to stay the ones of the variable that holds it.
+    int locks = 0;
     bool fixed = false;  // declared with dimensions (Dim a(3)): ReDim refuses
     std::vector<ArrayBound> bounds;
     std::vector<Variant> items;
@@ -58,25 +61,29 @@ struct ArrData {
 class Variant {
   public:
     Variant() noexcept : type_(vtEmpty) { u_.i64 = 0; }
-    Variant(const Variant& o) noexcept : type_(o.type_), u_(o.u_) { AddRefPayload(); }
+    Variant(const Variant& o) noexcept : type_(o.type_), u_(o.u_) {
+        if (HasPayload(type_)) AddRefPayload();
+    }
     Variant(Variant&& o) noexcept : type_(o.type_), u_(o.u_) { o.type_ = vtEmpty; }
-    Variant& operator=(const Variant& o) noexcept {
+    [[gnu::always_inline]] Variant& operator=(const Variant& o) noexcept {
         if (this != &o) {
             Variant tmp(o);
             Swap(tmp);
         }
         return *this;
     }
-    Variant& operator=(Variant&& o) noexcept {
+    [[gnu::always_inline]] Variant& operator=(Variant&& o) noexcept {
         if (this != &o) {
-            ReleasePayload();
+            if (HasPayload(type_)) ReleasePayload();
             type_ = o.type_;
             u_ = o.u_;
             o.type_ = vtEmpty;
         }
         return *this;
     }
-    ~Variant() { ReleasePayload(); }
+    ~Variant() {
+        if (HasPayload(type_)) ReleasePayload();
+    }
 
     void Swap(Variant& o) noexcept {
         std::swap(type_, o.type_);
@@ -177,8 +184,18 @@ class Variant {
     // The text of a string variant (empty for a null string).
     const std::u16string& Str() const;
 
+    // The text of a non-empty string that this variant alone holds, to change in place
+    // (nullptr for anything else).
+    std::u16string* UniqueText() {
+        return type_ == vtString && u_.str && u_.str->refs == 1 ? &u_.str->text : nullptr;
+    }
+
     // Array copy on write: makes this variant's array unshared and returns it.
     ArrData* MutableArray();
+    // Locks this variant's (unshared) array for a reference to one of its elements; the
+    // returned array stays alive until UnlockArray.
+    ArrData* LockArray();
+    static void UnlockArray(ArrData* a) noexcept;
 
   private:
     static Variant Typed(uint16_t t) {
@@ -186,6 +203,8 @@ class Variant {
         v.type_ = t;
         return v;
     }
+    // Strings, objects and arrays hold a counted payload; every other type is plain bits.
+    static bool HasPayload(uint16_t t) { return t == vtString || t == vtObject || (t & vtArray); }
     void AddRefPayload() noexcept;
     void ReleasePayload() noexcept;
 

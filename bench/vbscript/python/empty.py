@@ -1,0 +1,1 @@
+# Start-up only: compare.py subtracts the processor time of running this.

@@ -1,0 +1,191 @@
+// The code generator: what the parser recognises becomes nodes here. It owns the program being
+// built and the scopes of names - a name is resolved once, at compile time, to a local slot,
+// a field or member of the class being compiled, or a global atom - and it checks the rules
+// that are about meaning rather than grammar (a name declared twice, Exit outside its
+// procedure, two default members ...).
+//
+// The parser (parser/Parser.cpp) calls it in source order: BeginProc ... EndProc around a
+// procedure's body, BeginClass ... EndClass around a class, BeginWith ... EndWith around a With
+// block; statements are added to the block the parser is filling.
+#pragma once
+
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "codegen/Nodes.h"
+#include "lexer/Lexer.h"
+
+namespace vbs {
+
+// Compile error numbers.
+enum CompileError : int {
+    kSyntax = 1002,
+    kExpectedLParen = 1005,
+    kExpectedRParen = 1006,
+    kExpectedIdent = 1010,
+    kExpectedEq = 1011,
+    kExpectedIf = 1012,
+    kExpectedTo = 1013,
+    kExpectedEnd = 1014,
+    kExpectedFunction = 1015,
+    kExpectedSub = 1016,
+    kExpectedThen = 1017,
+    kExpectedWend = 1018,
+    kExpectedLoop = 1019,
+    kExpectedNext = 1020,
+    kExpectedCase = 1021,
+    kExpectedSelect = 1022,
+    kExpectedExpr = 1023,
+    kExpectedStatement = 1024,
+    kExpectedEos = 1025,
+    kExpectedInteger = 1026,
+    kExpectedWhileUntil = 1028,
+    kExpectedWith = 1029,
+    kInvalidMe = 1037,
+    kLoopWithoutDo = 1038,
+    kInvalidExit = 1039,
+    kInvalidForVar = 1040,
+    kNameRedefined = 1041,
+    kMustBeFirst = 1042,
+    kParensOnSub = 1044,
+    kExpectedLiteral = 1045,
+    kExpectedIn = 1046,
+    kExpectedClass = 1047,
+    kMustBeInClass = 1048,
+    kExpectedLetSetGet = 1049,
+    kExpectedProperty = 1050,
+    kArgCountProperty = 1051,
+    kMultipleDefault = 1052,
+    kInitNoArgs = 1053,
+    kPropNeedsArg = 1054,
+    kUnexpectedNext = 1055,
+    kDefaultOnlyProc = 1056,
+    kDefaultNeedsPublic = 1057,
+    kDefaultOnlyGet = 1058,
+};
+
+// Where in the text a check fails (the parser's current token).
+struct SourcePos {
+    int line = 0;
+    int column = 0;
+};
+
+// The names of one procedure (or of the top level).
+struct ProcScope {
+    ProcDef* proc = nullptr;
+    std::unordered_map<std::u16string, int> locals;    // lower -> slot
+    std::unordered_map<std::u16string, int> implicit;  // undeclared names -> hidden slot
+    bool isTop = false;
+};
+
+class CodeGen {
+  public:
+    CodeGen(EngineImpl& e, Program& prog) : e_(e), prog_(prog) {}
+
+    Program& program() { return prog_; }
+    bool AtTopLevel() const { return scope_->isTop; }
+    bool InClass() const { return cls_ != nullptr; }
+    bool InWith() const { return !withSlots_.empty(); }
+    // The top-level scope; with Option Explicit names must be declared.
+    void BeginTopLevel(ProcScope& top);
+    void SetOptionExplicit() { prog_.optionExplicit = true; }
+
+    // ---- expressions ----
+    ExprPtr Name(const std::u16string& name, int line);
+    // name(args): the name of the current function with arguments is a recursive call.
+    ExprPtr WithArgs(ExprPtr node, std::vector<ExprPtr> args, int line);
+    ExprPtr Me(int line);
+    ExprPtr Member(ExprPtr object, std::u16string name, int line);  // object.name
+    ExprPtr WithMember(std::u16string name, int line);              // .name inside With
+    ExprPtr Binary(BinOp op, ExprPtr left, ExprPtr right, int line);
+    ExprPtr Not(ExprPtr operand, int line);
+    ExprPtr Negate(ExprPtr operand, int line);
+    ExprPtr Const(Variant v, int line);
+    ExprPtr MissingArg(int line);  // an omitted argument: f(1, , 3)
+    ExprPtr Nothing(int line);
+    ExprPtr New(std::u16string className, int line);
+    ExprPtr Paren(ExprPtr inner, int line);
+    // The variable of a For or For Each loop (not a method or property of the class).
+    ExprPtr LoopVariable(const std::u16string& name, int line, SourcePos at);
+
+    // ---- statements ----
+    // Adds a statement of type S, at line, to b and returns it to be filled in.
+    template <typename S>
+    S& Add(Block& b, int line) {
+        auto s = std::make_unique<S>();
+        s->line = line;
+        S& ref = *s;
+        b.stmts.push_back(std::move(s));
+        return ref;
+    }
+    void Assign(Block& b, ExprPtr target, ExprPtr value, bool isSet, int line);
+    void Call(Block& b, ExprPtr call, int line);
+    // name(x) as a statement passes (x) by value; name(x, y) is an error (1044).
+    void CallWithParens(Block& b, ExprPtr call, int line, SourcePos at);
+    // head args... (a statement call without parentheses); false when head takes no list.
+    bool CallWithList(Block& b, ExprPtr head, std::vector<ExprPtr> args, int line);
+    void Exit(Block& b, Kw what, int line, SourcePos at);
+    int BeginWith();  // the hidden local that holds the With object
+    void EndWith();
+
+    // ---- declarations ----
+    void DeclareVariable(Block& b, const std::u16string& name, std::vector<ExprPtr> dims,
+                         bool isArray, int line);
+    void DeclareConst(const std::u16string& name, ExprPtr value);
+    // The target of a ReDim item (declaring the name where ReDim declares it).
+    ExprPtr ReDimTarget(const std::u16string& name, int line);
+    // A local of the procedure being compiled that a later Dim, ReDim or Const declares
+    // (they declare it for the whole procedure); ReDim of a field or, without Option Explicit,
+    // of another name does not.
+    void PredeclareLocal(ProcScope& scope, const Token& name, Kw statement);
+
+    // ---- procedures ----
+    // Starts a procedure; its scope lives in the caller until EndProc.
+    ProcDef& BeginProc(ProcScope& scope, ProcKind kind, std::u16string name, bool isPublic,
+                       bool isDefault, int line);
+    void AddParam(ProcScope& scope, std::u16string name, bool byRef);
+    // Around the body: names then resolve in the procedure's scope.
+    void EnterBody(ProcScope& scope);
+    void LeaveBody(ProcScope& scope);
+    // After End Sub/Function/Property: the procedure joins its class or the program.
+    void EndProc(bool inClass, SourcePos at);
+
+    // ---- classes ----
+    ClassDef& BeginClass(std::u16string name, int line);
+    // Registers a member name met ahead of its definition (the class prescan).
+    void PredeclareField(const std::u16string& name, bool isPublic);
+    void PredeclareMember(const std::u16string& name, bool isMethod, bool isPublic);
+    // The field a Dim/Public/Private list names; its dimensions when it is an array.
+    void DefineField(const std::u16string& name, bool isArray, std::vector<ExprPtr> dims);
+    void EndClass();
+
+    // State saved before a statement and restored after a failed one (syntax checking).
+    struct Mark {
+        ProcScope* scope;
+        ClassDef* cls;
+        size_t withDepth;
+    };
+    Mark Save() const { return {scope_, cls_, withSlots_.size()}; }
+    void Restore(const Mark& m);
+
+  private:
+    int HiddenLocal() { return scope_->proc->localCount++; }
+    ExprPtr RetargetSelfCall(std::unique_ptr<NameExpr> n);
+    void AddClassProc(std::unique_ptr<ProcDef> def, SourcePos at);
+    static ExprPtr Unparenthesized(ExprPtr x);
+
+    EngineImpl& e_;
+    Program& prog_;
+    ProcScope* scope_ = nullptr;
+    ProcScope* outer_ = nullptr;  // the scope around the procedure being compiled
+    std::unique_ptr<ProcDef> proc_;
+    std::vector<int> outerWith_;  // With blocks around it (not visible inside)
+    std::unique_ptr<ClassDef> class_;
+    ClassDef* cls_ = nullptr;
+    std::vector<int> withSlots_;
+    std::unordered_set<std::u16string> declaredHere_;
+};
+
+}  // namespace vbs

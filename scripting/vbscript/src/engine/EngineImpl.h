@@ -1,0 +1,347 @@
+// Engine internals: compiled code (statement and expression nodes with names resolved to
+// slots), global slots, frames and the engine state the interpreter works on.
+#pragma once
+
+#include <chrono>
+#include <deque>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "lib/math/random.h"
+#include "values/Ops.h"
+#include "vbscript/Engine.h"
+
+namespace vbs {
+
+class EngineImpl;
+struct ProcDef;
+struct ClassDef;
+class ClassInstance;
+
+// Thrown when a run must end at once (time limit): On Error Resume Next does not catch it.
+struct AbortRun {
+    int number;
+};
+
+enum class Flow : uint8_t { Normal, ExitDo, ExitFor, ExitProc };
+
+struct Expr {
+    int line = 0;
+    virtual ~Expr() = default;
+    virtual Variant Eval(EngineImpl& e) = 0;
+    // The storage of a variable (for ByRef arguments and loops); nullptr when not a variable.
+    virtual Variant* Ref(EngineImpl&) { return nullptr; }
+    virtual void Assign(EngineImpl&, Variant, bool /*isSet*/) { ThrowError(kErrIllegalAssign); }
+    // Used as a statement (calls without using a result).
+    virtual void Call(EngineImpl& e) { Eval(e); }
+    virtual bool IsParenthesized() const { return false; }
+};
+using ExprPtr = std::unique_ptr<Expr>;
+
+struct Stmt {
+    int line = 0;
+    virtual ~Stmt() = default;
+    virtual Flow Exec(EngineImpl& e) = 0;
+};
+using StmtPtr = std::unique_ptr<Stmt>;
+
+struct Block {
+    std::vector<StmtPtr> stmts;
+    Flow Exec(EngineImpl& e) const;
+};
+
+struct Param {
+    std::u16string name;
+    bool byRef = true;
+};
+
+// A Dim with dimensions, evaluated when its scope starts.
+struct ArrayInit {
+    int slot = 0;  // local slot or field index
+    std::vector<ExprPtr> dims;
+};
+struct ConstInit {
+    int slot = 0;
+    ExprPtr value;
+};
+
+enum class ProcKind : uint8_t { Sub, Function, PropGet, PropLet, PropSet };
+
+struct ProcDef {
+    std::u16string name;
+    int atom = -1;
+    ProcKind kind = ProcKind::Sub;
+    bool isPublic = true;
+    bool isDefault = false;
+    int line = 0;
+    std::vector<Param> params;
+    int localCount = 1;  // slot 0 is the return value
+    std::vector<std::u16string> localNames;
+    // Lower-case names of parameters and locals with their slots (for Execute and Eval).
+    std::vector<std::pair<std::u16string, int>> slotNames;
+    std::vector<ArrayInit> arrays;
+    std::vector<ConstInit> consts;
+    Block body;
+    const ClassDef* owner = nullptr;
+};
+
+struct FieldDef {
+    std::u16string name;
+    bool isPublic = true;
+    std::vector<ExprPtr> dims;  // non-empty: a fixed array
+    bool isArray = false;       // declared with () and no dims: a dynamic array
+};
+
+struct ClassMember {
+    std::u16string name;
+    enum Kind : uint8_t { Field, Method, Property } kind = Field;
+    bool isPublic = true;
+    int field = -1;
+    const ProcDef* method = nullptr;
+    const ProcDef* get = nullptr;
+    const ProcDef* let = nullptr;
+    const ProcDef* set = nullptr;
+};
+
+struct ClassDef {
+    std::u16string name;
+    int atom = -1;
+    std::vector<FieldDef> fields;
+    std::vector<ClassMember> members;
+    std::unordered_map<std::u16string, int> byName;  // lower-case name -> member index
+    int defaultMember = -1;
+    const ProcDef* initialize = nullptr;
+    const ProcDef* terminate = nullptr;
+    std::vector<std::unique_ptr<ProcDef>> procs;
+};
+
+// A global declaration that takes effect when the code is added (before its statements run).
+struct GlobalDecl {
+    int atom = -1;
+    enum Kind : uint8_t { Var, Array, Const } kind = Var;
+    std::vector<ExprPtr> dims;
+    ExprPtr value;
+    bool isDynamicArray = false;
+};
+
+// One compiled piece of program text.
+struct Program {
+    bool optionExplicit = false;
+    std::vector<std::unique_ptr<ProcDef>> procs;
+    std::vector<std::unique_ptr<ClassDef>> classes;
+    std::vector<GlobalDecl> globals;
+    bool dynamicScope = false;  // compiled for Execute/Eval: names may be the caller's locals
+    ProcDef top;  // the top-level statements, run by AddCode (hidden locals for With/For Each)
+    ExprPtr expression;  // set when compiled as an expression (Eval)
+};
+
+struct Builtin;
+
+enum class SlotKind : uint8_t { Unset, Var, Const, Proc, Class, NamedItem, HostMember };
+
+struct GlobalSlot {
+    SlotKind kind = SlotKind::Unset;
+    bool isArrayFixed = false;
+    Variant value;
+    const ProcDef* proc = nullptr;
+    const ClassDef* cls = nullptr;
+    std::shared_ptr<Program> owner;  // Class: the compiled code the class lives in
+    Dispatch* host = nullptr;        // HostMember: the object (held by the named item list)
+    int dispId = 0;
+    uint32_t missGen = 0;  // resolveGen of the last failed host-member lookup
+};
+
+struct Atom {
+    std::u16string name;
+    std::u16string lower;
+    const Builtin* builtin = nullptr;
+};
+
+// The global slots by atom. Slots never move once made (nodes and callers keep references),
+// and finding one is two loads.
+class SlotTable {
+  public:
+    GlobalSlot& operator[](size_t i) { return chunks_[i >> kShift][i & kMask]; }
+    size_t size() const { return size_; }
+    void emplace_back() {
+        if ((size_ & kMask) == 0) chunks_.push_back(std::make_unique<GlobalSlot[]>(kMask + 1));
+        ++size_;
+    }
+    void clear() {
+        chunks_.clear();
+        size_ = 0;
+    }
+
+  private:
+    static constexpr size_t kShift = 8;
+    static constexpr size_t kMask = (size_t(1) << kShift) - 1;
+    std::vector<std::unique_ptr<GlobalSlot[]>> chunks_;
+    size_t size_ = 0;
+};
+
+struct Frame {
+    Variant* locals = nullptr;
+    ClassInstance* me = nullptr;
+    const ProcDef* proc = nullptr;
+    bool resumeNext = false;
+};
+
+// A built-in function, constant or object.
+struct Builtin {
+    const char16_t* name;
+    Variant (*fn)(EngineImpl& e, std::span<Variant> args);
+    int8_t minArgs;
+    int8_t maxArgs;
+    bool isConstant;           // assignment to it is illegal; no parentheses allowed
+    int32_t constValue = 0;    // numeric constants have no fn: this is their value
+    bool constIsLong = false;  // ... as a Long (else an Integer)
+};
+// The value or result of a builtin called with args.
+Variant CallBuiltin(EngineImpl& e, const Builtin* b, std::span<Variant> args);
+const Builtin* FindBuiltin(std::u16string_view lower);
+
+struct ErrState {
+    int32_t number = 0;
+    std::u16string description;
+    std::u16string source;
+    std::u16string helpFile;
+    int32_t helpContext = 0;
+};
+
+class ClassInstance : public Dispatch {
+  public:
+    ClassInstance(EngineImpl* e, const ClassDef* cls, std::shared_ptr<void> keep);
+    std::u16string TypeName() override { return cls_->name; }
+    int FindMember(std::u16string_view name) override;
+    Variant Invoke(int id, InvokeKind kind, std::span<Variant> args) override;
+    bool WantsReferences() const override { return true; }
+    bool Enumerate(std::vector<Variant>& out) override;
+
+    const ClassDef* Class() const { return cls_; }
+    std::vector<Variant> fields;
+    EngineImpl* engine;
+    // Member access from inside the class may reach private members.
+    Variant InvokeMember(int index, InvokeKind kind, std::span<Variant> args);
+
+  protected:
+    void FinalRelease() override;
+
+  private:
+    const ClassDef* cls_;
+    std::shared_ptr<void> keep_;  // keeps the compiled code alive
+    std::shared_ptr<bool> alive_;
+    bool terminated_ = false;  // keeps the compiled code alive
+};
+
+class EngineImpl {
+  public:
+    EngineImpl();
+    ~EngineImpl();
+
+    // ---- names ----
+    int AtomOf(std::u16string_view name);
+    GlobalSlot& Slot(int atom) { return globals_[size_t(atom)]; }
+    const Atom& AtomAt(int atom) const { return atoms_[size_t(atom)]; }
+    // Binds an unset slot to a global member of a host object; false when nothing has the name.
+    bool ResolveHostMember(int atom, GlobalSlot& g);
+
+    // ---- running ----
+    // Calls a script procedure. With consumeArgs the values in args may be moved from (the
+    // caller's own argument buffer).
+    Variant CallProc(const ProcDef* def, ClassInstance* me, Variant* args, size_t n,
+                     bool consumeArgs = false);
+    // Calls a script procedure with argument expressions, evaluated in the current frame.
+    Variant CallProc(const ProcDef* def, ClassInstance* me, const std::vector<ExprPtr>& args);
+    // Runs a procedure's body on its prepared variables (the arguments in place).
+    Variant RunFrame(const ProcDef* def, ClassInstance* me, Variant* locals);
+    void Tick() {
+        if ((++steps_ & 0x3FF) == 0) CheckTime();
+    }
+    void CheckTime();
+    // Time spent in the host (message boxes, waits) does not count against the time limit.
+    struct HostTime {
+        explicit HostTime(EngineImpl& e) : e(e), start(std::chrono::steady_clock::now()) {}
+        ~HostTime() { e.deadline_ += std::chrono::steady_clock::now() - start; }
+        HostTime(const HostTime&) = delete;
+        HostTime& operator=(const HostTime&) = delete;
+        EngineImpl& e;
+        std::chrono::steady_clock::time_point start;
+    };
+    void SetErr(const ScriptException& ex);
+    void ClearErr() { err = ErrState(); }
+    [[noreturn]] void ThrowUndefined(int atom);
+    [[noreturn]] void ThrowNamed(int32_t number, const std::u16string& name);
+    Variant NewInstance(const ClassDef* cls, std::shared_ptr<void> owner);
+    Variant CreateObject(const std::u16string& progId);
+    // Compiles and runs code in the global scope (AddCode, ExecuteGlobal, Execute).
+    // With localScope (Execute, Eval) the code also sees the calling procedure's variables.
+    void AddProgram(std::u16string_view text, int firstLine, bool localScope = false);
+    Variant EvalText(std::u16string_view text, bool localScope = false);
+    // The caller's variable of that name while Execute/Eval code runs (nullptr when none).
+    Variant* ExecLocal(int atom);
+    Frame* execFrame = nullptr;
+
+    // ---- public API helpers ----
+    bool Guard(const std::function<void()>& body);  // runs body, turns errors into lastError
+
+    Frame* frame = nullptr;
+    int line = 0;
+    int depth = 0;
+    int running = 0;
+    uintptr_t stackBase = 0;  // stack address at the outermost entry (depth limit in bytes)
+    int timeoutMs = 10000;
+    ErrState err;
+    ScriptError lastError;
+    rt::RandomGenerator random;
+    std::function<int(const MsgBoxRequest&)> msgBoxHook;
+    std::function<Variant(const InputBoxRequest&)> inputBoxHook;
+    bool dying = false;
+    // False once the engine is gone: script objects a host still holds then do nothing.
+    std::shared_ptr<bool> alive = std::make_shared<bool>(true);
+    uint32_t resolveGen = 1;  // bumped when objects are added: failed lookups are retried
+    // Arrays whose elements are passed by reference to a call in progress: kept alive and
+    // locked against ReDim and Erase until the call returns.
+    std::vector<ArrData*> refHolds;
+    Ref<Dispatch> errObject;
+    void InitBuiltinObjects();
+
+    struct NamedItem {
+        int atom;
+        Ref<Dispatch> obj;
+        bool addMembers;
+    };
+    std::vector<NamedItem> namedItems;
+    std::vector<int> procOrder;  // atoms of global procedures in definition order
+    std::vector<std::shared_ptr<Program>> programs;
+
+    void ResetState();
+
+  private:
+    std::shared_ptr<Program> Compile(std::u16string_view text, int firstLine, bool asExpression,
+                                     bool optionExplicit = false, bool dynamicScope = false);
+    void Declare(const std::shared_ptr<Program>& p);
+
+    std::vector<Atom> atoms_;
+    std::unordered_map<std::u16string, int> atomIndex_;
+    SlotTable globals_;
+    uint32_t steps_ = 0;
+    std::chrono::steady_clock::time_point deadline_;
+    bool hasDeadline_ = false;
+    // Compiled programs by text (and first line), reused across Reset.
+    std::unordered_map<std::u16string, std::shared_ptr<Program>> cache_;
+    size_t cacheChars_ = 0;
+
+    friend class Engine;
+};
+
+// Value helpers shared by the interpreter and the built-ins.
+Variant IndexValueOf(EngineImpl& e, const Variant& base, std::span<Variant> args);
+Dispatch* RequireObject(const Variant& v);
+// Assigns with Let/Set rules into storage.
+void StoreValue(Variant& target, Variant v, bool isSet);
+Variant LetValue(Variant v);
+Variant PlainCopy(const Variant& v);
+
+}  // namespace vbs
