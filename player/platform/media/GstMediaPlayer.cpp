@@ -132,7 +132,6 @@ bool GstMediaPlayer::SetFileName(const QString& path) {
     auto pipe = std::make_unique<MediaPipeline>(config_, number_);
     // Streaming threads only post; the handlers run on this player's (the main) thread.
     pipe->onMessage = [this] {
-        if (busPosted_.exchange(true)) return;
         QMetaObject::invokeMethod(
             context_.get(), [this] { DrainBus(); }, Qt::QueuedConnection);
     };
@@ -265,7 +264,6 @@ std::pair<quint64, quint64> GstMediaPlayer::FrameStats() const {
 }
 
 void GstMediaPlayer::DrainBus() {
-    busPosted_ = false;
     const std::weak_ptr<bool> alive = alive_;
     const MediaPipeline* pipe = pipe_.get();
     while (pipe_ && pipe_.get() == pipe) {

@@ -111,7 +111,6 @@ class GstMediaPlayer : public MediaPlayer {
     // recording sink knows no time), so it is kept here.
     double restartAt_ = 0;
     int generation_ = 0;  // counts loads and plays, for the start watchdog
-    std::atomic<bool> busPosted_{false};
     std::atomic<bool> framePosted_{false};
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

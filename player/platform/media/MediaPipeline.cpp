@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <thread>
 #include <utility>
 
@@ -165,12 +166,6 @@ bool LooksLikeMidi(const QByteArray& head) {
            (head.startsWith("RIFF") && head.size() >= 12 && head.mid(8, 4) == "RMID");
 }
 
-GstBusSyncReply BusSyncHandler(GstBus*, GstMessage*, gpointer self) {
-    auto* p = static_cast<MediaPipeline*>(self);
-    if (p->onMessage) p->onMessage();
-    return GST_BUS_PASS;
-}
-
 }  // namespace
 
 MediaPipeline::MediaPipeline(std::shared_ptr<const MediaConfig> config, int playerNumber)
@@ -201,6 +196,7 @@ MediaPipeline::~MediaPipeline() {
         }
     }
     if (videoSink_) gst_object_unref(videoSink_);
+    for (GstMessage* m : messages_) gst_message_unref(m);
     std::lock_guard lock(frameMutex_);
     if (sample_) gst_sample_unref(sample_);
 }
@@ -297,7 +293,13 @@ MediaPipeline::OpenResult MediaPipeline::Open(const QString& path, double volume
     g_signal_connect(playbin_, "source-setup", G_CALLBACK(&MediaPipeline::OnSourceSetup), this);
 
     GstBus* bus = gst_element_get_bus(playbin_);
-    gst_bus_set_sync_handler(bus, BusSyncHandler, this, nullptr);
+    gst_bus_set_sync_handler(
+        bus,
+        [](GstBus*, GstMessage* message, gpointer self) {
+            static_cast<MediaPipeline*>(self)->Enqueue(message);
+            return GST_BUS_DROP;
+        },
+        this, nullptr);
     gst_object_unref(bus);
 
     gst_element_set_state(playbin_, GST_STATE_PAUSED);
@@ -322,7 +324,6 @@ MediaPipeline::OpenResult MediaPipeline::Open(const QString& path, double volume
 }
 
 bool MediaPipeline::WaitForPreroll(QString* error) {
-    GstBus* bus = gst_element_get_bus(playbin_);
     const gint64 deadline = g_get_monotonic_time() + gint64{config_->timeoutMs} * 1000;
     QString missing;
     bool ok = false;
@@ -334,10 +335,7 @@ bool MediaPipeline::WaitForPreroll(QString* error) {
             abandoned_ = true;
             break;
         }
-        GstMessage* m = gst_bus_timed_pop_filtered(
-            bus, static_cast<GstClockTime>(left) * 1000,
-            static_cast<GstMessageType>(GST_MESSAGE_ASYNC_DONE | GST_MESSAGE_ERROR |
-                                        GST_MESSAGE_ELEMENT | GST_MESSAGE_EOS));
+        GstMessage* m = WaitForMessage(left / 1000);
         if (!m) continue;
         const GstMessageType type = GST_MESSAGE_TYPE(m);
         if (type == GST_MESSAGE_ELEMENT && gst_is_missing_plugin_message(m)) {
@@ -354,7 +352,6 @@ bool MediaPipeline::WaitForPreroll(QString* error) {
         }
         gst_message_unref(m);
     }
-    gst_object_unref(bus);
     return ok;
 }
 
@@ -436,11 +433,36 @@ void MediaPipeline::StoreSample(GstSample* sample) {
     if (onFrame) onFrame();
 }
 
+void MediaPipeline::Enqueue(GstMessage* message) {
+    bool notify = false;
+    {
+        std::lock_guard lock(messageMutex_);
+        messages_.push_back(gst_message_ref(message));
+        notify = !notified_;
+        notified_ = true;
+    }
+    messageArrived_.notify_all();
+    if (notify && onMessage) onMessage();
+}
+
 GstMessage* MediaPipeline::PopMessage() {
-    if (!playbin_) return nullptr;
-    GstBus* bus = gst_element_get_bus(playbin_);
-    GstMessage* m = gst_bus_pop(bus);
-    gst_object_unref(bus);
+    std::lock_guard lock(messageMutex_);
+    if (messages_.empty()) {
+        notified_ = false;  // the next message notifies again
+        return nullptr;
+    }
+    GstMessage* m = messages_.front();
+    messages_.pop_front();
+    return m;
+}
+
+GstMessage* MediaPipeline::WaitForMessage(qint64 ms) {
+    std::unique_lock lock(messageMutex_);
+    if (!messageArrived_.wait_for(lock, std::chrono::milliseconds(std::max<qint64>(ms, 0)),
+                                  [this] { return !messages_.empty(); }))
+        return nullptr;
+    GstMessage* m = messages_.front();
+    messages_.pop_front();
     return m;
 }
 
@@ -456,6 +478,12 @@ bool MediaPipeline::Seek(double rate, double seconds, bool flush, bool segment, 
     if (flush) flags |= GST_SEEK_FLAG_FLUSH;
     if (segment) flags |= GST_SEEK_FLAG_SEGMENT;
     const gint64 start = ToNs(origin_ + std::max(0.0, seconds));
+    if (wait && flush) {
+        // Only what the seek brings counts.
+        std::lock_guard lock(messageMutex_);
+        for (GstMessage* m : messages_) gst_message_unref(m);
+        messages_.clear();
+    }
     if (!gst_element_seek(playbin_, rate, GST_FORMAT_TIME, static_cast<GstSeekFlags>(flags),
                           GST_SEEK_TYPE_SET, start, GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE))
         return false;
@@ -466,17 +494,13 @@ bool MediaPipeline::Seek(double rate, double seconds, bool flush, bool segment, 
 
 double MediaPipeline::MeasureDuration() {
     if (!playbin_) return 0;
-    GstBus* bus = gst_element_get_bus(playbin_);
     gst_element_set_state(playbin_, GST_STATE_PLAYING);
     const gint64 deadline = g_get_monotonic_time() + gint64{config_->timeoutMs} * 1000;
     double found = 0;
     while (found <= 0) {
         const gint64 left = deadline - g_get_monotonic_time();
         if (left <= 0) break;
-        GstMessage* m = gst_bus_timed_pop_filtered(
-            bus, static_cast<GstClockTime>(left) * 1000,
-            static_cast<GstMessageType>(GST_MESSAGE_DURATION_CHANGED | GST_MESSAGE_EOS |
-                                        GST_MESSAGE_ERROR));
+        GstMessage* m = WaitForMessage(left / 1000);
         if (!m) continue;
         const GstMessageType type = GST_MESSAGE_TYPE(m);
         gst_message_unref(m);
@@ -487,7 +511,6 @@ double MediaPipeline::MeasureDuration() {
         }
         found = QueryDuration();
     }
-    gst_object_unref(bus);
     gst_element_set_state(playbin_, GST_STATE_PAUSED);
     Seek(1.0, 0, true, false, true);
     return std::max(0.0, found);

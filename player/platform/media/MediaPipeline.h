@@ -7,6 +7,8 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <condition_variable>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -51,7 +53,8 @@ class MediaPipeline {
     OpenResult Open(const QString& path, double volume);
 
     GstElement* Element() const { return playbin_; }
-    // The next waiting bus message (caller unrefs), or null.
+    // The next waiting bus message (caller unrefs), or null; after a null, the next message
+    // calls onMessage again.
     GstMessage* PopMessage();
 
     bool SetPlaying(bool playing);
@@ -89,6 +92,10 @@ class MediaPipeline {
     static QString MissingPluginText(GstMessage* message);
 
   private:
+    // Bus messages go to our own queue (from any thread), so that none is missed between a
+    // notification and the owner's draining.
+    void Enqueue(GstMessage* message);
+    GstMessage* WaitForMessage(qint64 ms);
     static void OnElementSetup(GstElement* playbin, GstElement* element, void* self);
     static void OnSourceSetup(GstElement* playbin, GstElement* source, void* self);
     void StoreSample(GstSample* sample);
@@ -103,6 +110,11 @@ class MediaPipeline {
     double wavDuration_ = 0;  // of a PCM WAV whose header cannot be trusted
     bool midi_ = false;
     double origin_ = 0;
+
+    std::mutex messageMutex_;
+    std::condition_variable messageArrived_;
+    std::deque<GstMessage*> messages_;
+    bool notified_ = false;
 
     mutable std::mutex frameMutex_;
     GstSample* sample_ = nullptr;  // latest frame
