@@ -195,10 +195,13 @@ struct Recording {
                    "identity sync=true ! wavenc ! filesink async=false location=%1/out%n.wav")
             .arg(dir);
     }
-    QVector<std::int16_t> Samples() const {
-        const QStringList files = QDir(dir).entryList({QStringLiteral("out*.wav")});
-        if (files.size() != 1) return {};
-        QFile f(dir + QLatin1Char('/') + files.front());
+    QStringList Files() const {
+        return QDir(dir).entryList({QStringLiteral("out*.wav")}, QDir::Files, QDir::Name);
+    }
+    QVector<std::int16_t> Samples(int index = 0) const {
+        const QStringList files = Files();
+        if (index >= files.size()) return {};
+        QFile f(dir + QLatin1Char('/') + files[index]);
         if (!f.open(QIODevice::ReadOnly)) return {};
         return PcmSamples(f.readAll());
     }
@@ -340,6 +343,26 @@ TEST_F(GstPlayerTest, VolumeChangesWhilePlaying) {
     const int full = static_cast<int>(32767 * 0.9);
     EXPECT_LE(Peak(s, 0, 1000), full / 100 + 100);    // the start at -40 dB
     EXPECT_GE(Peak(s, s.size() - 1000), full - 300);  // the end at full volume
+}
+
+TEST_F(GstPlayerTest, RecordingSinkKeepsEveryFileAPlayerOpens) {
+    Recording rec(QStringLiteral("each"));
+    auto factory = Factory(QStringLiteral("identity sync=true ! wavenc ! filesink async=false "
+                                          "location=%1/out%i-p%n.wav")
+                               .arg(rec.dir));
+    auto player = factory->Create();
+    int ended = 0;
+    ASSERT_TRUE(player->SetFileName(WriteFile("short.wav", PcmWav(16, 1, 22050, 4410))));
+    ASSERT_GE(PlayToEnd(*player, &ended), 0);
+    ASSERT_TRUE(player->SetFileName(WriteFile("second.wav", PcmWav(16, 1, 22050, 22050))));
+    ASSERT_GE(PlayToEnd(*player, &ended), 0);
+    player.reset();
+    const QStringList files = rec.Files();
+    ASSERT_EQ(files.size(), 2) << files.join(u' ').toStdString();
+    EXPECT_TRUE(files[0].endsWith(QStringLiteral("-p1.wav"))) << files[0].toStdString();
+    const qsizetype first = rec.Samples(0).size(), second = rec.Samples(1).size();
+    EXPECT_EQ(std::min(first, second), 4410);
+    EXPECT_EQ(std::max(first, second), 22050);
 }
 
 // --- Video ------------------------------------------------------------------------------

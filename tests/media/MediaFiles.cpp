@@ -42,7 +42,7 @@ bool RunToEnd(GstElement* pipeline) {
     gst_element_set_state(pipeline, GST_STATE_PLAYING);
     GstBus* bus = gst_element_get_bus(pipeline);
     GstMessage* m = gst_bus_timed_pop_filtered(
-        bus, 30 * GST_SECOND, static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
+        bus, 120 * GST_SECOND, static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
     const bool ok = m && GST_MESSAGE_TYPE(m) == GST_MESSAGE_EOS;
     if (m) {
         if (!ok) {

@@ -103,6 +103,34 @@ TEST_F(VirtualClockTest, FramesAreThoseOfTheVirtualMoment) {
     EXPECT_EQ(other->CurrentFrame(), player->CurrentFrame());
 }
 
+TEST_F(VirtualClockTest, MpegFramesCountFromTheStreamStart) {
+    // Time stamps from 0.5 s, as old encoders wrote them; positions still start at 0.
+    const QString avi = MakeWithGst(
+        QStringLiteral("redblue25.avi"),
+        QStringLiteral("concat name=c ! videoconvert ! jpegenc ! avimux ! filesink location=%o "
+                       "videotestsrc pattern=red num-buffers=13 ! "
+                       "video/x-raw,width=160,height=120,framerate=25/1 ! c. "
+                       "videotestsrc pattern=blue num-buffers=12 ! "
+                       "video/x-raw,width=160,height=120,framerate=25/1 ! c."));
+    ASSERT_FALSE(avi.isEmpty());
+    const QString path = MakeWithGst(
+        QStringLiteral("redblue.mpg"),
+        QStringLiteral(
+            "filesrc location=%1 ! avidemux ! jpegdec ! videoconvert ! mpeg2enc format=0 ! "
+            "mpegvideoparse ! avmux_mpeg ! filesink location=%o")
+            .arg(avi));
+    ASSERT_FALSE(path.isEmpty());
+    auto player = factory->Create();
+    ASSERT_TRUE(player->SetFileName(path)) << reports.join(u'\n').toStdString();
+    EXPECT_NEAR(player->Duration(), 1.0, 0.05);
+    EXPECT_NEAR(player->CurrentPosition(), 0.0, 1e-9);
+    player->Play();
+    loop.Advance(200);
+    EXPECT_GT(qRed(Centre(player->CurrentFrame())), 180);
+    loop.Advance(600);
+    EXPECT_GT(qBlue(Centre(player->CurrentFrame())), 180);
+}
+
 TEST_F(VirtualClockTest, FramesAreAnnouncedWhilePlayingOnly) {
     const QString path = RedThenBlue();
     auto player = factory->Create();

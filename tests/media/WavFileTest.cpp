@@ -59,25 +59,6 @@ TEST_P(AdpcmTest, DecodesLikeTheSourceAndAsLongAsTheFactChunkSays) {
     EXPECT_GT(SignalToNoise(source, ours), 20.0);
 }
 
-// GStreamer's Microsoft ADPCM decoder gives the very same samples; its IMA decoder rounds the
-// step differently (as some of the original decoders did), so there the two only sound alike.
-TEST_P(AdpcmTest, StereoMatchesGStreamersDecoder) {
-    const auto [ima, channels] = GetParam();
-    if (channels != 2)
-        GTEST_SKIP() << "GStreamer's own reading of mono ADPCM WAV is the fault we avoid";
-    const QByteArray file = AdpcmWav(ima, 2, 22050, 0.5);
-    const QString path = WriteFile(ima ? "ima2.wav" : "ms2.wav", file);
-    const QVector<std::int16_t> theirs = DecodeWithGst(path);
-    const QVector<std::int16_t> ours = DecodeOurs(file);
-    ASSERT_GT(theirs.size(), 1000);
-    ASSERT_GE(theirs.size(), ours.size());  // theirs keeps the padding of the last block
-    if (ima) {
-        EXPECT_GT(SignalToNoise(theirs, ours), 40.0);
-        return;
-    }
-    for (qsizetype i = 0; i < ours.size(); ++i) ASSERT_EQ(ours[i], theirs[i]) << "sample " << i;
-}
-
 TEST_P(AdpcmTest, FileCutInsideABlockDecodesWhatIsThere) {
     const auto [ima, channels] = GetParam();
     const QByteArray file = AdpcmWav(ima, channels, 22050, 0.5);
@@ -101,6 +82,31 @@ INSTANTIATE_TEST_SUITE_P(Kinds, AdpcmTest,
                              return std::string(info.param.ima ? "ima" : "ms") +
                                     (info.param.channels == 1 ? "_mono" : "_stereo");
                          });
+
+// GStreamer's Microsoft ADPCM decoder gives the very same samples; its IMA decoder rounds the
+// step differently (as some of the original decoders did), so there the two only sound alike.
+// (Stereo only: GStreamer's reading of mono ADPCM WAV is the fault our decoder avoids.)
+void ExpectSameAsGStreamer(bool ima) {
+    const QByteArray file = AdpcmWav(ima, 2, 22050, 0.5);
+    const QString path = WriteFile(ima ? "ima2.wav" : "ms2.wav", file);
+    const QVector<std::int16_t> theirs = DecodeWithGst(path);
+    const QVector<std::int16_t> ours = DecodeOurs(file);
+    ASSERT_GT(theirs.size(), 1000);
+    ASSERT_GE(theirs.size(), ours.size());  // theirs keeps the padding of the last block
+    if (ima) {
+        EXPECT_GT(SignalToNoise(theirs, ours), 40.0);
+        return;
+    }
+    for (qsizetype i = 0; i < ours.size(); ++i) ASSERT_EQ(ours[i], theirs[i]) << "sample " << i;
+}
+
+TEST(AdpcmStereoTest, MicrosoftMatchesGStreamerSampleForSample) {
+    ExpectSameAsGStreamer(false);
+}
+
+TEST(AdpcmStereoTest, ImaSoundsLikeGStreamers) {
+    ExpectSameAsGStreamer(true);
+}
 
 TEST(WavInspectTest, ReadsTheFormatAndTellsWhenTheLengthLies) {
     const QByteArray good = PcmWav(16, 2, 22050, 100);

@@ -32,30 +32,20 @@ QString FindSoundFont() {
     return {};
 }
 
-// The sound device's sink, or nothing when autoaudiosink finds none and falls back to a fake
-// sink. The element found is used by name afterwards, so that players do not probe again.
+// The sink of the desktop's sound server or sound card, or nothing when neither opens. It is
+// found once and then used by name, so that players do not probe again. (autoaudiosink would
+// fall back to a silent sink by itself, but it also tries sinks that print errors.)
 QString ProbeAudioDevice() {
-    GstElement* autoSink = gst_element_factory_make("autoaudiosink", nullptr);
-    if (!autoSink) return {};
-    gst_object_ref_sink(autoSink);
-    QString found;
-    if (gst_element_set_state(autoSink, GST_STATE_READY) != GST_STATE_CHANGE_FAILURE) {
-        GstIterator* it = gst_bin_iterate_elements(GST_BIN(autoSink));
-        GValue item = G_VALUE_INIT;
-        while (gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
-            auto* child = GST_ELEMENT(g_value_get_object(&item));
-            if (GstElementFactory* f = gst_element_get_factory(child)) {
-                const QString name = QString::fromUtf8(GST_OBJECT_NAME(f));
-                if (name != QLatin1String("fakesink")) found = name;
-            }
-            g_value_reset(&item);
-        }
-        g_value_unset(&item);
-        gst_iterator_free(it);
+    for (const char* name : {"pulsesink", "alsasink"}) {
+        GstElement* sink = gst_element_factory_make(name, nullptr);
+        if (!sink) continue;
+        gst_object_ref_sink(sink);
+        const bool opens = gst_element_set_state(sink, GST_STATE_READY) == GST_STATE_CHANGE_SUCCESS;
+        gst_element_set_state(sink, GST_STATE_NULL);
+        gst_object_unref(sink);
+        if (opens) return QString::fromLatin1(name);
     }
-    gst_element_set_state(autoSink, GST_STATE_NULL);
-    gst_object_unref(autoSink);
-    return found;
+    return {};
 }
 
 }  // namespace

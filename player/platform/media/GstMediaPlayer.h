@@ -9,9 +9,12 @@
 //
 // The audio sink of the real-time mode is the sound device, unless the environment variable
 // STORYLOOM_AUDIO_SINK holds a gst-launch description to use instead, where "%n" stands for
-// the player's number; for example, to record what every player plays:
-//   STORYLOOM_AUDIO_SINK="wavenc ! filesink location=player%n.wav sync=true"
-// (sync=true keeps real time; the files are complete once the players have ended).
+// the player's number and "%i" for the number of the file opened (counted over all players);
+// for example, to record every sound the game plays, one WAV file per sound:
+//   STORYLOOM_AUDIO_SINK="identity sync=true ! wavenc ! filesink async=false
+//   location=snd%i-p%n.wav"
+// (identity sync=true keeps real time, which wavenc and filesink do not; a sound stopped
+// before its end leaves a WAV header without its length).
 // STORYLOOM_SOUNDFONT names the General MIDI soundfont when the installed one is not wanted.
 #include <QObject>
 #include <atomic>

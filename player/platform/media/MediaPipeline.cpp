@@ -209,6 +209,7 @@ MediaPipeline::OpenResult MediaPipeline::Open(const QString& path, double volume
     if (!file.open(QIODevice::ReadOnly)) return {false, QStringLiteral("the file cannot be read")};
     const QByteArray head = file.read(64 * 1024);
     midi_ = LooksLikeMidi(head);
+    mpegSystem_ = head.startsWith(QByteArray("\x00\x00\x01\xba", 4));
 
     const std::optional<WavInfo> wav = InspectWav(head, fileInfo.size());
     if (midi_) {
@@ -252,7 +253,9 @@ MediaPipeline::OpenResult MediaPipeline::Open(const QString& path, double volume
     g_object_set(playbin_, "volume", volume, nullptr);
 
     QString sinkText = config_->audioSink;
+    static std::atomic<int> filesOpened{0};
     sinkText.replace(QStringLiteral("%n"), QString::number(playerNumber_));
+    sinkText.replace(QStringLiteral("%i"), QString::number(++filesOpened));
     GError* parseError = nullptr;
     GstElement* audioSink =
         gst_parse_bin_from_description(sinkText.toUtf8().constData(), TRUE, &parseError);
@@ -437,7 +440,7 @@ void MediaPipeline::Enqueue(GstMessage* message) {
     bool notify = false;
     {
         std::lock_guard lock(messageMutex_);
-        messages_.push_back(gst_message_ref(message));
+        messages_.push_back(message);  // a handler that drops a message owns it
         notify = !notified_;
         notified_ = true;
     }
@@ -492,7 +495,7 @@ bool MediaPipeline::Seek(double rate, double seconds, bool flush, bool segment, 
     return WaitForPreroll(&error);
 }
 
-double MediaPipeline::MeasureDuration() {
+double MediaPipeline::MeasureDuration(bool toTheEnd) {
     if (!playbin_) return 0;
     gst_element_set_state(playbin_, GST_STATE_PLAYING);
     const gint64 deadline = g_get_monotonic_time() + gint64{config_->timeoutMs} * 1000;
@@ -509,7 +512,7 @@ double MediaPipeline::MeasureDuration() {
             found = Position() - origin_;
             break;
         }
-        found = QueryDuration();
+        if (!toTheEnd) found = QueryDuration();
     }
     gst_element_set_state(playbin_, GST_STATE_PAUSED);
     Seek(1.0, 0, true, false, true);

@@ -21,7 +21,8 @@ namespace storyloom {
 
 // Settings shared by every player of one factory.
 struct MediaConfig {
-    // gst-launch description of the audio sink; a "%n" in it becomes the player's number.
+    // gst-launch description of the audio sink; a "%n" in it becomes the player's number, a
+    // "%i" the number of the file opened (counted over all players of the process).
     QString audioSink;
     bool videoSync = true;  // appsink waits for each frame's time (false: paused use only)
     QString soundFont;      // General MIDI soundfont; empty when none was found
@@ -60,9 +61,12 @@ class MediaPipeline {
     bool SetPlaying(bool playing);
     // Flushing seeks wait for the preroll when `wait` is set (paused pipelines).
     bool Seek(double rate, double seconds, bool flush, bool segment, bool wait);
-    // Runs an unsynchronised pipeline to learn a duration the headers do not give. Seconds,
-    // or 0 when it could not be found; the pipeline is paused at the start afterwards.
-    double MeasureDuration();
+    // Runs an unsynchronised pipeline to learn a duration the headers do not give (until the
+    // demuxer announces one, or `toTheEnd`). Seconds, or 0 when it could not be found within
+    // the time limit; the pipeline is paused at the start afterwards.
+    double MeasureDuration(bool toTheEnd = false);
+    // An MPEG system stream: its duration is only the demuxer's estimate.
+    bool IsMpegSystemStream() const { return mpegSystem_; }
     void SetVolume(double linear);
 
     double Position() const;       // stream seconds (the origin not subtracted); -1 when unknown
@@ -109,6 +113,7 @@ class MediaPipeline {
     bool abandoned_ = false;
     double wavDuration_ = 0;  // of a PCM WAV whose header cannot be trusted
     bool midi_ = false;
+    bool mpegSystem_ = false;
     double origin_ = 0;
 
     std::mutex messageMutex_;

@@ -55,8 +55,13 @@ bool VirtualClockMediaPlayer::SetFileName(const QString& path) {
         if (opened.ok) {
             ok = true;
             duration = pipe->QueryDuration();
-            // Raw MPEG streams tell their length only once they have been read through.
+            // Raw MPEG streams tell their length only once they have been read; that of an
+            // MPEG system stream is an estimate from its clock references, often short.
             if (duration <= 0) duration = pipe->MeasureDuration();
+            if (pipe->IsMpegSystemStream()) {
+                if (const double measured = pipe->MeasureDuration(true); measured > 0)
+                    duration = measured;
+            }
             videoDuration_ = duration;
             if (duration > 0) duration += pipe->TailSeconds();
             if (pipe->HasVideo()) {
