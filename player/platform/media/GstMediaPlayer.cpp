@@ -173,7 +173,9 @@ void GstMediaPlayer::SetPlayCount(int count) {
 }
 
 void GstMediaPlayer::SetVolume(int hundredthsOfDecibel) {
-    volume_ = std::clamp(hundredthsOfDecibel, -10000, 0);
+    const int volume = std::clamp(hundredthsOfDecibel, -10000, 0);
+    if (volume == volume_) return;
+    volume_ = volume;
     if (!pipe_) return;
     pipe_->SetVolume(VolumeToAmplitude(volume_));
     // The sound already prerolled went through the old volume: play it again at the new one.
@@ -181,7 +183,7 @@ void GstMediaPlayer::SetVolume(int hundredthsOfDecibel) {
 }
 
 void GstMediaPlayer::SetRate(double rate) {
-    if (!(rate > 0)) return;
+    if (!(rate > 0) || rate == rate_) return;
     rate_ = rate;
     if (loaded_ && !ended_) SeekTo(state_ == Playing ? CurrentPosition() : restartAt_);
 }
