@@ -84,6 +84,8 @@ class GstMediaPlayer : public MediaPlayer {
     // For measurements: the pipeline itself has reached the playing state; the video sink's
     // rendered and dropped (late) frames.
     bool PipelineIsPlaying() const { return pipe_ && pipe_->IsPlayingNow(); }
+    // The playbin of the file loaded (null when none), for tests and measurements.
+    GstElement* Pipeline() const { return pipe_ ? pipe_->Element() : nullptr; }
     std::pair<quint64, quint64> FrameStats() const;
 
   private:
