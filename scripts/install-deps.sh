@@ -10,6 +10,11 @@ PACKAGES=(
   libwmf-dev libemf2svg-dev libpcre2-dev
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  # Media back end: MIDI (midiparse, fluiddec), MPEG system streams and mpeg2enc for the tests
+  # (-bad), ASF (-ugly), WMA/WMV/Cinepak/MS Video 1/Indeo/MPEG-4 and ADPCM (libav), a General
+  # MIDI soundfont (nothing pulls one in without recommends), and the sound device sinks.
+  gstreamer1.0-plugins-bad gstreamer1.0-plugins-ugly gstreamer1.0-libav timgm6mb-soundfont
+  gstreamer1.0-alsa gstreamer1.0-pulseaudio
   xvfb xauth
 )
 missing=()

@@ -53,6 +53,9 @@ class MediaPlayer {
 
     // Raised when the last play of the file has ended.
     std::function<void()> onEnded;
+    // Raised when a new video frame is ready (CurrentFrame changed), so that the player's
+    // rectangle can be repainted.
+    std::function<void()> onFrame;
 
   private:
     bool autoSize_ = true;
