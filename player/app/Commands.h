@@ -13,6 +13,10 @@ int RunInformation(const QString& folder);
 // calls it before creating one.
 int RunWalkthrough(int argc, char** argv);
 
+// `run --random-walk [--seed S] [--walks N] [--commands N] [--damage FILES] [FOLDER]`: random
+// walkthroughs over the game (or damaged copies of it), headless; prints a summary.
+int RunRandomWalks(int argc, char** argv);
+
 // The game a run without a folder plays: the program's own folder, or, in a build tree whose
 // program folder holds no game, the bundled demo. Needs a QCoreApplication.
 QString DefaultProjectFolder();

@@ -59,6 +59,8 @@ QString storyloom::DefaultProjectFolder() {
 }
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::strcmp(argv[1], "--random-walk") == 0)
+        return storyloom::RunRandomWalks(argc, argv);
     if (argc > 1 && std::strcmp(argv[1], "--walkthrough") == 0)
         return storyloom::RunWalkthrough(argc, argv);
     if (argc > 1 && std::strcmp(argv[1], "--info") == 0) return Information(argc, argv);

@@ -140,6 +140,10 @@ class Game {
     // A mouse button pressed at (x, y) pixels of the frame picture area: the control on top
     // there gets it (a hotspot, a text box, the message strip or the background).
     void MouseDownAt(int x, int y, MouseButton button, int shift = 0);
+    // The two halves of a click, for input that interleaves them with other events (a real
+    // desktop, the walkthrough's press and release).
+    void PressAt(int x, int y, MouseButton button, int shift = 0);
+    void ReleaseAt(int x, int y, MouseButton button, int shift = 0);
     // The pointer moved to (x, y) pixels of the frame picture area.
     void MouseMoveAt(int x, int y);
     void Area_MouseDown(int Index, MouseButton Button, int Shift, double X, double Y);

@@ -61,9 +61,20 @@ void Game::WireInput() {
 
 void Game::MouseDownAt(int x, int y, MouseButton button, int shift) {
     if (!windowEnabled_ || closed_) return;
-    const QPoint at = PictureBox->WindowPixelRect().topLeft() + QPoint(x, y);
-    window.MouseDown(at, static_cast<int>(button), shift);
-    if (!closed_) window.MouseUp(at, static_cast<int>(button), shift);
+    PressAt(x, y, button, shift);
+    ReleaseAt(x, y, button, shift);
+}
+
+void Game::PressAt(int x, int y, MouseButton button, int shift) {
+    if (!windowEnabled_ || closed_) return;
+    window.MouseDown(PictureBox->WindowPixelRect().topLeft() + QPoint(x, y),
+                     static_cast<int>(button), shift);
+}
+
+void Game::ReleaseAt(int x, int y, MouseButton button, int shift) {
+    if (closed_) return;
+    window.MouseUp(PictureBox->WindowPixelRect().topLeft() + QPoint(x, y), static_cast<int>(button),
+                   shift);
 }
 
 void Game::MouseMoveAt(int x, int y) {

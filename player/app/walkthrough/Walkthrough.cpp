@@ -129,6 +129,17 @@ std::optional<WalkCommand> ParseWalkLine(const QString& text, int line, QString*
                                  ? QStringLiteral("click needs a hotspot number or X and Y")
                                  : QStringLiteral("rclick needs X and Y in pixels"));
         }
+    } else if (verb == u"press" || verb == u"release") {
+        // One half of a click; "right" after the point presses or releases the right button.
+        c.kind = verb == u"press" ? K::Press : K::Release;
+        c.shift = static_cast<int>(MouseButton::Left);
+        if (w.size() == 4 && w[3].toLower() == u"right")
+            c.shift = static_cast<int>(MouseButton::Right);
+        else if (!words(3))
+            return malformed(
+                QStringLiteral("%1 needs X and Y in pixels, then perhaps right").arg(verb));
+        if (!ToInt(w[1], &c.a, -100000, 100000) || !ToInt(w[2], &c.b, -100000, 100000))
+            return malformed(QStringLiteral("%1 needs X and Y in pixels").arg(verb));
     } else if (verb == u"key") {
         c.kind = K::Key;
         if (w.size() < 2) return malformed(QStringLiteral("key needs a key name"));
@@ -367,6 +378,18 @@ void Walkthrough::Execute(const WalkCommand& c) {
             game->MouseMoveAt(c.a, c.b);
             game->MouseDownAt(c.a, c.b,
                               c.kind == K::Click ? MouseButton::Left : MouseButton::Right);
+            return;
+        }
+        case K::Press:
+        case K::Release: {
+            Game* game = RunningGame(c);
+            if (!game) return;
+            game->MouseMoveAt(c.a, c.b);
+            const auto button = static_cast<MouseButton>(c.shift);
+            if (c.kind == K::Press)
+                game->PressAt(c.a, c.b, button);
+            else
+                game->ReleaseAt(c.a, c.b, button);
             return;
         }
         case K::Key: {

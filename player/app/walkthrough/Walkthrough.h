@@ -23,6 +23,8 @@ struct WalkCommand {
         ClickHotspot,
         Click,
         RightClick,
+        Press,
+        Release,
         Key,
         Menu,
         Wait,
@@ -38,7 +40,7 @@ struct WalkCommand {
     };
     Kind kind = Kind::Start;
     int line = 0;
-    // Hotspot number, x or milliseconds; y; key code.
+    // Hotspot number, x or milliseconds; y; key code; the mouse button of a press or release.
     int a = 0;
     int b = 0;
     int shift = 0;

@@ -2,6 +2,7 @@
 #include <QApplication>
 
 #include "app/Commands.h"
+#include "app/walkthrough/RandomWalk.h"
 #include "app/walkthrough/Walkthrough.h"
 
 namespace storyloom {
@@ -11,6 +12,12 @@ int RunWalkthrough(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     return RunWalkthroughCommand(app.arguments().mid(2), DefaultProjectFolder());
+}
+
+int RunRandomWalks(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    return RunRandomWalkCommand(app.arguments().mid(2), DefaultProjectFolder());
 }
 
 }  // namespace storyloom
