@@ -9,7 +9,10 @@
 #include <functional>
 #include <memory>
 
-#include "platform/forms/Control.h"
+#include "platform/forms/controls/Image.h"
+#include "platform/forms/controls/Label.h"
+#include "platform/forms/controls/PictureBox.h"
+#include "platform/forms/controls/Window.h"
 
 namespace storyloom {
 
