@@ -9,9 +9,12 @@
 #include <cstdio>
 #include <vector>
 
-#include "platform/forms/Control.h"
 #include "platform/forms/ControlArray.h"
 #include "platform/forms/Renderer.h"
+#include "platform/forms/controls/Image.h"
+#include "platform/forms/controls/Label.h"
+#include "platform/forms/controls/PictureBox.h"
+#include "platform/forms/controls/Window.h"
 
 using namespace storyloom::forms;
 

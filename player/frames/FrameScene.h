@@ -10,9 +10,12 @@
 #include <map>
 #include <memory>
 
-#include "platform/forms/Control.h"
 #include "platform/forms/ControlArray.h"
 #include "platform/forms/Picture.h"
+#include "platform/forms/controls/Image.h"
+#include "platform/forms/controls/Label.h"
+#include "platform/forms/controls/PictureBox.h"
+#include "platform/forms/controls/Window.h"
 #include "platform/media/MediaPlayer.h"
 
 namespace storyloom {

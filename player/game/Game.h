@@ -20,8 +20,10 @@
 #include "game/GameServices.h"
 #include "game/GameState.h"
 #include "game/ScriptRunner.h"
-#include "platform/forms/Control.h"
 #include "platform/forms/Picture.h"
+#include "platform/forms/controls/Label.h"
+#include "platform/forms/controls/PictureBox.h"
+#include "platform/forms/controls/Window.h"
 #include "platform/loop/EventLoop.h"
 #include "platform/media/MediaPlayer.h"
 

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/Variables.h"
+#include "platform/forms/controls/PictureBox.h"
 
 // The engine's conversion rules, defined in the engine library: scripts expect a value passed to
 // the game to convert exactly as it would inside the script.
@@ -41,40 +42,6 @@ auto Guarded(F&& f) -> decltype(f()) {
     } catch (const forms::ControlError& e) {
         RaiseScriptError(e.Number(), e.Description());
     }
-}
-
-QString KindName(forms::ControlKind kind) {
-    switch (kind) {
-        case forms::ControlKind::Window:
-            return QStringLiteral("Form");
-        case forms::ControlKind::PictureBox:
-            return QStringLiteral("PictureBox");
-        case forms::ControlKind::Image:
-            return QStringLiteral("Image");
-        case forms::ControlKind::Label:
-            return QStringLiteral("Label");
-        case forms::ControlKind::Frame:
-            return QStringLiteral("Frame");
-        case forms::ControlKind::Timer:
-            return QStringLiteral("Timer");
-        case forms::ControlKind::CheckBox:
-            return QStringLiteral("CheckBox");
-        case forms::ControlKind::Line:
-            return QStringLiteral("Line");
-        case forms::ControlKind::Shape:
-            return QStringLiteral("Shape");
-        case forms::ControlKind::TextBox:
-            return QStringLiteral("TextBox");
-        case forms::ControlKind::ListBox:
-            return QStringLiteral("ListBox");
-        case forms::ControlKind::FileListBox:
-            return QStringLiteral("FileListBox");
-        case forms::ControlKind::DirListBox:
-            return QStringLiteral("DirListBox");
-        case forms::ControlKind::DriveListBox:
-            return QStringLiteral("DriveListBox");
-    }
-    return QStringLiteral("Object");
 }
 
 }  // namespace
@@ -262,7 +229,7 @@ forms::Control& ControlObject::Resolve() const {
 }
 
 std::u16string ControlObject::TypeName() {
-    return U16(KindName(Kind()));
+    return U16(forms::PropertiesOf(Kind()).TypeName());
 }
 
 int ControlObject::FindMember(std::u16string_view name) {

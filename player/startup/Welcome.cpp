@@ -65,7 +65,7 @@ forms::Label* AddLabel(forms::Window& w, const char* name, double left, double t
 
 // ---- Check box ---------------------------------------------------------------------------
 
-CheckBox::CheckBox(forms::PictureBox* box) : box_(box) {
+WelcomeCheckBox::WelcomeCheckBox(forms::PictureBox* box) : box_(box) {
     box_->SetBorderStyle(1);
     box_->SetAppearance(1);
     box_->SetBackColor(Rgb(255, 255, 255));
@@ -74,7 +74,7 @@ CheckBox::CheckBox(forms::PictureBox* box) : box_(box) {
     Draw();
 }
 
-void CheckBox::SetValue(int value) {
+void WelcomeCheckBox::SetValue(int value) {
     if (value < 0 || value > 2)
         throw forms::ControlError(forms::kErrInvalidPropertyValue,
                                   QStringLiteral("Invalid property value"));
@@ -83,7 +83,7 @@ void CheckBox::SetValue(int value) {
     Draw();
 }
 
-void CheckBox::Draw() {
+void WelcomeCheckBox::Draw() {
     box_->SetBackColor(value_ == 2 ? Rgb(192, 192, 192) : Rgb(255, 255, 255));
     box_->Cls();
     if (value_ == 0) return;
@@ -239,7 +239,7 @@ void frmWelcome::BuildWindow() {
     auto* box = window.Add<forms::PictureBox>(QStringLiteral("chkResolution"));
     box->Move(kContentLeft, kFirstLineTop + kCheckBoxOffset, 195, 195);
     box->SetVisible(false);
-    chkResolution = std::make_unique<CheckBox>(box);
+    chkResolution = std::make_unique<WelcomeCheckBox>(box);
     lblResolution = AddLabel(window, "lblResolution", kContentLeft + 300, kFirstLineTop,
                              kContentRight - kContentLeft - 300, kLineStep, lineFont);
     lblResolution->SetForeColor(Rgb(0, 0, 0));

@@ -9,7 +9,10 @@
 #include <functional>
 #include <memory>
 
-#include "platform/forms/Control.h"
+#include "platform/forms/controls/Image.h"
+#include "platform/forms/controls/Label.h"
+#include "platform/forms/controls/PictureBox.h"
+#include "platform/forms/controls/Window.h"
 
 namespace storyloom {
 
@@ -33,9 +36,9 @@ struct WelcomeServices {
 };
 
 // Basic's check box, drawn on a small sunken picture box: 0 unchecked, 1 checked, 2 greyed.
-class CheckBox {
+class WelcomeCheckBox {
   public:
-    explicit CheckBox(forms::PictureBox* box);
+    explicit WelcomeCheckBox(forms::PictureBox* box);
     int Value() const { return value_; }
     // Values outside 0..2 fail with error 380 "Invalid property value".
     void SetValue(int value);
@@ -105,7 +108,7 @@ class frmWelcome {
     forms::Label* lblHomepage = nullptr;
     forms::Label* txtHomepage = nullptr;
     forms::Label* lblResolution = nullptr;
-    std::unique_ptr<CheckBox> chkResolution;
+    std::unique_ptr<WelcomeCheckBox> chkResolution;
     forms::Image* imgLogo = nullptr;
     std::array<forms::Picture, 4> imgLogos;
 

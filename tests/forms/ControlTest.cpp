@@ -4,6 +4,12 @@
 #include "FormsTestSupport.h"
 #include "platform/forms/ControlArray.h"
 #include "platform/forms/Properties.h"
+#include "platform/forms/controls/Frame.h"
+#include "platform/forms/controls/Image.h"
+#include "platform/forms/controls/Label.h"
+#include "platform/forms/controls/PictureBox.h"
+#include "platform/forms/controls/TimerControl.h"
+#include "platform/forms/controls/Window.h"
 #include "platform/loop/EventLoop.h"
 
 namespace storyloom::forms {

@@ -8,6 +8,8 @@
 #include "FormsTestSupport.h"
 #include "platform/display/Display.h"
 #include "platform/forms/ControlArray.h"
+#include "platform/forms/controls/Image.h"
+#include "platform/forms/controls/PictureBox.h"
 #include "platform/forms/qt/FormView.h"
 
 namespace storyloom::forms {

@@ -9,9 +9,16 @@
 
 #include "FormsTestSupport.h"
 #include "platform/forms/ControlArray.h"
-#include "platform/forms/MoreControls.h"
 #include "platform/forms/Properties.h"
 #include "platform/forms/Renderer.h"
+#include "platform/forms/controls/CheckBox.h"
+#include "platform/forms/controls/DirListBox.h"
+#include "platform/forms/controls/DriveListBox.h"
+#include "platform/forms/controls/FileListBox.h"
+#include "platform/forms/controls/LineControl.h"
+#include "platform/forms/controls/ListBox.h"
+#include "platform/forms/controls/ShapeControl.h"
+#include "platform/forms/controls/TextBox.h"
 
 namespace storyloom::forms {
 namespace {

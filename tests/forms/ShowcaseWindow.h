@@ -1,7 +1,11 @@
 #pragma once
 // A 320x240 window with every control kind, for screenshots.
 #include "FormsTestSupport.h"
-#include "platform/forms/Control.h"
+#include "platform/forms/controls/Frame.h"
+#include "platform/forms/controls/Image.h"
+#include "platform/forms/controls/Label.h"
+#include "platform/forms/controls/PictureBox.h"
+#include "platform/forms/controls/Window.h"
 
 namespace storyloom::forms::test {
 

@@ -1,6 +1,8 @@
 #pragma once
 // The retained control model: windows and the controls on them, with the behaviour of Basic's
 // forms (twips, containers, z-order among siblings, control arrays, pointers, drag and drop).
+// This header holds what every control has; each control kind lives in controls/<Kind>.h with
+// its painting and its property table (README.md in this folder tells how to add one).
 #include <QImage>
 #include <QPoint>
 #include <QRect>
@@ -18,6 +20,8 @@ namespace storyloom {
 class EventLoop;
 class Timer;
 }  // namespace storyloom
+
+class QPainter;
 
 namespace storyloom::forms {
 
@@ -41,11 +45,23 @@ class ControlError : public std::runtime_error {
     int number_;
     QString text_;
 };
+inline constexpr int kErrInvalidCall = 5;
+inline constexpr int kErrDeviceUnavailable = 68;
+inline constexpr int kErrPathNotFound = 76;
 inline constexpr int kErrInvalidPropertyValue = 380;
+inline constexpr int kErrInvalidArrayIndex = 381;
 inline constexpr int kErrElementMissing = 340;
 inline constexpr int kErrAlreadyLoaded = 360;
 inline constexpr int kErrCannotUnloadDesignTime = 362;
 
+// Error 380 "Invalid property value"; CheckValueRange throws it unless low <= value <= high.
+[[noreturn]] void ThrowInvalidValue();
+void CheckValueRange(int value, int low, int high);
+// Error 5 "Invalid procedure call or argument".
+[[noreturn]] void ThrowInvalidCall();
+
+// Identifies a control's kind (scripts name a control array by it). The kind's class, painting
+// and property table are in controls/; nothing else switches over this list.
 enum class ControlKind {
     Window,
     PictureBox,
@@ -204,6 +220,11 @@ class Control {
     // The window redraws on its next frame.
     void Refresh() { Changed(); }
 
+    // Paints the control, and what it contains, with its top-left corner at the painter's
+    // origin (the renderer calls this for visible controls only). Controls without a face at
+    // run time (timers) paint nothing.
+    virtual void Paint(QPainter& painter) const = 0;
+
     // Events. Coordinates are in the scale of the control (twips unless its ScaleMode says
     // pixels), relative to its top-left corner. Handlers of an array's elements are shared:
     // a loaded element gets the template's.
@@ -239,6 +260,14 @@ class Control {
     virtual std::unique_ptr<Control> CloneForArray() const = 0;
     // Marks the window for redrawing.
     void Changed();
+    // Calls an event handler through a copy of it: the handler may unload the control that
+    // holds it.
+    template <class Handler, class... Args>
+    static void RaiseEvent(const Handler& handler, Args&&... args) {
+        if (!handler) return;
+        Handler copy = handler;
+        copy(std::forward<Args>(args)...);
+    }
     // Called after the size changed.
     virtual void Resized() {}
 
@@ -262,350 +291,6 @@ class Control {
     Picture mouseIcon_;
     Picture dragIcon_;
     int dragMode_ = 0;
-};
-
-// Persistent drawing shared by windows and picture boxes: background colour, picture, and the
-// drawing methods (Cls, PaintPicture, Print, Line, copying and blending rectangles).
-class DrawingSurface {
-  public:
-    virtual ~DrawingSurface() = default;
-    OleColor BackColor() const { return backColor_; }
-    OleColor ForeColor() const { return foreColor_; }
-    const Picture& SurfacePicture() const { return picture_; }
-    const FontSpec& DrawFont() const { return font_; }
-    bool AutoRedraw() const { return autoRedraw_; }
-    void SetAutoRedraw(bool on) { autoRedraw_ = on; }
-    bool FontTransparent() const { return fontTransparent_; }
-    void SetFontTransparent(bool on) { fontTransparent_ = on; }
-    int ScaleMode() const { return scaleMode_; }
-    void SetScaleMode(int mode);  // 1 twips, 3 pixels
-    double CurrentX() const { return currentX_; }
-    double CurrentY() const { return currentY_; }
-    void SetCurrentX(double v) { currentX_ = v; }
-    void SetCurrentY(double v) { currentY_ = v; }
-    // Inner size in ScaleMode units.
-    double ScaleWidth() const;
-    double ScaleHeight() const;
-    double ToScale(int pixels) const { return scaleMode_ == 3 ? pixels : pixels * 15.0; }
-    int FromScale(double v) const;
-
-    void Cls();
-    // Draws `picture` at (x, y) in scale units; width/height < 0 keep the picture's size;
-    // the source rectangle (sx, sy, sw, sh) in the picture's pixels, sw < 0 = whole picture.
-    void PaintPicture(const Picture& picture, double x, double y, double width = -1,
-                      double height = -1, double sx = 0, double sy = 0, double sw = -1,
-                      double sh = -1);
-    // Prints text at CurrentX/CurrentY with the surface's font and ForeColor; each line of a
-    // CR LF separated text goes below the previous one, and CurrentY ends on the next line.
-    void Print(const QString& text);
-    // Basic's Line (x1,y1)-(x2,y2), color[, B[F]].
-    void Line(double x1, double y1, double x2, double y2, OleColor color, bool box = false,
-              bool fill = false);
-    // Basic's PSet and Point: one pixel set, or read (-1 outside the surface).
-    void PSet(double x, double y, OleColor color);
-    std::int32_t Point(double x, double y) const;
-    // Copies (and stretches) `source`'s rectangle onto the canvas, in pixels.
-    void CopyRect(const QImage& source, const QRect& from, const QRect& to);
-    // Blends `source` onto the canvas at `at` (pixels) with a constant opacity 0..255.
-    void AlphaBlend(const QImage& source, const QRect& from, QPoint at, int opacity);
-    // Basic's Image property: the persistent drawing (background, picture and drawings).
-    Picture ImagePicture() const;
-    // The canvas itself (RGB32, inner size), created on first use, for fast direct drawing.
-    QImage& Canvas();
-    bool HasCanvas() const { return !canvas_.isNull(); }
-    const QImage& CanvasIfAny() const { return canvas_; }
-
-  protected:
-    explicit DrawingSurface(OleColor back, OleColor fore) : backColor_(back), foreColor_(fore) {}
-    void SetSurfaceBackColor(OleColor color);
-    void SetSurfaceForeColor(OleColor color) { foreColor_ = color; }
-    void SetSurfacePicture(const Picture& picture);
-    void SetSurfaceFont(const FontSpec& font) { font_ = font; }
-    void ResizeCanvas(QSize size);
-    virtual QSize SurfaceSize() const = 0;
-    virtual void SurfaceChanged() = 0;
-    void ResetCanvas();
-
-  private:
-    OleColor backColor_;
-    OleColor foreColor_;
-    Picture picture_;
-    FontSpec font_;
-    bool autoRedraw_ = false;
-    bool fontTransparent_ = true;
-    int scaleMode_ = 1;
-    double currentX_ = 0, currentY_ = 0;
-    QImage canvas_;
-};
-
-struct MenuItem {
-    QString name;
-    QString caption;
-    bool visible = true;
-    bool enabled = true;
-    bool checked = false;
-    std::function<void()> onClick;
-    std::vector<std::unique_ptr<MenuItem>> items;
-    MenuItem* Add(const QString& itemName, const QString& itemCaption);
-    MenuItem* Find(const QString& itemName);
-};
-
-// A top-level window. Its rectangle is the client area on the (virtual) screen; its children
-// are laid out in its client coordinates.
-class Window : public Control, public DrawingSurface {
-  public:
-    explicit Window(QString name = QStringLiteral("Form"));
-    ~Window() override;
-    bool IsContainer() const override { return true; }
-    int EventScaleMode() const override { return ScaleMode(); }
-
-    const QString& Caption() const { return caption_; }
-    void SetCaption(const QString& caption);
-    int WindowState() const { return windowState_; }  // 0 normal, 1 minimised, 2 maximised
-    void SetWindowState(int state);
-    void SetBackColor(OleColor color) { SetSurfaceBackColor(color); }
-    void SetForeColor(OleColor color) { SetSurfaceForeColor(color); }
-    void SetPicture(const Picture& picture) { SetSurfacePicture(picture); }
-    void SetFont(const FontSpec& font) { SetSurfaceFont(font); }
-    bool KeyPreview() const { return keyPreview_; }
-    void SetKeyPreview(bool on) { keyPreview_ = on; }
-
-    // The menu bar (top-level items) and whether the bar shows at all.
-    MenuItem& Menus() { return menus_; }
-    MenuItem* FindMenu(const QString& name) { return menus_.Find(name); }
-    void MenusChanged();
-
-    // Redraw bookkeeping: Generation() grows with every change that shows.
-    std::uint64_t Generation() const { return generation_; }
-    void Invalidate();
-    std::function<void()> onInvalidated;
-    std::function<void()> onMenusChanged;
-
-    // Input, in window client pixels (the shell and tests call these).
-    void MouseDown(QPoint pixel, int button, int shift);
-    void MouseMove(QPoint pixel, int buttons, int shift);
-    void MouseUp(QPoint pixel, int button, int shift);
-    void DoubleClick(QPoint pixel, int button, int shift);
-    void KeyDown(int keyCode, int shift);
-    void KeyUp(int keyCode, int shift);
-    void KeyPress(int ascii);
-    // The control under a point (hidden and disabled controls let the point through to what
-    // lies below or to their container), and the point in its own pixels.
-    struct Hit {
-        Control* control = nullptr;
-        QPoint local;
-    };
-    Hit HitTest(QPoint pixel);
-    // The pointer shape to show at a point, after the screen pointer and any drag.
-    PointerShape PointerAt(QPoint pixel, const ScreenPointer* screen = nullptr);
-    // A drag in progress (source control, pointer position in client pixels), or none.
-    struct DragInfo {
-        Control* source = nullptr;
-        QPoint pointer;
-        QPoint grab;  // where in the source the drag started, in its pixels
-    };
-    const DragInfo& CurrentDrag() const { return drag_; }
-    void BeginDrag(Control& source);
-    void EndDrag(bool drop);
-    // A control of this window is going away: forget it for capture and drag.
-    void Forget(const Control* control);
-    // The control that gets typed keys after the window's own key events (clicked last).
-    Control* FocusedControl() const { return focus_; }
-    void SetFocusedControl(Control* control);
-
-    std::function<void(int keyCode, int shift)> onKeyDown;
-    std::function<void(int keyCode, int shift)> onKeyUp;
-    std::function<void(int ascii)> onKeyPress;
-    std::function<void()> onActivate;
-    std::function<void(int& cancel)> onUnload;
-    std::function<void()> onResize;
-
-  protected:
-    std::unique_ptr<Control> CloneForArray() const override;
-    void Resized() override;
-    QSize SurfaceSize() const override { return ClientPixelSize(); }
-    void SurfaceChanged() override { Changed(); }
-
-  private:
-    friend class Control;
-    void UpdateDragOver(QPoint pixel);
-    // Controls removed while an event runs are destroyed once the outermost event returns, so
-    // a handler that unloads its own control (or its whole array) never runs on freed memory.
-  public:
-    struct DispatchGuard {
-        explicit DispatchGuard(Window& w);
-        ~DispatchGuard();
-        DispatchGuard(const DispatchGuard&) = delete;
-        DispatchGuard& operator=(const DispatchGuard&) = delete;
-        Window& window;
-    };
-
-  private:
-    int dispatchDepth_ = 0;
-    std::vector<std::unique_ptr<Control>> graveyard_;
-    QPoint lastPointer_;
-    QString caption_;
-    int windowState_ = 0;
-    bool keyPreview_ = false;
-    MenuItem menus_;
-    std::uint64_t generation_ = 1;
-    Control* capture_ = nullptr;
-    int captureButtons_ = 0;
-    Control* pressed_ = nullptr;
-    DragInfo drag_;
-    Control* dragOver_ = nullptr;
-    Control* focus_ = nullptr;
-};
-
-class PictureBox : public Control, public DrawingSurface {
-  public:
-    explicit PictureBox(QString name = QStringLiteral("Picture1"));
-    bool IsContainer() const override { return true; }
-    int EventScaleMode() const override { return ScaleMode(); }
-    QSize ClientPixelSize() const override;
-    int BorderPixels() const override;
-
-    const Picture& GetPicture() const { return SurfacePicture(); }
-    void SetPicture(const Picture& picture);
-    void SetBackColor(OleColor color) { SetSurfaceBackColor(color); }
-    void SetForeColor(OleColor color) { SetSurfaceForeColor(color); }
-    const FontSpec& Font() const { return DrawFont(); }
-    void SetFont(const FontSpec& font) { SetSurfaceFont(font); }
-    bool AutoSize() const { return autoSize_; }
-    void SetAutoSize(bool on);
-    int BorderStyle() const { return borderStyle_; }  // 0 none, 1 fixed single
-    void SetBorderStyle(int style);
-    int Appearance() const { return appearance_; }  // 0 flat, 1 3D
-    void SetAppearance(int appearance);
-
-  protected:
-    PictureBox(const PictureBox& other) = default;
-    std::unique_ptr<Control> CloneForArray() const override;
-    void Resized() override;
-    QSize SurfaceSize() const override { return ClientPixelSize(); }
-    void SurfaceChanged() override { Changed(); }
-
-  private:
-    void FitToPicture();
-    bool autoSize_ = false;
-    int borderStyle_ = 1;
-    int appearance_ = 1;
-};
-
-class Image : public Control {
-  public:
-    explicit Image(QString name = QStringLiteral("Image1"));
-    const Picture& GetPicture() const { return picture_; }
-    // Without Stretch the control takes the picture's size.
-    void SetPicture(const Picture& picture);
-    bool Stretch() const { return stretch_; }
-    void SetStretch(bool on);
-    int BorderStyle() const { return borderStyle_; }
-    void SetBorderStyle(int style);
-
-  protected:
-    Image(const Image& other) = default;
-    std::unique_ptr<Control> CloneForArray() const override;
-
-  private:
-    Picture picture_;
-    bool stretch_ = false;
-    int borderStyle_ = 0;
-};
-
-class Label : public Control {
-  public:
-    explicit Label(QString name = QStringLiteral("Label1"));
-    const QString& Caption() const { return caption_; }
-    void SetCaption(const QString& caption);
-    const FontSpec& Font() const { return font_; }
-    void SetFont(const FontSpec& font);
-    OleColor ForeColor() const { return foreColor_; }
-    void SetForeColor(OleColor color);
-    OleColor BackColor() const { return backColor_; }
-    void SetBackColor(OleColor color);
-    int BackStyle() const { return backStyle_; }  // 0 transparent, 1 opaque
-    void SetBackStyle(int style);
-    int Alignment() const { return alignment_; }  // 0 left, 1 right, 2 centre
-    void SetAlignment(int alignment);
-    bool AutoSize() const { return autoSize_; }
-    void SetAutoSize(bool on);
-    bool WordWrap() const { return wordWrap_; }
-    void SetWordWrap(bool on);
-    int BorderStyle() const { return borderStyle_; }
-    void SetBorderStyle(int style);
-    bool UseMnemonic() const { return useMnemonic_; }
-    void SetUseMnemonic(bool on);
-    // The caption as drawn: "&&" shows one "&", a single "&" is not shown.
-    QString DisplayText() const;
-    int BorderPixels() const override { return borderStyle_ ? 2 : 0; }
-
-  protected:
-    Label(const Label& other) = default;
-    std::unique_ptr<Control> CloneForArray() const override;
-    void Resized() override;
-
-  private:
-    void Fit();
-    QString caption_;
-    FontSpec font_;
-    OleColor foreColor_ = kSysButtonText;
-    OleColor backColor_ = kSysButtonFace;
-    int backStyle_ = 1;
-    int alignment_ = 0;
-    bool autoSize_ = false;
-    bool wordWrap_ = false;
-    int borderStyle_ = 0;
-    bool useMnemonic_ = true;
-    bool fitting_ = false;
-};
-
-class Frame : public Control {
-  public:
-    explicit Frame(QString name = QStringLiteral("Frame1"));
-    bool IsContainer() const override { return true; }
-    const QString& Caption() const { return caption_; }
-    void SetCaption(const QString& caption);
-    const FontSpec& Font() const { return font_; }
-    void SetFont(const FontSpec& font);
-    OleColor ForeColor() const { return foreColor_; }
-    void SetForeColor(OleColor color);
-    OleColor BackColor() const { return backColor_; }
-    void SetBackColor(OleColor color);
-    int BorderStyle() const { return borderStyle_; }
-    void SetBorderStyle(int style);
-
-  protected:
-    Frame(const Frame& other) = default;
-    std::unique_ptr<Control> CloneForArray() const override;
-
-  private:
-    QString caption_;
-    FontSpec font_;
-    OleColor foreColor_ = kSysButtonText;
-    OleColor backColor_ = kSysButtonFace;
-    int borderStyle_ = 1;
-};
-
-// Basic's timer control on the event loop: Interval in ms (0 never fires) and Enabled.
-class TimerControl : public Control {
-  public:
-    TimerControl(EventLoop& loop, QString name = QStringLiteral("Timer1"));
-    ~TimerControl() override;
-    int Interval() const;
-    void SetInterval(int ms);  // negative: error 380
-    bool TimerEnabled() const;
-    void SetTimerEnabled(bool on);
-    std::function<void(TimerControl&)> onTimer;
-
-  protected:
-    TimerControl(const TimerControl& other);
-    std::unique_ptr<Control> CloneForArray() const override;
-
-  private:
-    void Wire();
-    EventLoop& loop_;
-    std::unique_ptr<Timer> timer_;
 };
 
 }  // namespace storyloom::forms

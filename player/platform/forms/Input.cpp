@@ -3,7 +3,7 @@
 // drag sends DragOver to what lies under the pointer and DragDrop where it is released.
 #include <cmath>
 
-#include "platform/forms/Control.h"
+#include "platform/forms/controls/Window.h"
 
 namespace storyloom::forms {
 
@@ -14,8 +14,7 @@ Window::Hit HitIn(Control* container, QPoint local) {
     const auto& children = container->Children();
     for (auto it = children.rbegin(); it != children.rend(); ++it) {
         Control* child = it->get();
-        if (!child->Visible() || child->Kind() == ControlKind::Timer || !child->ReceivesMouse())
-            continue;
+        if (!child->Visible() || !child->ReceivesMouse()) continue;
         const QRect r = child->PixelRect();
         if (!r.contains(inner)) continue;
         // A disabled control lets its container have the mouse.
@@ -29,14 +28,6 @@ Window::Hit HitIn(Control* container, QPoint local) {
 
 double InScale(const Control& c, int pixels) {
     return c.EventScaleMode() == 3 ? double(pixels) : pixels * double(kTwipsPerPixel);
-}
-
-// Copies a handler before calling it: the call may destroy the control that holds it.
-template <class Handler, class... Args>
-void Fire(const Handler& handler, Args&&... args) {
-    if (!handler) return;
-    Handler copy = handler;
-    copy(std::forward<Args>(args)...);
 }
 
 }  // namespace
@@ -119,8 +110,8 @@ void Window::MouseDown(QPoint pixel, int button, int shift) {
         if (target->TakesFocus()) focus_ = target;
         target->OwnMouseDown(hit.local, button);
     }
-    Fire(target->onMouseDown, *target, button, shift, InScale(*target, hit.local.x()),
-         InScale(*target, hit.local.y()));
+    RaiseEvent(target->onMouseDown, *target, button, shift, InScale(*target, hit.local.x()),
+               InScale(*target, hit.local.y()));
 }
 
 void Window::DoubleClick(QPoint pixel, int button, int shift) {
@@ -157,8 +148,8 @@ void Window::MouseMove(QPoint pixel, int buttons, int shift) {
     }
     Control* target = hit.control;
     if (!target) return;
-    Fire(target->onMouseMove, *target, buttons, shift, InScale(*target, hit.local.x()),
-         InScale(*target, hit.local.y()));
+    RaiseEvent(target->onMouseMove, *target, buttons, shift, InScale(*target, hit.local.x()),
+               InScale(*target, hit.local.y()));
 }
 
 void Window::MouseUp(QPoint pixel, int button, int shift) {
@@ -182,24 +173,24 @@ void Window::MouseUp(QPoint pixel, int button, int shift) {
     captureButtons_ &= ~button;
     if (captureButtons_ == 0) capture_ = nullptr;
     if (click) pressed_ = nullptr;
-    Fire(target->onMouseUp, *target, button, shift, InScale(*target, local.x()),
-         InScale(*target, local.y()));
+    RaiseEvent(target->onMouseUp, *target, button, shift, InScale(*target, local.x()),
+               InScale(*target, local.y()));
     // The handler may have unloaded the control: Forget cleared what pointed at it.
     if (click && (target == this || target->OwnerWindow() == this)) target->OwnClick();
 }
 
 void Window::KeyDown(int keyCode, int shift) {
     DispatchGuard guard(*this);
-    Fire(onKeyDown, keyCode, shift);
+    RaiseEvent(onKeyDown, keyCode, shift);
     if (focus_ && focus_->Enabled() && focus_->IsShown()) focus_->OwnKeyDown(keyCode, shift);
 }
 void Window::KeyUp(int keyCode, int shift) {
     DispatchGuard guard(*this);
-    Fire(onKeyUp, keyCode, shift);
+    RaiseEvent(onKeyUp, keyCode, shift);
 }
 void Window::KeyPress(int ascii) {
     DispatchGuard guard(*this);
-    Fire(onKeyPress, ascii);
+    RaiseEvent(onKeyPress, ascii);
     if (focus_ && focus_->Enabled() && focus_->IsShown()) focus_->OwnKeyPress(ascii);
 }
 
@@ -208,11 +199,11 @@ void Window::SetFocusedControl(Control* control) {
 }
 
 void Control::OwnClick() {
-    Fire(onClick, *this);
+    RaiseEvent(onClick, *this);
 }
 
 void Control::OwnDoubleClick() {
-    Fire(onDblClick, *this);
+    RaiseEvent(onDblClick, *this);
 }
 
 void Window::BeginDrag(Control& source) {
@@ -235,17 +226,17 @@ void Window::UpdateDragOver(QPoint pixel) {
         if (dragOver_) {
             Control* old = dragOver_;
             const QPoint l = local(old);
-            Fire(old->onDragOver, *old, *source, InScale(*old, l.x()), InScale(*old, l.y()),
-                 DragOverState::Leave);
+            RaiseEvent(old->onDragOver, *old, *source, InScale(*old, l.x()), InScale(*old, l.y()),
+                       DragOverState::Leave);
         }
         if (!drag_.source) return;
         dragOver_ = target;
         if (target)
-            Fire(target->onDragOver, *target, *source, InScale(*target, hit.local.x()),
-                 InScale(*target, hit.local.y()), DragOverState::Enter);
+            RaiseEvent(target->onDragOver, *target, *source, InScale(*target, hit.local.x()),
+                       InScale(*target, hit.local.y()), DragOverState::Enter);
     } else if (target) {
-        Fire(target->onDragOver, *target, *source, InScale(*target, hit.local.x()),
-             InScale(*target, hit.local.y()), DragOverState::Over);
+        RaiseEvent(target->onDragOver, *target, *source, InScale(*target, hit.local.x()),
+                   InScale(*target, hit.local.y()), DragOverState::Over);
     }
 }
 
@@ -261,15 +252,15 @@ void Window::EndDrag(bool drop) {
     if (!drop) {
         if (over) {
             const QPoint l = pixel - over->WindowPixelRect().topLeft();
-            Fire(over->onDragOver, *over, *source, InScale(*over, l.x()), InScale(*over, l.y()),
-                 DragOverState::Leave);
+            RaiseEvent(over->onDragOver, *over, *source, InScale(*over, l.x()),
+                       InScale(*over, l.y()), DragOverState::Leave);
         }
         return;
     }
     const Hit hit = HitTest(pixel);
     if (hit.control)
-        Fire(hit.control->onDragDrop, *hit.control, *source, InScale(*hit.control, hit.local.x()),
-             InScale(*hit.control, hit.local.y()));
+        RaiseEvent(hit.control->onDragDrop, *hit.control, *source,
+                   InScale(*hit.control, hit.local.x()), InScale(*hit.control, hit.local.y()));
 }
 
 }  // namespace storyloom::forms

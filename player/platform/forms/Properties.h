@@ -1,6 +1,8 @@
 #pragma once
 // Every control kind's properties and methods by name, so that the script host can offer all
-// controls to scripts through one generic bridge. Names compare without regard to case.
+// controls to scripts through one generic bridge. Names compare without regard to case. Each
+// kind builds and registers its own table in its source file (controls/<Kind>.cpp); the bridge
+// finds it by the control's kind (PropertiesOf).
 #include <QString>
 #include <functional>
 #include <variant>
@@ -21,6 +23,9 @@ inline constexpr int kErrNoSuchMember = 438;
 inline constexpr int kErrReadOnly = 383;
 inline constexpr int kErrArgumentNotOptional = 449;
 
+// Error 13 "Type mismatch".
+[[noreturn]] void ThrowTypeMismatch();
+
 struct PropertyInfo {
     QString name;
     PropertyType type;
@@ -39,6 +44,9 @@ struct MethodInfo {
 
 class PropertyTable {
   public:
+    // `typeName`: the control's type as scripts see it (Basic's TypeName).
+    explicit PropertyTable(QString typeName) : typeName_(std::move(typeName)) {}
+    const QString& TypeName() const { return typeName_; }
     const PropertyInfo* FindProperty(const QString& name) const;
     const MethodInfo* FindMethod(const QString& name) const;
     const std::vector<PropertyInfo>& Properties() const { return properties_; }
@@ -48,15 +56,28 @@ class PropertyTable {
 
     void Add(PropertyInfo info) { properties_.push_back(std::move(info)); }
     void Add(MethodInfo info) { methods_.push_back(std::move(info)); }
+    // A kind's own version of a shared method: replaces the method of that name where it
+    // stands (or adds it).
+    void Override(MethodInfo info);
     void SetDefault(QString name) { defaultProperty_ = std::move(name); }
 
   private:
+    QString typeName_;
     std::vector<PropertyInfo> properties_;
     std::vector<MethodInfo> methods_;
     QString defaultProperty_;
 };
 
+// The table of a kind; a kind that registered none has an empty one named "Object".
 const PropertyTable& PropertiesOf(ControlKind kind);
+
+// A kind registers its table once, from a namespace-scope object in its own source file, so
+// that it is there before any script runs:
+//   const PropertyTableRegistration registration(ControlKind::Label, &MakeTable);
+class PropertyTableRegistration {
+  public:
+    PropertyTableRegistration(ControlKind kind, PropertyTable (*make)());
+};
 
 // Generic access with Basic's conversions; failures are ControlError with Basic's numbers
 // (438 unknown member, 383 read-only, 13 type mismatch, 380 invalid value).

@@ -6,7 +6,7 @@
 #include <QRect>
 #include <QString>
 
-#include "platform/forms/Control.h"
+#include "platform/forms/controls/Window.h"
 
 namespace storyloom::forms {
 
@@ -17,7 +17,7 @@ class Renderer {
     // Reuses `target` when it has the right size and format (no allocation per frame).
     static void ComposeInto(const Window& window, QImage& target);
     // Draws one control (and what it contains) with its top-left corner at the painter's
-    // origin. Hidden controls draw nothing.
+    // origin. Hidden controls draw nothing; the rest paint themselves (Control::Paint).
     static void DrawControl(QPainter& painter, const Control& control);
     static bool SavePng(const Window& window, const QString& path);
 };

@@ -3,8 +3,8 @@
 #include <QPainter>
 #include <vector>
 
-#include "platform/forms/Control.h"
 #include "platform/forms/Renderer.h"
+#include "platform/forms/controls/Window.h"
 
 namespace storyloom {
 

@@ -9,8 +9,8 @@
 #include <unordered_map>
 
 #include "platform/display/Display.h"
-#include "platform/forms/Control.h"
 #include "platform/forms/Renderer.h"
+#include "platform/forms/controls/Window.h"
 
 namespace storyloom::forms {
 

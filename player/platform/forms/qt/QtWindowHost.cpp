@@ -8,7 +8,7 @@
 #include <QWindow>
 
 #include "platform/display/Display.h"
-#include "platform/forms/Control.h"
+#include "platform/forms/controls/Window.h"
 #include "platform/forms/qt/FormView.h"
 
 namespace storyloom {

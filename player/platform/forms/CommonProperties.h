@@ -1,8 +1,8 @@
 #pragma once
-// Building blocks of the property tables, shared by the tables of every control kind.
-#include "platform/forms/Properties.h"
-
+// The building blocks of the kinds' property tables, and the properties many kinds share.
 #include <type_traits>
+
+#include "platform/forms/Properties.h"
 
 namespace storyloom::forms {
 
@@ -26,6 +26,22 @@ A Unwrap(const PropertyValue& value) {
 }
 
 }  // namespace detail
+
+// The control a table's accessor receives, as the class of the table's kind.
+template <class C>
+C& As(Control& c) {
+    return static_cast<C&>(c);
+}
+inline PropertyValue Num(double v) {
+    return PropertyValue(v);
+}
+inline PropertyValue Long(qint32 v) {
+    return PropertyValue(v);
+}
+// Whether a method's optional argument `i` was passed.
+inline bool Given(const std::vector<PropertyValue>& a, std::size_t i) {
+    return i < a.size() && !std::holds_alternative<std::monostate>(a[i]);
+}
 
 // A property of control class `C` read and written through its getter and setter (which may be
 // members of a base class). The table has already converted a written value to `type`.
@@ -52,10 +68,30 @@ PropertyInfo Member(const char* name, PropertyType type, R (B::*get)() const) {
             {}};
 }
 
+// Name, Index, Tag and Visible; Refresh and ZOrder.
+PropertyInfo NameProperty();
+PropertyInfo IndexProperty();  // error 343 on a control that is not an array element
+PropertyInfo TagProperty();
+PropertyInfo VisibleProperty();
+MethodInfo RefreshMethod();
+MethodInfo ZOrderMethod();
+// Appearance, always 1 (3D): read-only on the kinds that draw no flat variant.
+PropertyInfo FixedAppearanceProperty();
+
 // Name, Index, Left, Top, Tag, Refresh; with `visual` also size, visibility, pointers, Move,
 // ZOrder, Drag and SetFocus.
 void AddCommonProperties(PropertyTable& table, bool visual);
-// FontName, FontSize, FontBold, FontItalic, FontUnderline, FontStrikethru.
-void AddFontPropertiesTo(PropertyTable& table);
+
+// FontName, FontSize, FontBold, FontItalic, FontUnderline, FontStrikethru through a font's
+// getter and setter.
+void AddFontProperties(PropertyTable& table, FontSpec (*get)(Control&),
+                       void (*set)(Control&, const FontSpec&));
+// The same for a class with Font() and SetFont().
+template <class C>
+void AddFontProperties(PropertyTable& table) {
+    AddFontProperties(
+        table, [](Control& c) { return FontSpec(As<C>(c).Font()); },
+        [](Control& c, const FontSpec& f) { As<C>(c).SetFont(f); });
+}
 
 }  // namespace storyloom::forms
