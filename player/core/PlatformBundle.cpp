@@ -2,14 +2,18 @@
 
 namespace storyloom {
 
-DesktopPlatform::DesktopPlatform() = default;
+DesktopPlatform::DesktopPlatform() {
+    dialogs.onModalOpening = [this] { windows.CancelMouseModes(); };
+}
 DesktopPlatform::~DesktopPlatform() = default;
 
 Platform DesktopPlatform::Services() {
     return Platform{files, settings, loop, dialogs, display, shell, printing, windows, media};
 }
 
-TestPlatform::TestPlatform(QSize screen) : display(screen) {}
+TestPlatform::TestPlatform(QSize screen) : display(screen) {
+    dialogs.onModalOpening = [this] { windows.CancelMouseModes(); };
+}
 
 Platform TestPlatform::Services() {
     return Platform{files, settings, loop, dialogs, display, shell, printing, windows, media};

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -11,6 +14,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "app/walkthrough/RandomWalk.h"
 #include "app/walkthrough/Walkthrough.h"
 #include "game/Game.h"
 #include "project/ProjectWriter.h"
@@ -375,6 +379,105 @@ TEST(WalkProgram, PlaysTheSmallGameAndReportsFailures) {
     RunResult missing = RunProgram(
         {QStringLiteral("--walkthrough"), dir + QStringLiteral("no-such.walk"), project.Root()});
     EXPECT_EQ(missing.exitCode, 2);
+}
+
+}  // namespace
+}  // namespace storyloom::test
+
+namespace storyloom::test {
+namespace {
+
+// The rowboat of the demo's shore answers a press with a message box. On a desktop the release
+// goes to the box; the clicks after it must reach what they are made on, not the boat again.
+TEST(WalkInput, TheRowboatsBoxDoesNotKeepTheMouse) {
+    EnsureApp();
+    QTemporaryDir out;
+    QStringList lines;
+    Walkthrough walk(out.path(), [&lines](const QString& l) { lines << l; });
+    ASSERT_TRUE(walk.Open(QStringLiteral(STORYLOOM_SOURCE_DIR "/examples/demo")));
+    walk.RunText(QStringLiteral(
+        "start\n"
+        "wait 6500\n"
+        "expect frame shore\n"
+        // Press on the rowboat: its box opens and takes OK, and with it the release, which on a
+        // desktop goes to the box and never reaches the game window.
+        "answer OK\n"
+        "press 150 500\n"
+        "expect box Your old rowboat, hauled up above the tide line.\n"
+        // The open sea, beside every hotspot: nothing happens, no box.
+        "press 480 300\n"
+        "release 480 300\n"
+        "click 480 300\n"
+        // The sky: the plug-in's message, not the boat's box.
+        "click 4\n"
+        "expect strip You study the sky. Wind westerly, rising: a fair night for the lamp.\n"));
+    EXPECT_EQ(walk.Summary(), "3 passed, 0 failed") << lines.join(u'\n').toStdString();
+    // Exactly one box: the boat's. A stuck press would have opened it again on every click.
+    EXPECT_TRUE(lines.isEmpty()) << lines.join(u'\n').toStdString();
+}
+
+}  // namespace
+}  // namespace storyloom::test
+
+namespace storyloom::test {
+namespace {
+
+TEST(RandomWalks, AreTheSameForASeedAndDifferentAcrossSeeds) {
+    RandomWalkOptions o;
+    o.commands = 200;
+    const QString a = RandomWalkText(5, o);
+    EXPECT_EQ(a, RandomWalkText(5, o));
+    EXPECT_NE(a, RandomWalkText(6, o));
+    const QStringList lines = a.split(u'\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(lines.first(), "start");
+    // Every line is a command the runner understands.
+    int presses = 0;
+    for (int i = 0; i < lines.size(); ++i) {
+        QString error;
+        ASSERT_TRUE(ParseWalkLine(lines[i], i + 1, &error)) << lines[i].toStdString();
+        EXPECT_TRUE(error.isEmpty()) << lines[i].toStdString() << ": " << error.toStdString();
+        if (lines[i].startsWith(QStringLiteral("press "))) ++presses;
+    }
+    EXPECT_GT(presses, 0);
+}
+
+TEST(RandomWalks, DamageLeavesTheProjectInformationAndSaysWhatItDid) {
+    ProjectWriter project;
+    WriteSmallGame(project);
+    const QByteArray general =
+        ReadAll(project.NativePath(QStringLiteral("Config/General"))).toUtf8();
+    const QStringList done = DamageGameFolder(project.Root(), 3, 40);
+    EXPECT_EQ(done.size(), 40);
+    EXPECT_EQ(ReadAll(project.NativePath(QStringLiteral("Config/General"))).toUtf8(), general);
+}
+
+// A short run of the long campaign: random walks over the small game and damaged copies of it
+// end without a crash or a hang (a hang would stop the test program at its time limit).
+TEST(RandomWalks, PlayTheSmallGameAndItsDamagedCopies) {
+    EnsureApp();
+    ProjectWriter project;
+    WriteSmallGame(project);
+    RandomWalkOptions o;
+    o.commands = 150;
+    o.picture = QSize(64, 48);
+    o.hotspots = 4;
+    for (std::uint32_t seed = 1; seed <= 6; ++seed) {
+        QTemporaryDir copy, out;
+        const QString game = copy.path() + QStringLiteral("/game");
+        ASSERT_TRUE(QDir().mkpath(game));
+        for (const QString& f : QDir(project.Root()).entryList(QDir::Files | QDir::NoDotAndDotDot))
+            QFile::copy(project.Root() + u'/' + f, game + u'/' + f);
+        QDirIterator it(project.Root(), QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString f = it.next();
+            const QString target = game + f.mid(project.Root().size());
+            QDir().mkpath(QFileInfo(target).path());
+            QFile::copy(f, target);
+        }
+        if (seed % 2 == 0) DamageGameFolder(game, seed, 2);
+        Walkthrough walk(out.path(), [](const QString&) {});
+        if (walk.Open(game)) walk.RunText(RandomWalkText(seed, o));
+    }
 }
 
 }  // namespace

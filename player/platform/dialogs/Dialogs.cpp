@@ -76,6 +76,7 @@ void Dialogs::Show(BoxIcon icon, const QString& title, const QString& text) {
 }
 
 BoxResult ScriptedDialogs::MessageBox(const MessageBoxRequest& request) {
+    ModalOpening();
     Record rec;
     rec.icon = request.icon;
     rec.buttons = request.buttons;
@@ -104,6 +105,7 @@ BoxResult ScriptedDialogs::MessageBox(const MessageBoxRequest& request) {
 }
 
 std::optional<QString> ScriptedDialogs::InputBox(const InputBoxRequest& request) {
+    ModalOpening();
     Record rec;
     rec.isInput = true;
     rec.title = request.title;

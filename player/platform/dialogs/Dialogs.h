@@ -3,6 +3,7 @@
 // service: QtDialogs shows real ones, ScriptedDialogs records each box and answers from a queue.
 #include <QString>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -49,6 +50,14 @@ class Dialogs {
 
     // Shortcut for a box with the OK button only.
     void Show(BoxIcon icon, const QString& title, const QString& text);
+
+    // Called as every box opens, before it takes the input (the windows let go of the mouse).
+    std::function<void()> onModalOpening;
+
+  protected:
+    void ModalOpening() {
+        if (onModalOpening) onModalOpening();
+    }
 };
 
 class ScriptedDialogs : public Dialogs {

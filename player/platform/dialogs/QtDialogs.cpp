@@ -57,6 +57,7 @@ QString PlainLines(QString text) {
 }  // namespace
 
 BoxResult QtDialogs::MessageBox(const MessageBoxRequest& request) {
+    ModalOpening();
     QMessageBox box(QtIcon(request.icon), request.title, PlainLines(request.text),
                     QMessageBox::NoButton, QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText);
@@ -83,6 +84,7 @@ BoxResult QtDialogs::MessageBox(const MessageBoxRequest& request) {
 }
 
 std::optional<QString> QtDialogs::InputBox(const InputBoxRequest& request) {
+    ModalOpening();
     QInputDialog dialog(QApplication::activeWindow());
     dialog.setWindowTitle(request.title);
     dialog.setLabelText(PlainLines(request.prompt));

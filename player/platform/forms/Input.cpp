@@ -90,6 +90,13 @@ void Window::Forget(const Control* control) {
     }
 }
 
+void Window::CancelMouseMode() {
+    capture_ = nullptr;
+    captureButtons_ = 0;
+    pressed_ = nullptr;
+    if (drag_.source) EndDrag(false);
+}
+
 void Window::MouseDown(QPoint pixel, int button, int shift) {
     lastPointer_ = pixel;
     if (!Enabled() || !Visible()) return;

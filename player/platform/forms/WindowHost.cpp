@@ -52,6 +52,11 @@ void HeadlessWindowHost::Forget(forms::Window& window) {
     windows_.erase(&window);
 }
 
+void HeadlessWindowHost::CancelMouseModes() {
+    for (auto& [key, state] : windows_)
+        if (state.window) state.window->CancelMouseMode();
+}
+
 void HeadlessWindowHost::Quit(int code) {
     if (quitRequested) return;
     quitRequested = true;

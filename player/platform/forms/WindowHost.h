@@ -45,6 +45,8 @@ class WindowHost {
     virtual void Forget(forms::Window& window) = 0;
     // Ends the program with `exitCode` once the current event has been handled.
     virtual void Quit(int exitCode) = 0;
+    // A modal box or window opens: every window lets go of the mouse (Window::CancelMouseMode).
+    virtual void CancelMouseModes() = 0;
 };
 
 // The state of every window, kept in memory; a picture of the (virtual) screen on request.
@@ -58,6 +60,7 @@ class HeadlessWindowHost : public WindowHost {
     void Place(forms::Window& window) override;
     void Forget(forms::Window& window) override;
     void Quit(int exitCode) override;
+    void CancelMouseModes() override;
 
     // The screen of `size` with every shown window at its place (topmost windows last).
     QImage Screenshot(QSize size) const;

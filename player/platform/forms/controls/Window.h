@@ -87,6 +87,10 @@ class Window : public Control, public DrawingSurface {
     void EndDrag(bool drop);
     // A control of this window is going away: forget it for capture and drag.
     void Forget(const Control* control);
+    // A modal window opened or this window lost the input: the capture, a pending drag and
+    // the pressed buttons are let go, as the desktop's toolkit does, so that the next click is
+    // an ordinary one (the release went to the other window and will never come here).
+    void CancelMouseMode();
     // The control that gets typed keys after the window's own key events (clicked last).
     Control* FocusedControl() const { return focus_; }
     void SetFocusedControl(Control* control);

@@ -141,6 +141,11 @@ void QtWindowHost::Quit(int exitCode) {
         Qt::QueuedConnection);
 }
 
+void QtWindowHost::CancelMouseModes() {
+    for (auto& [key, entry] : entries_)
+        if (entry.window) entry.window->CancelMouseMode();
+}
+
 QWidget* QtWindowHost::WidgetOf(const forms::Window& window) const {
     auto it = entries_.find(&window);
     return it == entries_.end() ? nullptr : it->second.widget.data();
@@ -176,6 +181,12 @@ bool QtWindowHost::eventFilter(QObject* watched, QEvent* event) {
                 entry->painted = true;
                 if (onFirstShown) onFirstShown(window);
             }
+            break;
+        case QEvent::WindowBlocked:
+        case QEvent::WindowDeactivate:
+            // A modal box took the input, or another window did: the release of a press that
+            // began here will not come back here.
+            window.CancelMouseMode();
             break;
         case QEvent::Close:
             // A host with menus asks the window itself; a bare view is asked here.

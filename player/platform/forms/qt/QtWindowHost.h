@@ -28,6 +28,7 @@ class QtWindowHost : public QObject, public WindowHost {
     void Place(forms::Window& window) override;
     void Forget(forms::Window& window) override;
     void Quit(int exitCode) override;
+    void CancelMouseModes() override;
 
     // The real window of a model window (null when it was never shown).
     QWidget* WidgetOf(const forms::Window& window) const;
