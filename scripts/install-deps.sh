@@ -16,6 +16,8 @@ PACKAGES=(
   gstreamer1.0-plugins-bad gstreamer1.0-plugins-ugly gstreamer1.0-libav timgm6mb-soundfont
   gstreamer1.0-alsa gstreamer1.0-pulseaudio
   xvfb xauth
+  # The install test validates the menu entry.
+  desktop-file-utils
 )
 missing=()
 for p in "${PACKAGES[@]}"; do

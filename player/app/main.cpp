@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QIcon>
 #include <cstdio>
 
 #include "app/CommandLine.h"
@@ -42,6 +43,7 @@ int Play(int argc, char** argv, const QString& given) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("storyloom"));
     QApplication::setDesktopFileName(QStringLiteral("storyloom"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("storyloom")));
     // The program ends when the welcome window is unloaded, not when a window closes.
     app.setQuitOnLastWindowClosed(false);
     const auto platform = storyloom::MakeDesktopPlatform();
@@ -73,12 +75,18 @@ QString storyloom::DefaultProjectFolder() {
     const QFileInfo self(QStringLiteral("/proc/self/exe"));
     const QString own = self.exists() ? QFileInfo(self.canonicalFilePath()).absolutePath()
                                       : QCoreApplication::applicationDirPath();
-#ifdef STORYLOOM_DEMO_FOLDER
     if (NotAGameFolder(own).isEmpty()) return own;
-    return QStringLiteral(STORYLOOM_DEMO_FOLDER);
-#else
-    return own;
+#ifdef STORYLOOM_INSTALLED_DEMO
+    // An installed program: the demo among the installed data files.
+    const QString installed = QDir::cleanPath(own + QStringLiteral("/" STORYLOOM_INSTALLED_DEMO));
+    if (NotAGameFolder(installed).isEmpty()) return installed;
 #endif
+#ifdef STORYLOOM_DEMO_FOLDER
+    // A program in the build tree: the demo of the source tree.
+    if (NotAGameFolder(QStringLiteral(STORYLOOM_DEMO_FOLDER)).isEmpty())
+        return QStringLiteral(STORYLOOM_DEMO_FOLDER);
+#endif
+    return own;
 }
 
 int main(int argc, char** argv) {
