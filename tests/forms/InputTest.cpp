@@ -196,6 +196,44 @@ TEST_F(InputTest, PointerComesFromScreenThenControlThenContainer) {
     EXPECT_EQ(window.PointerAt(QPoint(5, 5), &screen).kind, MousePointer::Default);
 }
 
+TEST_F(InputTest, EveryScalingModeMapsThePicturesCornersBackExactly) {
+    // A game window of 200x150 in a resized window of 1280x700 (no virtual screen: the window
+    // fills the view), in each mode: where the picture lies, and its corner pixels.
+    window.SetPixelRect(QRect(0, 0, 200, 150));
+    FormView view(window);
+    view.resize(1280, 700);
+    struct Case {
+        ScalingMode mode;
+        QRect area;
+    };
+    for (const Case& c : {Case{ScalingMode::Original, QRect(540, 275, 200, 150)},
+                          Case{ScalingMode::Sharp, QRect(240, 50, 800, 600)},  // 4 x
+                          Case{ScalingMode::Smooth, QRect(173, 0, 933, 700)},
+                          Case{ScalingMode::Stretch, QRect(0, 0, 1280, 700)}}) {
+        SCOPED_TRACE(ScalingModeName(c.mode).toStdString());
+        view.SetScaling(c.mode);
+        const QRect& area = c.area;
+        EXPECT_EQ(view.ScreenArea(), area);
+        EXPECT_EQ(view.ToWindowPixels(area.topLeft()), QPoint(0, 0));
+        EXPECT_EQ(view.ToWindowPixels(area.topRight()), QPoint(199, 0));
+        EXPECT_EQ(view.ToWindowPixels(area.bottomLeft()), QPoint(0, 149));
+        EXPECT_EQ(view.ToWindowPixels(area.bottomRight()), QPoint(199, 149));
+        // One pixel outside the picture is outside the window.
+        EXPECT_LT(view.ToWindowPixels(area.topLeft() - QPoint(1, 1)).x(), 0);
+    }
+    for (ScalingMode m :
+         {ScalingMode::Original, ScalingMode::Sharp, ScalingMode::Smooth, ScalingMode::Stretch})
+        EXPECT_EQ(ScalingModeNamed(ScalingModeName(m)), m);
+    EXPECT_EQ(ScalingModeNamed(QStringLiteral("SMOOTH")), ScalingMode::Smooth);
+    EXPECT_FALSE(ScalingModeNamed(QStringLiteral("blurry")));
+    // A window smaller than the picture: Original shows its middle, Sharp shrinks to fit.
+    view.resize(100, 100);
+    view.SetScaling(ScalingMode::Original);
+    EXPECT_EQ(view.ScreenArea(), QRect(-50, -25, 200, 150));
+    view.SetScaling(ScalingMode::Sharp);
+    EXPECT_EQ(view.ScreenArea(), QRect(0, 12, 100, 75));
+}
+
 TEST_F(InputTest, ShellMapsTheScaledVirtualScreenBackToWindowPixels) {
     window.SetPixelRect(QRect(160, 120, 200, 150));  // centred on a 640x480 virtual screen
     ScreenPointer screen;

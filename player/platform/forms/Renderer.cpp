@@ -53,11 +53,35 @@ bool Renderer::SavePng(const Window& window, const QString& path) {
     return Compose(window).save(path, "PNG");
 }
 
+std::optional<ScalingMode> ScalingModeNamed(const QString& name) {
+    for (ScalingMode mode :
+         {ScalingMode::Original, ScalingMode::Sharp, ScalingMode::Smooth, ScalingMode::Stretch})
+        if (name.compare(ScalingModeName(mode), Qt::CaseInsensitive) == 0) return mode;
+    return std::nullopt;
+}
+
+QString ScalingModeName(ScalingMode mode) {
+    switch (mode) {
+        case ScalingMode::Original:
+            return QStringLiteral("original");
+        case ScalingMode::Sharp:
+            return QStringLiteral("sharp");
+        case ScalingMode::Smooth:
+            return QStringLiteral("smooth");
+        case ScalingMode::Stretch:
+            return QStringLiteral("stretch");
+    }
+    return {};
+}
+
 QRect LetterboxRect(QSize source, QSize target, ScalingMode mode) {
     if (source.isEmpty() || target.isEmpty()) return QRect();
+    if (mode == ScalingMode::Stretch) return QRect(QPoint(0, 0), target);
     QSize scaled;
     const int factor = std::min(target.width() / source.width(), target.height() / source.height());
-    if (mode == ScalingMode::Sharp && factor >= 1) {
+    if (mode == ScalingMode::Original) {
+        scaled = source;  // centred; a smaller area shows its middle
+    } else if (mode == ScalingMode::Sharp && factor >= 1) {
         scaled = source * factor;
     } else {
         scaled = source.scaled(target, Qt::KeepAspectRatio);
@@ -86,7 +110,8 @@ void Present(QPainter& painter, const QImage& frame, const QRect& area, ScalingM
             QRect(inner.right() + 1, inner.top(), area.right() - inner.right(), inner.height()),
             black);
     if (inner.isEmpty()) return;
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, mode == ScalingMode::Smooth);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform,
+                          mode == ScalingMode::Smooth || mode == ScalingMode::Stretch);
     if (inner.size() == frame.size()) {
         painter.drawImage(inner.topLeft(), frame);
     } else {

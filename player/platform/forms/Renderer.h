@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 // Draws a window and its controls, back to front, into an image of the window's own size;
 // and presents such an image scaled onto a larger (real) screen.
 #include <QImage>
@@ -22,7 +23,14 @@ class Renderer {
     static bool SavePng(const Window& window, const QString& path);
 };
 
-enum class ScalingMode { Sharp, Smooth };
+// How a picture fills a larger (or smaller) area: Original at its own size, centred; Sharp by
+// the largest whole factor that fits, without filtering (the whole fit when none does);
+// Smooth as large as fits with its aspect kept, filtered; Stretch filling the area.
+enum class ScalingMode { Original, Sharp, Smooth, Stretch };
+
+// "original", "sharp", "smooth", "stretch"; nullopt for another name.
+std::optional<ScalingMode> ScalingModeNamed(const QString& name);
+QString ScalingModeName(ScalingMode mode);
 
 // Where an image of `source` size goes inside `target`: as large as fits with the aspect kept,
 // centred (the rest is black bars). Sharp scaling uses the largest whole factor that fits

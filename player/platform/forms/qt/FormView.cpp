@@ -1,5 +1,7 @@
 #include "platform/forms/qt/FormView.h"
 
+#include <QActionGroup>
+
 #include <QCloseEvent>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -249,7 +251,8 @@ void FormView::paintEvent(QPaintEvent*) {
     for (const QRect& r : outside) painter.fillRect(r, Qt::black);
     if (area.isEmpty() || !window_.Visible()) return;
     const QImage& frame = Frame();
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, scaling_ == ScalingMode::Smooth);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform,
+                          scaling_ == ScalingMode::Smooth || scaling_ == ScalingMode::Stretch);
     if (area.size() == frame.size()) {
         painter.drawImage(area.topLeft(), frame);
     } else {
@@ -408,6 +411,29 @@ void FormHost::RebuildMenus() {
             FillMenu(menu, *entry);
         }
         anyVisible = anyVisible || entry->visible;
+    }
+    if (onToggleFullScreen && onScaling) {
+        // The player's own menu, after the game's: never one of them.
+        QMenu* view = menuBar_->addMenu(QStringLiteral("View"));
+        QAction* full = view->addAction(QStringLiteral("Full screen"));
+        full->setShortcut(QKeySequence(Qt::Key_F11));
+        full->setShortcutContext(Qt::WidgetShortcut);  // the keys are handled by the host
+        full->setCheckable(true);
+        full->setChecked(isFullScreen && isFullScreen());
+        QObject::connect(full, &QAction::triggered, menuBar_, [this] { onToggleFullScreen(); });
+        view->addSeparator();
+        auto* group = new QActionGroup(view);
+        const ScalingMode current = view_->Scaling();
+        for (auto [mode, caption] : {std::pair{ScalingMode::Original, "Original size"},
+                                     std::pair{ScalingMode::Sharp, "Sharp (whole multiples)"},
+                                     std::pair{ScalingMode::Smooth, "Smooth"},
+                                     std::pair{ScalingMode::Stretch, "Stretch to fill"}}) {
+            QAction* a = view->addAction(QString::fromLatin1(caption));
+            a->setCheckable(true);
+            a->setChecked(mode == current);
+            group->addAction(a);
+            QObject::connect(a, &QAction::triggered, menuBar_, [this, m = mode] { onScaling(m); });
+        }
     }
     menuBar_->setVisible(anyVisible);
     setWindowTitle(window_.Caption());

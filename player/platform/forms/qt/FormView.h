@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QMenuBar>
 #include <QWidget>
+#include <functional>
 #include <unordered_map>
 
 #include "platform/display/Display.h"
@@ -80,8 +81,12 @@ class FormHost : public QWidget {
     ~FormHost() override;
     FormView& View() { return *view_; }
     QMenuBar& MenuBar() { return *menuBar_; }
-    // Rebuilds the Qt menus from the window's menu model.
+    // Rebuilds the Qt menus from the window's menu model, and the player's own View menu
+    // after them when these are set.
     void RebuildMenus();
+    std::function<void()> onToggleFullScreen;
+    std::function<void(ScalingMode)> onScaling;
+    std::function<bool()> isFullScreen;
 
   protected:
     void closeEvent(QCloseEvent* event) override;

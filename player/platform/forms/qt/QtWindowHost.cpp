@@ -1,5 +1,7 @@
 #include "platform/forms/qt/QtWindowHost.h"
 
+#include <QKeyEvent>
+
 #include <QCoreApplication>
 #include <QEvent>
 #include <QGuiApplication>
@@ -47,6 +49,18 @@ void QtWindowHost::Create(Entry& entry, forms::Window& window, const WindowStyle
     if (entry.topmost) flags |= Qt::WindowStaysOnTopHint;
     widget->setWindowFlags(flags);
     if (style.fullScreen) entry.view->FollowDisplay(display_);
+    if (entry.hostHasMenus && !style.fullScreen) {
+        auto* host = static_cast<forms::FormHost*>(widget);
+        host->onToggleFullScreen = [this] { ToggleFullScreen(); };
+        host->onScaling = [this](forms::ScalingMode mode) {
+            ViewChoice c = choice_;
+            (c.fullScreenOn ? c.fullScreen : c.windowed) = mode;
+            ChangeChoice(c);
+        };
+        host->isFullScreen = [this] { return choice_.fullScreenOn; };
+        entry.view->SetScaling(choice_.fullScreenOn ? choice_.fullScreen : choice_.windowed);
+        host->RebuildMenus();
+    }
     widget->installEventFilter(this);
     entry.view->installEventFilter(this);
     entry.widget = widget;
@@ -56,21 +70,77 @@ void QtWindowHost::PlaceWidget(Entry& entry) {
     QWidget* widget = entry.widget;
     if (!widget || entry.style.fullScreen) return;
     const forms::Window& window = *entry.window;
-    // The view shows the window at its own size; a host with menus grows by its menu bar
-    // (and shrinks again when the game hides the bar).
-    entry.view->setFixedSize(window.ClientPixelSize());
-    if (entry.hostHasMenus && widget->layout())
-        widget->layout()->setSizeConstraint(QLayout::SetFixedSize);
+    if (!entry.hostHasMenus) {
+        // The view shows the window at its own size.
+        entry.view->setFixedSize(window.ClientPixelSize());
+    } else if (!widget->isFullScreen() && !widget->isMaximized()) {
+        // A game window opens at its picture's size plus its menu bar and can then be
+        // resized: the picture is scaled into whatever size it gets.
+        entry.view->setMinimumSize(QSize(64, 48));
+        entry.view->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        auto* host = static_cast<forms::FormHost*>(widget);
+        const int bar = host->MenuBar().isVisibleTo(host) ? host->MenuBar().sizeHint().height() : 0;
+        widget->resize(window.ClientPixelSize() + QSize(0, bar));
+    }
+    if (widget->isFullScreen() || widget->isMaximized()) return;
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QPoint origin = screen ? screen->geometry().topLeft() : QPoint();
     widget->move(origin + window.PixelRect().topLeft());
+}
+
+void QtWindowHost::SetViewChoice(const ViewChoice& choice) {
+    choice_ = choice;
+    for (auto& [key, entry] : entries_) ApplyChoice(entry);
+}
+
+void QtWindowHost::ChangeChoice(const ViewChoice& choice) {
+    if (choice == choice_) return;
+    SetViewChoice(choice);
+    if (onViewChoiceChanged) onViewChoiceChanged(choice_);
+}
+
+void QtWindowHost::ToggleFullScreen() {
+    ViewChoice c = choice_;
+    c.fullScreenOn = !c.fullScreenOn;
+    ChangeChoice(c);
+}
+
+void QtWindowHost::ApplyChoice(Entry& entry) {
+    if (!entry.widget || !entry.hostHasMenus || entry.style.fullScreen) return;
+    auto* host = static_cast<forms::FormHost*>(entry.widget.data());
+    entry.view->SetScaling(choice_.fullScreenOn ? choice_.fullScreen : choice_.windowed);
+    if (entry.widget->isVisible() && choice_.fullScreenOn != entry.widget->isFullScreen()) {
+        if (choice_.fullScreenOn) {
+            entry.widget->showFullScreen();
+        } else {
+            entry.widget->showNormal();
+            PlaceWidget(entry);
+        }
+    }
+    host->RebuildMenus();
+}
+
+bool QtWindowHost::IsToggleKey(QEvent* event) {
+    if (event->type() != QEvent::KeyPress) return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+        (key->modifiers() & Qt::AltModifier))
+        return true;
+    const std::vector<int> debugStart = {Qt::Key_F12, Qt::Key_F9, Qt::Key_F10};
+    const bool completesDebug = lastKeys_ == debugStart;
+    if (!key->isAutoRepeat()) {
+        lastKeys_.push_back(key->key());
+        if (lastKeys_.size() > 3) lastKeys_.erase(lastKeys_.begin());
+    }
+    // F11 toggles too, unless it ends the debug sequence F12, F9, F10, F11 of the game.
+    return key->key() == Qt::Key_F11 && !completesDebug && !key->isAutoRepeat();
 }
 
 void QtWindowHost::Show(forms::Window& window, const WindowStyle& style) {
     Entry& entry = entries_[&window];
     if (!entry.widget) Create(entry, window, style);
     window.SetVisible(true);
-    if (style.fullScreen) {
+    if (style.fullScreen || (entry.hostHasMenus && choice_.fullScreenOn)) {
         // Without a window manager nobody else gives a full-screen window the screen's size.
         if (const QScreen* screen = QGuiApplication::primaryScreen())
             entry.widget->setGeometry(screen->geometry());
@@ -159,7 +229,15 @@ forms::FormView* QtWindowHost::ViewOf(const forms::Window& window) const {
 bool QtWindowHost::eventFilter(QObject* watched, QEvent* event) {
     Entry* entry = Find(watched);
     if (!entry) {
-        // The view inside a host with menus: only its paint matters here.
+        // The view inside a host with menus: the full-screen keys (it has the focus) and its
+        // first paint.
+        if (event->type() == QEvent::KeyPress)
+            for (auto& [key, e] : entries_)
+                if (e.view == watched && e.hostHasMenus && !e.style.fullScreen &&
+                    IsToggleKey(event)) {
+                    ToggleFullScreen();
+                    return true;
+                }
         if (event->type() == QEvent::Paint)
             for (auto& [key, e] : entries_)
                 if (e.view == watched && !e.painted) {
@@ -180,6 +258,12 @@ bool QtWindowHost::eventFilter(QObject* watched, QEvent* event) {
             if (!entry->painted && entry->view == watched) {
                 entry->painted = true;
                 if (onFirstShown) onFirstShown(window);
+            }
+            break;
+        case QEvent::KeyPress:
+            if (entry->hostHasMenus && !entry->style.fullScreen && IsToggleKey(event)) {
+                ToggleFullScreen();
+                return true;
             }
             break;
         case QEvent::WindowBlocked:

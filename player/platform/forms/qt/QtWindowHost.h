@@ -6,7 +6,9 @@
 #include <QPointer>
 #include <QWidget>
 #include <map>
+#include <vector>
 
+#include "platform/forms/Renderer.h"
 #include "platform/forms/WindowHost.h"
 
 namespace storyloom {
@@ -38,6 +40,22 @@ class QtWindowHost : public QObject, public WindowHost {
     // Called once a window has been painted on the screen for the first time.
     std::function<void(forms::Window&)> onFirstShown;
 
+    // How a game window with menus shows its picture: the scaling in a window and in full
+    // screen, and whether it is full screen. The window can be resized and maximised; the
+    // View menu (added after the game's menus), F11 and Alt+Enter change the choice.
+    struct ViewChoice {
+        forms::ScalingMode windowed = forms::ScalingMode::Sharp;
+        forms::ScalingMode fullScreen = forms::ScalingMode::Smooth;
+        bool fullScreenOn = false;
+        bool operator==(const ViewChoice&) const = default;
+    };
+    void SetViewChoice(const ViewChoice& choice);
+    const ViewChoice& Choice() const { return choice_; }
+    // Called when the player changed the choice (to remember it).
+    std::function<void(const ViewChoice&)> onViewChoiceChanged;
+    // The full-screen toggle of F11 and Alt+Enter, and of the View menu.
+    void ToggleFullScreen();
+
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -54,10 +72,15 @@ class QtWindowHost : public QObject, public WindowHost {
     Entry* Find(const QObject* widget);
     void Create(Entry& entry, forms::Window& window, const WindowStyle& style);
     void PlaceWidget(Entry& entry);
+    void ApplyChoice(Entry& entry);
+    void ChangeChoice(const ViewChoice& choice);
+    bool IsToggleKey(QEvent* event);
 
     Display& display_;
     std::map<const forms::Window*, Entry> entries_;
     bool quitRequested_ = false;
+    ViewChoice choice_;
+    std::vector<int> lastKeys_;  // F11 after F12, F9, F10 belongs to the game's debug sequence
 };
 
 }  // namespace storyloom
