@@ -308,6 +308,23 @@ TEST_F(WalkTest, SavesLoadsAndAsksThroughTheWindowsAndThePanel) {
     EXPECT_FALSE(QImage(out.filePath(QStringLiteral("save-window.png"))).isNull());
 }
 
+TEST_F(WalkTest, TheWelcomeWindowsLoadStartsTheSavedGame) {
+    Run(
+        QStringLiteral("start\n"
+                       "answer OK\n"
+                       "click 3\n"
+                       "save one\n"
+                       "answer Yes\n"
+                       "menu Exit\n"
+                       "wait 3000\n"
+                       "load one\n"
+                       "expect frame Start\n"
+                       "expect var score 1\n"
+                       "expect hidden 3\n"));
+    EXPECT_EQ(walk->Summary(), "3 passed, 0 failed") << lines.join(u'\n').toStdString();
+    EXPECT_FALSE(walk->WelcomeShown());
+}
+
 TEST_F(WalkTest, FailuresAreNamedWithTheirLines) {
     Run(
         QStringLiteral("click 1\n"               // 1: before the start
