@@ -45,9 +45,14 @@ SavedGameData ReadSavedGame(const QByteArray& bytes) {
     if (r.AtEnd()) return d;
 
     d.hasVariants = true;
+    // An empty value is written as an empty line; as the file's last line it looks like the
+    // blank end of the file, so the last value reads as empty when the file ends with that line
+    // (a file cut right after the name still counts as cut).
+    const bool endsWithEmptyLine = bytes.endsWith("\n\r\n") || bytes.endsWith("\n\n");
     for (qint32 i = 0, n = ReadCount(r); i < n; ++i) {
         QString name = r.ReadString();
-        QVariant value = r.ReadVariant();
+        QVariant value =
+            i == n - 1 && endsWithEmptyLine && r.AtEnd() ? QVariant() : r.ReadVariant();
         d.variants.emplace_back(std::move(name), std::move(value));
     }
     return d;

@@ -113,6 +113,19 @@ TEST(SavedGameFileTest, AFileCutAtAnyOtherLineIsRefused) {
     }
 }
 
+TEST(SavedGameFileTest, EmptyAndNullVariantsComeBackWhereverTheyAre) {
+    SavedGameData d = WholeData();
+    d.variants = {{"a", QVariant()}, {"b", QVariant::fromValue(nullptr)}, {"c", QVariant()}};
+    const QByteArray bytes = WriteSavedGame(d);
+    const SavedGameData back = ReadSavedGame(bytes);
+    ASSERT_EQ(back.variants.size(), 3u);
+    EXPECT_FALSE(back.variants[0].second.isValid());
+    EXPECT_TRUE(back.variants[1].second.isNull());
+    EXPECT_FALSE(back.variants[2].second.isValid());
+    // Cut after the last name, the file is damaged, not an empty value.
+    EXPECT_THROW(ReadSavedGame(bytes.left(bytes.size() - 2)), SeqError);
+}
+
 TEST(SavedGameFileTest, WrongTypesAreRefused) {
     std::vector<const char*> lines = kWhole;
     lines[3] = "\"minus one\"";  // a variable's value

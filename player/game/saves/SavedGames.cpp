@@ -1,5 +1,6 @@
 #include "game/saves/SavedGames.h"
 
+#include <QHash>
 #include <algorithm>
 #include <map>
 
@@ -241,9 +242,14 @@ void SavedGames::Apply(Game& game, const SavedGameData& d) {
     GameVariables& vars = game.state.vars;
     // Every variable of the saved name gets the saved value as it is (-1 stays -1); names the
     // project no longer declares are passed over.
-    for (const auto& [name, value] : d.variables)
-        for (const auto& v : vars.Variables)
-            if (v->Name == name) v->Value = value;
+    QHash<QString, std::vector<ClassVariable*>> byName;
+    byName.reserve(vars.Variables.Count());
+    for (const auto& v : vars.Variables) byName[v->Name].push_back(v.get());
+    for (const auto& [name, value] : d.variables) {
+        const auto it = byName.constFind(name);
+        if (it == byName.constEnd()) continue;
+        for (ClassVariable* v : *it) v->Value = value;
+    }
     for (const auto& [frame, hotspot] : d.hiddenHotspots) vars.Disappear.Add(frame, hotspot);
     for (const QString& item : d.items) game.services.inventory->AddPickedObject(item, false);
     if (d.hasHistory) {
