@@ -1,6 +1,10 @@
 #include "app/PlayerAssembly.h"
 
+#include <QStandardPaths>
+
 #include "game/Game.h"
+#include "game/dialogues/Dialogues.h"
+#include "platform/forms/controls/TimerControl.h"
 
 namespace storyloom {
 
@@ -8,16 +12,50 @@ PlayerAssembly::PlayerAssembly(PlatformBundle& platform)
     : program(platform.Services()),
       resolutions(program, program.platform.display),
       scripts(program),
+      saves(program),
       welcome(program,
               WelcomeServices{program.platform.display, resolutions, program.platform.shell,
-                              program.platform.windows, [this] { return CreateGame(); }}) {}
+                              program.platform.windows, [this] { return CreateGame(); }}) {
+    saves.currentGame = [this] { return welcome.CurrentGame(); };
+    saves.ensureGame = [this]() -> Game& { return welcome.EnsureGame(); };
+    saves.showGameWindow = [this] { welcome.ShowGameWindow(); };
+    saves.hideWelcome = [this] { welcome.HideWelcome(); };
+    saves.anyScriptTimerRunning = [this] {
+        if (!scripts.TimerObject) return false;
+        for (int i : scripts.TimerObject->Indices()) {
+            const forms::TimerControl* t = scripts.TimerObject->Find(i);
+            if (t && t->TimerEnabled() && t->Interval() > 0) return true;
+        }
+        return false;
+    };
+    saves.switchResolutionForLoad = [this](forms::Window& loadWindow) {
+        const ProjectInfo& info = program.info;
+        if (info.SkipWelcomeScreen) {
+            if (scripts.ResolutionOnLoadGame != 0)
+                resolutions.ChangeResolution(scripts.ResolutionOnLoadGame, &welcome.Screen());
+        } else if (info.OfferResolutionChange == 1 && welcome.chkResolution &&
+                   welcome.chkResolution->Box().Visible() && welcome.chkResolution->Value() == 1) {
+            loadWindow.SetVisible(false);
+            program.platform.windows.Hide(loadWindow);
+            welcome.HideWelcome();
+            resolutions.ChangeResolution(info.ResolutionChoice + 1, &welcome.Screen());
+        }
+    };
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (!data.isEmpty()) saves.userSavesRoot = data + QStringLiteral("/storyloom/saves");
+    welcome.showLoadGameWindow = [this] { saves.ShowLoadGameWindow(false); };
+}
 
 PlayerAssembly::~PlayerAssembly() = default;
 
 std::unique_ptr<Game> PlayerAssembly::CreateGame() {
     GameServices services;
     services.plugins = &scripts.Plugins();
+    services.savedGames = &saves;
     auto game = std::make_unique<Game>(program, scripts, services);
+    auto dialogues = std::make_shared<Dialogues>(*game);
+    game->services.dialogues = dialogues.get();
+    game->attached.push_back(std::move(dialogues));
     scripts.Attach(*game);
     return game;
 }

@@ -8,6 +8,7 @@
 
 #include "core/PlatformBundle.h"
 #include "core/Program.h"
+#include "game/saves/SavedGames.h"
 #include "scripting/ScriptHost.h"
 #include "startup/Resolutions.h"
 #include "startup/Welcome.h"
@@ -35,6 +36,8 @@ class PlayerAssembly {
     Resolutions resolutions;
     // The game's scripts and plug-ins.
     ScriptHost scripts;
+    // Saving and loading games, and the save and load windows.
+    SavedGames saves;
     frmWelcome welcome;
 };
 

@@ -82,7 +82,8 @@ Game::Game(Program& program_, ScriptRunner& scripts_, GameServices services_)
 }
 
 Game::~Game() {
-    // The scene's controls go before the window that holds them.
+    // The attached subsystems and the scene's controls go before the window that holds them.
+    attached.clear();
     scene.reset();
 }
 

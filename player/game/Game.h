@@ -113,6 +113,9 @@ class Game {
     void TimedEvent_Timer(int Index);
     void Timer1_Timer();
     bool FrameTimerArmed() const { return timer1_.Armed(); }
+    // Timer1's Enabled (the save and load windows switch it off while they are open).
+    bool FrameTimerEnabled() const { return timer1_.Enabled(); }
+    void SetFrameTimerEnabled(bool on) { timer1_.SetEnabled(on); }
     int FrameTimerInterval() const { return timer1_.Interval(); }
     const QString& FrameTimerTag() const { return timer1Tag_; }
     const std::vector<TimedEventSlot>& TimedEventTable() const { return timedEventTable_; }
@@ -173,6 +176,8 @@ class Game {
     void SetScreenPointerArrow();
     void SetScreenPointerDefault();
     void ResetDefaultPointer();
+    // The pointer shown over every window of the game (the busy pointer while a game loads).
+    void SetScreenPointer(forms::MousePointer pointer) { screen_.Set(pointer); }
     const forms::ScreenPointer& Screen() const { return screen_; }
 
     // ---- Menus ----------------------------------------------------------------------------
@@ -228,6 +233,9 @@ class Game {
                                                           kKeyF1 + 10};  // F12 F9 F10 F11
 
     GameServices services;
+    // Subsystems built over this game after it (their controls live in its window): they go
+    // before the window does.
+    std::vector<std::shared_ptr<void>> attached;
 
     // ---- The window and its controls ------------------------------------------------------
     forms::Window window;

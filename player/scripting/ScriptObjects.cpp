@@ -295,8 +295,19 @@ void ScriptHost::BuildObjects() {
              [&g] { return vbs::Variant::Long(g.MessageTimerInterval()); });
     ReadOnly(*messageTimer, "Enabled", [&g] { return vbs::Variant::Bool(g.MessageTimerArmed()); });
     add("MessageTimerObject", vbs::Ref<vbs::Dispatch>(messageTimer), false);
-    add("DialogueObject", unavailable("DialogueObject"), false);
-    add("DialogueCanvasObject", unavailable("DialogueCanvasObject"), false);
+    if (g.services.dialogues->DialogueLabels())
+        add("DialogueObject",
+            ArrayObject(
+                Handle<forms::Label>(forms::ControlKind::Label,
+                                     [&g] { return g.services.dialogues->DialogueLabels(); }),
+                registry),
+            false);
+    else
+        add("DialogueObject", unavailable("DialogueObject"), false);
+    if (forms::Control* canvas = g.services.dialogues->DialogueCanvas())
+        add("DialogueCanvasObject", control(canvas), false);
+    else
+        add("DialogueCanvasObject", unavailable("DialogueCanvasObject"), false);
     add("BackgroundObject", control(g.PictureBox), false);
     add("BackgroundHotspotObject", control(g.scene->BackImage), false);
     add("AudioPlayerObject", MediaArrays(g, Media::SoundChannels), false);

@@ -587,6 +587,16 @@ void frmWelcome::StartGame() {
         services_.resolutions.ChangeResolution(info.ResolutionChoice + 1, &screen_);
     }
 
+    Game& game = NewGame();
+    game.ResetAll();
+
+    HideWindow();
+    game.StartNewGame();
+    if (game.Closed()) return;  // the first frame already ended the game
+    ShowGameWindow();
+}
+
+Game& frmWelcome::NewGame() {
     // A game window left from an earlier game goes first.
     if (game_) {
         services_.windows.Forget(game_->window);
@@ -599,17 +609,26 @@ void frmWelcome::StartGame() {
     game.ScreenHeightPx = services_.display.ScreenHeight();
     game.onClosed = [this](bool endProgram) { GameClosed(endProgram); };
     if (!game.window.onUnload) game.window.onUnload = [&game](int&) { game.Form_Unload(); };
-    game.ResetAll();
+    return game;
+}
 
-    HideWindow();
-    game.StartNewGame();
-    if (game.Closed()) return;  // the first frame already ended the game
+Game& frmWelcome::EnsureGame() {
+    if (game_ && !game_->Closed()) return *game_;
+    return NewGame();
+}
+
+void frmWelcome::ShowGameWindow() {
+    if (!game_ || game_->Closed()) return;
     WindowStyle style;
-    style.fullScreen = !info.RunInWindow;
+    style.fullScreen = !program_.info.RunInWindow;
     style.menuBar = true;
     // The host shows the game's screen-wide pointer; it only reads it and listens for changes.
-    style.screenPointer = const_cast<forms::ScreenPointer*>(&game.Screen());
-    services_.windows.Show(game.window, style);
+    style.screenPointer = const_cast<forms::ScreenPointer*>(&game_->Screen());
+    services_.windows.Show(game_->window, style);
+}
+
+void frmWelcome::HideWelcome() {
+    HideWindow();
 }
 
 void frmWelcome::GameClosed(bool endProgram) {

@@ -92,6 +92,13 @@ class frmWelcome {
     std::function<void()> showLoadGameWindow = [] { LoadGameWindowStandIn(); };
     static void LoadGameWindowStandIn() {}
 
+    // A game window that is not closed, made (not yet reset, not shown) when there is none: a
+    // saved game loaded from this window plays in it.
+    Game& EnsureGame();
+    // The game window on the screen (after a saved game was loaded into it).
+    void ShowGameWindow();
+    void HideWelcome();
+
     // The game window of the last Start (null before it).
     Game* CurrentGame() const { return game_.get(); }
     forms::ScreenPointer& Screen() { return screen_; }
@@ -120,6 +127,7 @@ class frmWelcome {
     void ArrangeButtons();
     void ApplyCaptionsAndLogo();
     void StartGame();
+    Game& NewGame();
     void GameClosed(bool endProgram);
     void ShowWindow();
     void HideWindow();

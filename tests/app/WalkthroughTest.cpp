@@ -20,6 +20,7 @@
 #include "app/walkthrough/RandomWalk.h"
 #include "app/walkthrough/Walkthrough.h"
 #include "game/Game.h"
+#include "project/DialogueFile.h"
 #include "project/ProjectWriter.h"
 
 namespace storyloom::test {
@@ -243,6 +244,90 @@ TEST_F(WalkTest, TheSmallWalkHoldsAndWritesItsFiles) {
     EXPECT_EQ(players[7].toObject()[QStringLiteral("role")].toString(), "custom");
 }
 
+TEST_F(WalkTest, SavesLoadsAndAsksThroughTheWindowsAndThePanel) {
+    DialogueQuestion hello;
+    hello.QuestionText = QStringLiteral("Hello?");
+    hello.QuestionId = 1;
+    hello.InitiallyShown = true;
+    hello.RevealIds = {2};
+    hello.HideIds = {1};
+    DialogueQuestion bye;
+    bye.QuestionText = QStringLiteral("Bye");
+    bye.QuestionId = 2;
+    bye.EndsDialogue = true;
+    project.WriteFile(QStringLiteral("FramesData/Room.dlg"), WriteDialogue({hello, bye}));
+    Run(
+        QStringLiteral("start\n"
+                       "expect saves none\n"
+                       "answer OK\n"
+                       "click 3\n"
+                       "save first\n"
+                       "click 1\n"
+                       "expect frame Room\n"
+                       "expect questions hello?\n"
+                       "ask HELLO?\n"
+                       "expect questions Bye\n"
+                       "windowshot save-window.png\n"
+                       "save second\n"
+                       "expect saves first , second\n"
+                       "state saved.json\n"
+                       "answer Cancel\n"
+                       "save first\n"
+                       "save bad,name\n"
+                       "expect box Please do not use any of the following characters:\n"
+                       "load first\n"
+                       "expect frame Start\n"
+                       "expect var score 1\n"
+                       "expect hidden 3\n"
+                       "load second\n"
+                       "expect frame Room\n"
+                       "expect questions Hello?\n"
+                       "ask Hello?\n"
+                       "ask Bye\n"
+                       "expect questions none\n"
+                       "load nothing\n"));
+    // Only the last line fails: no such saved game.
+    EXPECT_EQ(walk->Failed(), 1) << lines.join(u'\n').toStdString();
+    EXPECT_TRUE(
+        lines.last().contains(QStringLiteral("no saved game nothing in the list (first, "
+                                             "second)")))
+        << lines.join(u'\n').toStdString();
+    // The walk's saves went to its own folder, none to the game's.
+    EXPECT_TRUE(QDir(project.Root()).entryList({QStringLiteral("*.sav")}).isEmpty());
+    const QJsonObject state =
+        QJsonDocument::fromJson(ReadAll(out.filePath(QStringLiteral("saved.json"))).toUtf8())
+            .object();
+    const QJsonArray saves = state[QStringLiteral("saves")].toArray();
+    ASSERT_EQ(saves.size(), 2);
+    EXPECT_EQ(saves[1].toObject()[QStringLiteral("name")].toString(), "second");
+    EXPECT_EQ(saves[1].toObject()[QStringLiteral("place")].toString(), "user");
+    const QJsonObject dialogue = state[QStringLiteral("dialogue")].toObject();
+    EXPECT_TRUE(dialogue[QStringLiteral("active")].toBool());
+    EXPECT_EQ(dialogue[QStringLiteral("startFrame")].toString(), "Room");
+    EXPECT_TRUE(dialogue[QStringLiteral("questions")]
+                    .toArray()[0]
+                    .toObject()[QStringLiteral("asked")]
+                    .toBool());
+    EXPECT_FALSE(QImage(out.filePath(QStringLiteral("save-window.png"))).isNull());
+}
+
+TEST_F(WalkTest, TheWelcomeWindowsLoadStartsTheSavedGame) {
+    Run(
+        QStringLiteral("start\n"
+                       "answer OK\n"
+                       "click 3\n"
+                       "save one\n"
+                       "answer Yes\n"
+                       "menu Exit\n"
+                       "wait 3000\n"
+                       "load one\n"
+                       "expect frame Start\n"
+                       "expect var score 1\n"
+                       "expect hidden 3\n"));
+    EXPECT_EQ(walk->Summary(), "3 passed, 0 failed") << lines.join(u'\n').toStdString();
+    EXPECT_FALSE(walk->WelcomeShown());
+}
+
 TEST_F(WalkTest, FailuresAreNamedWithTheirLines) {
     Run(
         QStringLiteral("click 1\n"               // 1: before the start
@@ -263,7 +348,7 @@ TEST_F(WalkTest, FailuresAreNamedWithTheirLines) {
     EXPECT_EQ(lines[2], "line 4: frame Start has no hotspot 9");
     EXPECT_EQ(lines[3], "line 6: no variable nothing");
     EXPECT_EQ(lines[4], "line 7: unknown command: jump");
-    EXPECT_EQ(lines[5], "line 8: load is not available");
+    EXPECT_EQ(lines[5], "line 8: no saved game First in the list (none)");
     EXPECT_EQ(lines[6], "line 9: expected the strip with \"any\", got no strip");
     EXPECT_EQ(lines[7], "line 11: the welcome window is not shown");
 }
@@ -369,13 +454,13 @@ TEST(WalkProgram, PlaysTheSmallGameAndReportsFailures) {
         RunProgram({QStringLiteral("--walkthrough"), dir + QStringLiteral("failing.walk"),
                     QStringLiteral("--out"), out.path(), project.Root()});
     EXPECT_EQ(bad.exitCode, 1);
-    EXPECT_EQ(
-        bad.lines,
-        (QStringList{"line 3: expected frame Room, got Start",
-                     "line 4: frame Start has no hotspot 9", "line 5: unknown command: jump",
-                     "line 6: expected score = \"7\", got \"0\"", "line 7: load is not available",
-                     "line 8: expected the strip with \"never shown\", got no strip",
-                     "0 passed, 6 failed"}));
+    EXPECT_EQ(bad.lines,
+              (QStringList{"line 3: expected frame Room, got Start",
+                           "line 4: frame Start has no hotspot 9", "line 5: unknown command: jump",
+                           "line 6: expected score = \"7\", got \"0\"",
+                           "line 7: no saved game First in the list (none)",
+                           "line 8: expected the strip with \"never shown\", got no strip",
+                           "0 passed, 6 failed"}));
 
     RunResult usage = RunProgram({QStringLiteral("--walkthrough")});
     EXPECT_EQ(usage.exitCode, 2);

@@ -22,6 +22,7 @@
 #include "Formats.h"
 #include "Scenes.h"
 #include "platform/seqfile/SeqFile.h"
+#include "project/DialogueFile.h"
 #include "project/ProjectWriter.h"
 
 namespace demo {
@@ -120,7 +121,18 @@ struct Frame {
     // them) and the merged result (.mr1/.mr2/.mr3, which the player prefers).
     bool merged = false;
     int ownHotspots = 0, ownTexts = 0;
+    // The frame's question-and-answer dialogue (none when empty).
+    std::vector<storyloom::DialogueQuestion> dialogue;
 };
+
+storyloom::DialogueQuestion Question(QString text, qint16 id, bool shown, QString answer) {
+    storyloom::DialogueQuestion q;
+    q.QuestionText = std::move(text);
+    q.QuestionId = id;
+    q.InitiallyShown = shown;
+    q.AnswerText = std::move(answer);
+    return q;
+}
 
 QString Quote254(QString s) {
     s.replace(u'"', QChar(0xFE));
@@ -647,6 +659,9 @@ End Sub)";
         const auto hotspots = HotspotsOf(f.hotspots);
         const auto actions = ActionsOf(f.actions);
         const auto texts = TextsOf(f.texts);
+        if (!f.dialogue.empty())
+            project_.WriteFile(QStringLiteral("FramesData/") + f.name + QStringLiteral(".dlg"),
+                               storyloom::WriteDialogue(f.dialogue));
         if (f.merged) {
             // The authoring tool keeps the frame's own records beside the merged result, which
             // the player prefers.
@@ -828,6 +843,27 @@ End Sub)";
             out.transition = 1;
             out.transitionMs = 600;
             f.actions = {oil, up, out};
+            // The keeper talks herself up the tower.
+            auto who = Question(QStringLiteral("Who left the lamp unlit tonight?"), 1, true,
+                                QStringLiteral("Young Tom, off to the village dance. It falls to "
+                                               "you again."));
+            who.RevealIds = {2, 3};
+            who.HideIds = {1};
+            auto oilStore = Question(QStringLiteral("Where is the lamp oil kept?"), 2, false,
+                                     QStringLiteral("In the store, right here on the stairs."));
+            oilStore.TimedAnswer = true;
+            oilStore.AnswerSeconds = 3;
+            auto dark = Question(QStringLiteral("How long until dark?"), 3, false,
+                                 QStringLiteral("Twenty minutes, by the colour of the water."));
+            auto outside = Question(QStringLiteral("Step outside to check the door"), 4, true,
+                                    QStringLiteral("The door stands open behind you."));
+            outside.Hotspot1 = 3;
+            auto enough = Question(QStringLiteral("Enough talk. The lamp is waiting."), 5, true,
+                                   QStringLiteral("Up the stairs, then."));
+            enough.EndsDialogue = true;
+            enough.TimedAnswer = true;
+            enough.AnswerSeconds = 2;
+            f.dialogue = {who, oilStore, dark, outside, enough};
             frames.push_back(f);
         }
         const TextBox clock = Label(QStringLiteral("Clock"), QStringLiteral("The lamp room"),

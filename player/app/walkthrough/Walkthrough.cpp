@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTemporaryDir>
 #include <QTextStream>
 #include <cstdio>
 #include <map>
@@ -15,6 +16,8 @@
 #include "core/PlatformBundle.h"
 #include "core/Program.h"
 #include "game/Game.h"
+#include "game/dialogues/Dialogues.h"
+#include "game/saves/SavedGames.h"
 
 namespace storyloom {
 
@@ -29,6 +32,15 @@ QString Rest(const QString& text, int words) {
     }
     while (pos < text.size() && text[pos].isSpace()) ++pos;
     return text.mid(pos);
+}
+
+// A list as written in a walkthrough ("a ,b") in the form the runner prints ("a, b").
+QString ListText(const QString& text, QChar separator, const QString& joiner) {
+    if (text.trimmed().compare(QStringLiteral("none"), Qt::CaseInsensitive) == 0)
+        return QStringLiteral("none");
+    QStringList parts = text.split(separator);
+    for (QString& part : parts) part = part.trimmed();
+    return parts.join(joiner);
 }
 
 bool ToInt(const QString& s, int* out, int min, int max) {
@@ -70,6 +82,8 @@ bool WalkCommand::IsExpectation() const {
         case Kind::ExpectHidden:
         case Kind::ExpectBox:
         case Kind::ExpectStrip:
+        case Kind::ExpectSaves:
+        case Kind::ExpectQuestions:
             return true;
         default:
             return false;
@@ -111,10 +125,15 @@ std::optional<WalkCommand> ParseWalkLine(const QString& text, int line, QString*
     if (verb == u"start") {
         if (!words(1)) return malformed(QStringLiteral("start takes nothing after it"));
         c.kind = K::Start;
-    } else if (verb == u"load") {
-        c.kind = K::Load;
+    } else if (verb == u"load" || verb == u"save") {
+        c.kind = verb == u"load" ? K::Load : K::Save;
         c.name = Rest(trimmed, 1);
-        if (c.name.isEmpty()) return malformed(QStringLiteral("load needs a saved game's name"));
+        if (c.name.isEmpty())
+            return malformed(QStringLiteral("%1 needs a saved game's name").arg(verb));
+    } else if (verb == u"ask") {
+        c.kind = K::Ask;
+        c.text = Rest(trimmed, 1);
+        if (c.text.isEmpty()) return malformed(QStringLiteral("ask needs a question's text"));
     } else if (verb == u"click" || verb == u"rclick") {
         if (verb == u"click" && words(2)) {
             c.kind = K::ClickHotspot;
@@ -187,6 +206,11 @@ std::optional<WalkCommand> ParseWalkLine(const QString& text, int line, QString*
             c.kind = what == u"visible" ? K::ExpectVisible : K::ExpectHidden;
             if (!words(3) || !ToInt(w[2], &c.a, 1, 32767))
                 return malformed(QStringLiteral("expect %1 needs a hotspot number").arg(what));
+        } else if (what == u"saves" || what == u"questions") {
+            c.kind = what == u"saves" ? K::ExpectSaves : K::ExpectQuestions;
+            c.text = Rest(trimmed, 2);
+            if (c.text.isEmpty())
+                return malformed(QStringLiteral("expect %1 needs a list or none").arg(what));
         } else if (what == u"box" || what == u"strip") {
             c.kind = what == u"box" ? K::ExpectBox : K::ExpectStrip;
             c.text = Rest(trimmed, 2);
@@ -195,10 +219,11 @@ std::optional<WalkCommand> ParseWalkLine(const QString& text, int line, QString*
         } else {
             return malformed(QStringLiteral("cannot expect %1").arg(w[1]));
         }
-    } else if (verb == u"screenshot" || verb == u"state") {
-        c.kind = verb == u"screenshot" ? K::Screenshot : K::State;
-        const QString ext =
-            verb == u"screenshot" ? QStringLiteral(".png") : QStringLiteral(".json");
+    } else if (verb == u"screenshot" || verb == u"windowshot" || verb == u"state") {
+        c.kind = verb == u"screenshot"   ? K::Screenshot
+                 : verb == u"windowshot" ? K::WindowShot
+                                         : K::State;
+        const QString ext = c.kind == K::State ? QStringLiteral(".json") : QStringLiteral(".png");
         if (!words(2)) return malformed(QStringLiteral("%1 needs one file name").arg(verb));
         c.name = w[1];
         // The files stay inside the output folder.
@@ -216,8 +241,13 @@ std::optional<WalkCommand> ParseWalkLine(const QString& text, int line, QString*
 
 // The test platform and, over it, the same assembly as the desktop program's.
 struct Walkthrough::Parts {
-    explicit Parts(QSize screen) : platform(screen), player(platform) {}
+    explicit Parts(QSize screen) : platform(screen), player(platform) {
+        // Saved games of a walk that cannot go to the game's folder go to a folder of its own.
+        player.saves.userSavesRoot = userData.path() + QStringLiteral("/saves");
+        player.saves.gameFolderWritable = [] { return false; };
+    }
 
+    QTemporaryDir userData;
     TestPlatform platform;
     PlayerAssembly player;
     ScriptedDialogs& dialogs = platform.dialogs;
@@ -356,8 +386,11 @@ void Walkthrough::Execute(const WalkCommand& c) {
             p_->welcome.ClickButton(0);
             return;
         }
+        case K::Save:
         case K::Load:
-            return Fail(c.line, QStringLiteral("load is not available"));
+            return SaveOrLoad(c);
+        case K::Ask:
+            return Ask(c);
         case K::ClickHotspot: {
             Game* game = RunningGame(c);
             if (!game || !CheckHotspot(c, *game)) return;
@@ -422,6 +455,11 @@ void Walkthrough::Execute(const WalkCommand& c) {
                 Fail(c.line, QStringLiteral("cannot write %1").arg(QDir(outDir_).filePath(c.name)));
             return;
         }
+        case K::WindowShot:
+            windowShot_ = OutPath(c, QStringLiteral(".png"));
+            if (windowShot_.isEmpty())
+                Fail(c.line, QStringLiteral("cannot write %1").arg(QDir(outDir_).filePath(c.name)));
+            return;
         case K::State: {
             const QString path = OutPath(c, QStringLiteral(".json"));
             if (path.isEmpty()) {
@@ -500,6 +538,23 @@ void Walkthrough::Execute(const WalkCommand& c) {
             held = visible == (c.kind == K::ExpectVisible);
             break;
         }
+        case K::ExpectSaves: {
+            QStringList names;
+            for (const SavedGameEntry& e : p_->player.saves.ListSavedGames()) names << e.name;
+            got = names.isEmpty() ? QStringLiteral("none") : names.join(QStringLiteral(", "));
+            held = got == ListText(c.text, u',', QStringLiteral(", "));
+            break;
+        }
+        case K::ExpectQuestions: {
+            Game* game = RunningGame(c);
+            if (!game) return;
+            const auto* d = dynamic_cast<const Dialogues*>(game->services.dialogues);
+            const QStringList shown = d ? d->ShownCaptions() : QStringList();
+            got = shown.isEmpty() ? QStringLiteral("none") : shown.join(QStringLiteral(" | "));
+            held = got.compare(ListText(c.text, u'|', QStringLiteral(" | ")),
+                               Qt::CaseInsensitive) == 0;
+            break;
+        }
         case K::ExpectStrip: {
             Game* game = RunningGame(c);
             if (!game) return;
@@ -516,16 +571,94 @@ void Walkthrough::Execute(const WalkCommand& c) {
     if (held)
         Pass();
     else
-        Fail(
-            c.line,
-            QStringLiteral("expected %1, got %2")
-                .arg(c.kind == K::ExpectVar     ? QStringLiteral("%1 = \"%2\"").arg(c.name, c.text)
-                     : c.kind == K::ExpectFrame ? QStringLiteral("frame %1").arg(c.name)
-                     : c.kind == K::ExpectVisible ? QStringLiteral("hotspot %1 visible").arg(c.a)
-                     : c.kind == K::ExpectHidden  ? QStringLiteral("hotspot %1 hidden").arg(c.a)
-                     : c.kind == K::ExpectBox     ? QStringLiteral("a box with \"%1\"").arg(c.text)
-                                              : QStringLiteral("the strip with \"%1\"").arg(c.text),
-                     c.kind == K::ExpectVar ? QStringLiteral("\"%1\"").arg(got) : got));
+        Fail(c.line,
+             QStringLiteral("expected %1, got %2")
+                 .arg(c.kind == K::ExpectVar     ? QStringLiteral("%1 = \"%2\"").arg(c.name, c.text)
+                      : c.kind == K::ExpectFrame ? QStringLiteral("frame %1").arg(c.name)
+                      : c.kind == K::ExpectVisible ? QStringLiteral("hotspot %1 visible").arg(c.a)
+                      : c.kind == K::ExpectHidden  ? QStringLiteral("hotspot %1 hidden").arg(c.a)
+                      : c.kind == K::ExpectBox     ? QStringLiteral("a box with \"%1\"").arg(c.text)
+                      : c.kind == K::ExpectSaves   ? QStringLiteral("saves %1").arg(c.text)
+                      : c.kind == K::ExpectQuestions
+                          ? QStringLiteral("questions %1").arg(c.text)
+                          : QStringLiteral("the strip with \"%1\"").arg(c.text),
+                      c.kind == K::ExpectVar ? QStringLiteral("\"%1\"").arg(got) : got));
+}
+
+void Walkthrough::SaveOrLoad(const WalkCommand& c) {
+    using K = WalkCommand::Kind;
+    if (ProgramEnded()) return Fail(c.line, QStringLiteral("the program has ended"));
+    SavedGames& saves = p_->player.saves;
+    Game* game = CurrentGame();
+    const bool gameShown = game && !game->Closed() && p_->windows.IsShown(game->window);
+    if (c.kind == K::Save && !gameShown)
+        return Fail(c.line, QStringLiteral("the game window is not shown"));
+    if (c.kind == K::Load && !gameShown && !WelcomeShown())
+        return Fail(c.line, QStringLiteral("neither the game nor the welcome window is shown"));
+    bool opened = false;
+    QString problem;
+    auto shoot = [this, &c] {
+        if (windowShot_.isEmpty()) return;
+        if (!p_->windows.Screenshot(p_->display.DesktopSize()).save(windowShot_))
+            Fail(c.line, QStringLiteral("cannot write %1").arg(windowShot_));
+        windowShot_.clear();
+    };
+    saves.runModal = [&](SavedGameWindow& w) {
+        opened = true;
+        if (c.kind == K::Save) {
+            w.TypeName(c.name);
+            shoot();
+            w.Press(w.cmdOk);
+            // A refused name or a cancelled overwrite leaves the window open.
+            if (w.Shown()) w.Press(w.cmdCancel);
+            return;
+        }
+        if (!w.SelectEntry(c.name)) {
+            QStringList names;
+            for (const SavedGameEntry& e : w.entries) names << e.name;
+            problem = QStringLiteral("no saved game %1 in the list (%2)")
+                          .arg(c.name, names.isEmpty() ? QStringLiteral("none")
+                                                       : names.join(QStringLiteral(", ")));
+            w.Press(w.cmdCancel);
+            return;
+        }
+        shoot();
+        w.Press(w.cmdOk);
+        if (w.Shown()) w.Press(w.cmdCancel);
+    };
+    if (c.kind == K::Save)
+        game->mnuSaveGame_Click();
+    else if (gameShown)
+        game->mnuLoadGame_Click();
+    else
+        p_->welcome.ClickButton(1);
+    saves.runModal = nullptr;
+    if (!opened)
+        return Fail(c.line,
+                    QStringLiteral("the %1 window did not open")
+                        .arg(c.kind == K::Save ? QStringLiteral("save") : QStringLiteral("load")));
+    if (!problem.isEmpty()) Fail(c.line, problem);
+}
+
+void Walkthrough::Ask(const WalkCommand& c) {
+    Game* game = RunningGame(c);
+    if (!game) return;
+    auto* d = dynamic_cast<Dialogues*>(game->services.dialogues);
+    if (!d || !d->PanelVisible()) return Fail(c.line, QStringLiteral("no questions are shown"));
+    for (int i : d->lblDialogue->Indices()) {
+        forms::Label* label = d->lblDialogue->Find(i);
+        if (i == 0 || !label->Visible() ||
+            label->Caption().compare(c.text, Qt::CaseInsensitive) != 0)
+            continue;
+        // A click in the middle of the label, as the player gives it.
+        const QPoint at =
+            label->WindowPixelRect().center() - game->PictureBox->WindowPixelRect().topLeft();
+        game->MouseMoveAt(at.x(), at.y());
+        game->MouseDownAt(at.x(), at.y(), MouseButton::Left);
+        return;
+    }
+    Fail(c.line, QStringLiteral("no question \"%1\" is shown (%2)")
+                     .arg(c.text, d->ShownCaptions().join(QStringLiteral(" | "))));
 }
 
 void Walkthrough::WriteState(const QString& path) {
@@ -592,7 +725,28 @@ void Walkthrough::WriteState(const QString& path) {
                                           {QStringLiteral("repeats"), events[i].EventRepeats},
                                           {QStringLiteral("code"), events[i].EventCode}});
         o[QStringLiteral("timers")] = timers;
+        if (const auto* d = dynamic_cast<const Dialogues*>(game->services.dialogues)) {
+            QJsonArray questions;
+            for (const auto& q : d->Questions())
+                questions.append(QJsonObject{{QStringLiteral("text"), q.data.QuestionText},
+                                             {QStringLiteral("shown"), q.Shown},
+                                             {QStringLiteral("asked"), q.Asked}});
+            o[QStringLiteral("dialogue")] =
+                QJsonObject{{QStringLiteral("active"), d->DialogueActive()},
+                            {QStringLiteral("startFrame"), d->DialogueFrameName()},
+                            {QStringLiteral("panelShown"), d->PanelVisible()},
+                            {QStringLiteral("questions"), questions}};
+        }
     }
+    QJsonArray saves;
+    for (const SavedGameEntry& e : p_->player.saves.ListSavedGames())
+        saves.append(QJsonObject{
+            {QStringLiteral("name"), e.name},
+            {QStringLiteral("place"),
+             e.userFolder ? QStringLiteral("user") : QStringLiteral("game")},
+            {QStringLiteral("date"),
+             QDateTime::fromMSecsSinceEpoch(e.modifiedNs / 1000000).toString(Qt::ISODateWithMs)}});
+    o[QStringLiteral("saves")] = saves;
     // Each player by its role in the game window, so a dump says which sound is which.
     std::map<const MediaPlayer*, QString> roles;
     if (game) {

@@ -19,7 +19,11 @@ class Game;
 struct WalkCommand {
     enum class Kind {
         Start,
+        Save,
         Load,
+        Ask,
+        ExpectSaves,
+        ExpectQuestions,
         ClickHotspot,
         Click,
         RightClick,
@@ -36,6 +40,7 @@ struct WalkCommand {
         ExpectBox,
         ExpectStrip,
         Screenshot,
+        WindowShot,
         State
     };
     Kind kind = Kind::Start;
@@ -95,6 +100,9 @@ class Walkthrough {
     // The game, when its window is on the screen; otherwise a failure and null.
     Game* RunningGame(const WalkCommand& c);
     bool CheckHotspot(const WalkCommand& c, Game& game);
+    // save NAME / load NAME through the windows; ask TEXT through the dialogue panel.
+    void SaveOrLoad(const WalkCommand& c);
+    void Ask(const WalkCommand& c);
     void ReportNewBoxes(int line);
     QString OutPath(const WalkCommand& c, const QString& extension);
     void WriteState(const QString& path);
@@ -108,6 +116,8 @@ class Walkthrough {
     size_t boxWindow_ = 0;      // first box that `expect box` may still match
     std::vector<bool> boxMatched_;
     int lastLine_ = 0;
+    // The screenshot to take of the next save or load window (empty: none).
+    QString windowShot_;
 };
 
 // `run --walkthrough FILE [--out DIR] [FOLDER]` after the option: the arguments that follow

@@ -21,6 +21,8 @@ class InventoryService {
         (void)objectIndex;
         return {};
     }
+    // How many items the inventory holds (PickedObject(1) to PickedObject(ItemCount())).
+    virtual int ItemCount() const { return 0; }
     // The index of the item picture being dragged (0 when none).
     virtual int DraggedItemIndex() const { return 0; }
     // Keeps the item pictures and the two inventory panels above the frame's new hotspots.

@@ -303,6 +303,20 @@ bool FileSystem::MakeDirectory(const QString& path) const {
     return QDir().mkpath(native);
 }
 
+std::optional<qint64> FileSystem::ModifiedNs(const QString& path) const {
+    struct stat st;
+    if (::stat(Encode(NativePath(path)).constData(), &st) != 0) return std::nullopt;
+    return static_cast<qint64>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+}
+
+bool FileSystem::IsWritableFolder(const QString& path) const {
+    const QByteArray native = Encode(NativePath(path));
+    struct stat st;
+    if (native.isEmpty() || ::stat(native.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return false;
+    return ::access(native.constData(), W_OK | X_OK) == 0;
+}
+
 std::optional<QDateTime> FileSystem::Modified(const QString& path) const {
     QFileInfo info(NativePath(path));
     if (!info.exists()) return std::nullopt;

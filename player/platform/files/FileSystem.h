@@ -64,6 +64,11 @@ class FileSystem {
     bool Copy(const QString& from, const QString& to) const;
     bool MakeDirectory(const QString& path) const;
     std::optional<QDateTime> Modified(const QString& path) const;
+    // The time of last change at the file system's full resolution, in nanoseconds since the
+    // epoch.
+    std::optional<qint64> ModifiedNs(const QString& path) const;
+    // Whether files can be created in the folder (it exists and this user may write there).
+    bool IsWritableFolder(const QString& path) const;
     std::optional<qint64> Size(const QString& path) const;
 
     // Helpers for Windows-style path strings.
