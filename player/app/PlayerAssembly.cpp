@@ -1,6 +1,7 @@
 #include "app/PlayerAssembly.h"
 
 #include "game/Game.h"
+#include "game/inventory/Inventory.h"
 
 namespace storyloom {
 
@@ -18,6 +19,7 @@ std::unique_ptr<Game> PlayerAssembly::CreateGame() {
     GameServices services;
     services.plugins = &scripts.Plugins();
     auto game = std::make_unique<Game>(program, scripts, services);
+    game->UseInventory(std::make_unique<Inventory>(*game));
     scripts.Attach(*game);
     return game;
 }

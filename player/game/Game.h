@@ -228,6 +228,12 @@ class Game {
                                                           kKeyF1 + 10};  // F12 F9 F10 F11
 
     GameServices services;
+    // Gives the game its inventory (built over this game's window), which it keeps for as long
+    // as it lives; services.inventory points at it from then on.
+    void UseInventory(std::unique_ptr<InventoryService> inventory);
+    // The same for the animated pictures of the hotspots (the scene was built with
+    // services.animated: this only keeps the object alive).
+    void KeepAnimatedObjects(std::unique_ptr<AnimatedObjectService> animated);
 
     // ---- The window and its controls ------------------------------------------------------
     forms::Window window;
@@ -266,6 +272,8 @@ class Game {
 
     // Do-nothing stand-ins for the services a caller left out.
     struct NullServices;
+    std::unique_ptr<InventoryService> ownInventory_;
+    std::unique_ptr<AnimatedObjectService> ownAnimated_;
     std::unique_ptr<NullServices> nullServices_;
 };
 

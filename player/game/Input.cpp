@@ -35,8 +35,10 @@ void Game::WireInput() {
     scene->Text->Template()->onMouseMove = over;
     FrameMessageBox->onMouseMove = over;
     LabelMessageBox->onMouseMove = over;
-    auto dragOver = [this](forms::Control&, forms::Control&, double, double, forms::DragOverState) {
-        services.inventory->HideInventoryIfItem();
+    auto dragOver = [this](forms::Control&, forms::Control& source, double, double,
+                           forms::DragOverState) {
+        if (source.Name().compare(QStringLiteral("pickedobject"), Qt::CaseInsensitive) == 0)
+            services.inventory->HideInventoryIfItem();
     };
     scene->BackImage->onDragOver = dragOver;
     scene->Area->Template()->onDragOver = dragOver;

@@ -263,7 +263,10 @@ void ScriptFunctions::AddLibrary() {
         const bool withoutScreen = ScriptBool(Arg(a, 1));
         const bool stripShown = g.FrameMessageBox->Visible();
         if (withoutScreen && stripShown) g.FrameMessageBox->SetVisible(false);
+        // The inventory is not part of the frame: it is hidden while the picture is taken.
+        g.services.inventory->HideForCapture();
         const QImage frame = g.RenderFrame();
+        g.services.inventory->ShowAfterCapture();
         if (withoutScreen && stripShown) g.FrameMessageBox->SetVisible(true);
         target->SetAutoRedraw(true);
         target->Cls();
@@ -375,6 +378,14 @@ void ScriptFunctions::AddLibrary() {
         while (!inventory.PickedObjectName(n + 1).isEmpty()) ++n;
         return n;
     };
+    fn("HideInventoryButton", [game](Args) {
+        game().services.inventory->HideInventoryButton();
+        return vbs::Variant();
+    });
+    fn("ShowInventoryButton", [game](Args) {
+        game().services.inventory->ShowInventoryButton();
+        return vbs::Variant();
+    });
     fn("RemoveAllItems", [this, game, itemCount](Args) {
         try {
             InventoryService& inventory = *game().services.inventory;
@@ -602,12 +613,11 @@ void ScriptFunctions::AddLibrary() {
     fn("InterceptComponentEvents", [](Args) { return vbs::Variant(); });
 }
 
-// Functions whose subsystems (the inventory bar, components) arrive later: a
+// Functions whose subsystem (components) arrives later: a
 // script that calls one gets a run-time error that names it rather than "Variable is undefined".
 void ScriptFunctions::AddLater() {
-    for (const char* name :
-         {"HideInventoryButton", "ShowInventoryButton", "AddComponent", "RemoveComponent",
-          "Component", "DoesComponentExist", "IsComponentInstalled"}) {
+    for (const char* name : {"AddComponent", "RemoveComponent", "Component", "DoesComponentExist",
+                             "IsComponentInstalled"}) {
         const QString n = QString::fromLatin1(name);
         AddMethod(U16(n), [n](Args) -> vbs::Variant {
             RaiseScriptError(445, QStringLiteral("%1 is not available in this player yet").arg(n));

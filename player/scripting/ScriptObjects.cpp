@@ -5,6 +5,7 @@
 #include "core/BasicConvert.h"
 #include "core/Program.h"
 #include "game/Game.h"
+#include "platform/loop/EventLoop.h"
 #include "platform/media/MediaPlayer.h"
 #include "scripting/PrinterObjects.h"
 #include "scripting/ScriptHost.h"
@@ -300,11 +301,39 @@ void ScriptHost::BuildObjects() {
     add("BackgroundObject", control(g.PictureBox), false);
     add("BackgroundHotspotObject", control(g.scene->BackImage), false);
     add("AudioPlayerObject", MediaArrays(g, Media::SoundChannels), false);
-    add("InventoryItemObject", unavailable("InventoryItemObject"), false);
-    add("InventoryButtonObject", unavailable("InventoryButtonObject"), false);
-    add("InventoryCanvasObject", unavailable("InventoryCanvasObject"), false);
-    add("InventoryBackgroundObject", unavailable("InventoryBackgroundObject"), false);
-    add("InventoryTimerObject", unavailable("InventoryTimerObject"), false);
+    // The inventory's controls, when the game has an inventory.
+    InventoryService& inventory = *g.services.inventory;
+    add("InventoryItemObject",
+        inventory.PickedObjects()
+            ? ArrayObject(
+                  Handle<forms::Image>(forms::ControlKind::Image,
+                                       [&g] { return g.services.inventory->PickedObjects(); }),
+                  registry)
+            : unavailable("InventoryItemObject"),
+        false);
+    auto single = [&](const char* name, forms::Control* c) {
+        add(name, c ? control(c) : unavailable(name), false);
+    };
+    single("InventoryButtonObject", inventory.InventoryButton());
+    single("InventoryCanvasObject", inventory.InventoryCanvas());
+    single("InventoryBackgroundObject", inventory.InventoryBackground());
+    if (Timer* timer = inventory.InventoryTimer()) {
+        auto* o = new vbs::HostObject(u"Timer");
+        o->AddProperty(
+            u"Interval", [timer](Args) { return vbs::Variant::Long(timer->Interval()); },
+            [timer](Args, const vbs::Variant& v) {
+                const int ms = ScriptLong(v);
+                if (ms < 0 || ms > 65535)
+                    RaiseScriptError(380, QStringLiteral("Invalid property value"));
+                timer->SetInterval(ms);
+            });
+        o->AddProperty(
+            u"Enabled", [timer](Args) { return vbs::Variant::Bool(timer->Enabled()); },
+            [timer](Args, const vbs::Variant& v) { timer->SetEnabled(ScriptBool(v)); });
+        add("InventoryTimerObject", vbs::Ref<vbs::Dispatch>(o), false);
+    } else {
+        add("InventoryTimerObject", unavailable("InventoryTimerObject"), false);
+    }
 
     // The visited frames, oldest first, as a list box shows them.
     auto* history = new vbs::HostObject(u"ListBox");

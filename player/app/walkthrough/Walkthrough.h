@@ -4,6 +4,7 @@
 // from a queue) with the real welcome window, game window and script host. Expectations that
 // do not hold and commands that cannot be carried out are failures, each reported with its
 // line number; the run goes on after a failure so one walk shows every problem at once.
+#include <QPoint>
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -36,7 +37,12 @@ struct WalkCommand {
         ExpectBox,
         ExpectStrip,
         Screenshot,
-        State
+        State,
+        Hover,
+        Drag,
+        DragItem,
+        ExpectItems,
+        ExpectInventory
     };
     Kind kind = Kind::Start;
     int line = 0;
@@ -44,6 +50,10 @@ struct WalkCommand {
     int a = 0;
     int b = 0;
     int shift = 0;
+    // The end of a drag (x, y), or with `toItem` the item it ends on (in `c`).
+    int c = 0;
+    int d = 0;
+    bool toItem = false;
     // Names, captions and texts (a variable's name goes in `name`, its value in `text`).
     QString name;
     QString text;
@@ -95,6 +105,8 @@ class Walkthrough {
     // The game, when its window is on the screen; otherwise a failure and null.
     Game* RunningGame(const WalkCommand& c);
     bool CheckHotspot(const WalkCommand& c, Game& game);
+    // Presses at `from`, moves the pointer there in a few steps as a hand would, releases.
+    void DragAlong(Game& game, QPoint from, QPoint to);
     void ReportNewBoxes(int line);
     QString OutPath(const WalkCommand& c, const QString& extension);
     void WriteState(const QString& path);
