@@ -1,5 +1,6 @@
 #include "app/PlayerAssembly.h"
 
+#include "frames/AnimatedPictures.h"
 #include "game/Game.h"
 #include "game/inventory/Inventory.h"
 
@@ -18,7 +19,10 @@ PlayerAssembly::~PlayerAssembly() = default;
 std::unique_ptr<Game> PlayerAssembly::CreateGame() {
     GameServices services;
     services.plugins = &scripts.Plugins();
+    auto animated = std::make_unique<AnimatedPictures>(program);
+    services.animated = animated.get();
     auto game = std::make_unique<Game>(program, scripts, services);
+    game->KeepAnimatedObjects(std::move(animated));
     game->UseInventory(std::make_unique<Inventory>(*game));
     scripts.Attach(*game);
     return game;

@@ -159,6 +159,10 @@ class Game {
     // An item picture (a control named "PickedObject") dropped on hotspot Index at (X, Y) twips
     // of the hotspot; other dragged controls are ignored.
     void Area_DragDrop(int Index, const QString& sourceName, double X, double Y);
+    // A press on the animated picture of hotspot Index at (X, Y) twips of its container: a
+    // click on that hotspot. An item picture dropped on it: dropped on that hotspot.
+    void AniGifBox_MouseDown(int Index, MouseButton Button, double X, double Y);
+    void AniGif_DragDrop(int Index, const QString& sourceName, double X, double Y);
     // The window came to the front: the media players redraw.
     void Form_Activate();
     void Form_KeyDown(int KeyCode, int Shift);

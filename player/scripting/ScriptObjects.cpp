@@ -5,6 +5,7 @@
 #include "core/BasicConvert.h"
 #include "core/Program.h"
 #include "game/Game.h"
+#include "platform/forms/controls/AnimatedGif.h"
 #include "platform/loop/EventLoop.h"
 #include "platform/media/MediaPlayer.h"
 #include "scripting/PrinterObjects.h"
@@ -361,8 +362,24 @@ void ScriptHost::BuildObjects() {
     });
     add("FramesHistoryObject", vbs::Ref<vbs::Dispatch>(history), false);
     add("RipplingWaterObject", unavailable("RipplingWaterObject"), false);
-    add("AnimatedGifObject", unavailable("AnimatedGifObject"), false);
-    add("AnimatedGifCanvasObject", unavailable("AnimatedGifCanvasObject"), false);
+    // The animated pictures of the frame's hotspots and their containers, by hotspot number.
+    if (g.services.animated->Players() && g.services.animated->Canvases()) {
+        add("AnimatedGifObject",
+            ArrayObject(Handle<forms::AnimatedGif>(
+                            forms::ControlKind::AnimatedGif,
+                            [&g] { return g.services.animated->Players(); }),
+                        registry),
+            false);
+        add("AnimatedGifCanvasObject",
+            ArrayObject(Handle<forms::AnimationCanvas>(
+                            forms::ControlKind::PictureBox,
+                            [&g] { return g.services.animated->Canvases(); }),
+                        registry),
+            false);
+    } else {
+        add("AnimatedGifObject", unavailable("AnimatedGifObject"), false);
+        add("AnimatedGifCanvasObject", unavailable("AnimatedGifCanvasObject"), false);
+    }
 
     auto engineObject = [](vbs::Engine& engine) {
         auto* o = new vbs::HostObject(u"ScriptControl");
