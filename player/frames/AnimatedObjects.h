@@ -61,6 +61,11 @@ class AnimatedObjectService {
     // The players (AniGif) and their containers (AniGifBox); null when there are none.
     virtual forms::ControlArray<forms::AnimatedGif>* Players() { return nullptr; }
     virtual forms::ControlArray<forms::AnimationCanvas>* Canvases() { return nullptr; }
+    // The file object `index` plays (empty when none).
+    virtual QString AnimationFile(int index) const {
+        (void)index;
+        return {};
+    }
 };
 
 }  // namespace storyloom

@@ -45,6 +45,7 @@ void AnimatedPictures::AniGifUpdate(int index, const QString& path, int speed) {
     if (p.StopRequested || !AniGif) return;
     try {
         if (path.isEmpty()) {
+            files_.erase(index);
             if (AniGif->Exists(index)) AniGif->Unload(index);
             if (AniGifBox->Exists(index)) AniGifBox->Unload(index);
             return;
@@ -58,6 +59,7 @@ void AnimatedPictures::AniGifUpdate(int index, const QString& path, int speed) {
                                                  ? QStringLiteral("File not found")
                                                  : QStringLiteral("Invalid picture"));
         player->SetAnimation(std::move(animation));
+        files_[index] = path;
         player->Move(0, 0);
         player->SetSpeed(speed < 1 ? 50 : speed);
         player->Play();
@@ -106,7 +108,13 @@ void AnimatedPictures::StartAnimation(int index) {
     player->Play();
 }
 
+QString AnimatedPictures::AnimationFile(int index) const {
+    auto it = files_.find(index);
+    return it == files_.end() ? QString() : it->second;
+}
+
 void AnimatedPictures::UnloadAll() {
+    files_.clear();
     if (!AniGif) return;
     for (int i : AniGif->Indices())
         if (i > 0) {

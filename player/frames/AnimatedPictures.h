@@ -4,6 +4,8 @@
 // each a hidden template. The container is sized to the animation and placed on the frame
 // picture; the game wires the templates' events (a press is a click on the hotspot, an item
 // dropped is dropped on the hotspot).
+#include <QString>
+#include <map>
 #include <memory>
 
 #include "frames/AnimatedObjects.h"
@@ -31,6 +33,7 @@ class AnimatedPictures : public AnimatedObjectService {
     void BuildControls(forms::PictureBox& pictureArea, forms::PictureCache& pictures) override;
     forms::ControlArray<forms::AnimatedGif>* Players() override { return AniGif.get(); }
     forms::ControlArray<forms::AnimationCanvas>* Canvases() override { return AniGifBox.get(); }
+    QString AnimationFile(int index) const override;
 
     std::unique_ptr<forms::ControlArray<forms::AnimationCanvas>> AniGifBox;
     std::unique_ptr<forms::ControlArray<forms::AnimatedGif>> AniGif;
@@ -38,6 +41,7 @@ class AnimatedPictures : public AnimatedObjectService {
   private:
     Program& program_;
     forms::PictureCache* pictures_ = nullptr;
+    std::map<int, QString> files_;
 };
 
 }  // namespace storyloom

@@ -365,16 +365,15 @@ void ScriptHost::BuildObjects() {
     // The animated pictures of the frame's hotspots and their containers, by hotspot number.
     if (g.services.animated->Players() && g.services.animated->Canvases()) {
         add("AnimatedGifObject",
-            ArrayObject(Handle<forms::AnimatedGif>(
-                            forms::ControlKind::AnimatedGif,
-                            [&g] { return g.services.animated->Players(); }),
+            ArrayObject(Handle<forms::AnimatedGif>(forms::ControlKind::AnimatedGif,
+                                                   [&g] { return g.services.animated->Players(); }),
                         registry),
             false);
         add("AnimatedGifCanvasObject",
-            ArrayObject(Handle<forms::AnimationCanvas>(
-                            forms::ControlKind::PictureBox,
-                            [&g] { return g.services.animated->Canvases(); }),
-                        registry),
+            ArrayObject(
+                Handle<forms::AnimationCanvas>(forms::ControlKind::PictureBox,
+                                               [&g] { return g.services.animated->Canvases(); }),
+                registry),
             false);
     } else {
         add("AnimatedGifObject", unavailable("AnimatedGifObject"), false);

@@ -70,6 +70,8 @@ struct Action {
     int transitionMs = 0;
     QString script;  // with real double quotes; stored with "|"
     QString pluginActions;
+    QString giveItem;  // an item put in the inventory
+    QString dropKey;   // item-drop records: "2_Key on a cord.drg"
 };
 
 struct TextBox {
@@ -115,6 +117,9 @@ struct Frame {
     QString pluginSettings;
     std::vector<Hotspot> hotspots;
     std::vector<Action> actions;
+    // Items dropped on hotspots (.fm0) and the items clicks pick up (.fm4: hotspot, item).
+    std::vector<Action> drops;
+    std::vector<storyloom::AuthoredPickUp> pickUps;
     std::vector<TextBox> texts;
     // A merged frame: its own records (written to .fm1/.fm2/.fm3 as the authoring tool keeps
     // them) and the merged result (.mr1/.mr2/.mr3, which the player prefers).
@@ -252,6 +257,9 @@ std::vector<storyloom::AuthoredAction> ActionsOf(const std::vector<Action>& acti
         r.ScriptCode = a.script;
         r.TransitionNumber = a.transition;
         r.PluginActions = a.pluginActions;
+        r.GiveItemOn = !a.giveItem.isEmpty();
+        r.GiveItemName = a.giveItem;
+        r.DropKey = a.dropKey;
         out.push_back(r);
     }
     return out;
@@ -398,6 +406,7 @@ class Builder {
         Pictures();
         Pointers();
         Sounds();
+        Items();
         Scheme();
         Config();
         Plugin();
@@ -666,6 +675,59 @@ End Sub)";
             }
             if (!texts.empty()) storyloom::WriteTextBoxes(project_, f.name, texts);
         }
+        if (!f.drops.empty())
+            storyloom::WriteActions(project_, f.name, ActionsOf(f.drops), QStringLiteral("fm0"));
+        if (!f.pickUps.empty()) storyloom::WritePickUps(project_, f.name, f.pickUps);
+    }
+
+    // The keeper's items: their files, icons (GIF, transparent around the object) and what
+    // two of them make together.
+    void Items() {
+        auto icon = [this](const QString& name, const QString& file,
+                           const std::function<void(QPainter&)>& paint) {
+            QImage image(32, 32, QImage::Format_ARGB32);
+            image.fill(Qt::transparent);
+            QPainter p(&image);
+            p.setRenderHint(QPainter::Antialiasing);
+            paint(p);
+            p.end();
+            SaveBytes(Path(QStringLiteral("Areas/") + file), GifBytes(image));
+            storyloom::WriteItem(project_, name, file);
+        };
+        const QColor brass(214, 170, 72), hemp(190, 160, 110);
+        auto key = [brass](QPainter& p) {
+            p.setPen(QPen(brass.darker(160), 1.5));
+            p.setBrush(brass);
+            p.drawEllipse(QRectF(3, 10, 12, 12));
+            p.drawRect(QRectF(14, 14, 14, 4));
+            p.drawRect(QRectF(22, 18, 3, 5));
+            p.drawRect(QRectF(26, 18, 2, 4));
+            p.setBrush(Qt::transparent);
+            p.drawEllipse(QRectF(6.5, 13.5, 5, 5));
+        };
+        icon(QStringLiteral("Brass key"), QStringLiteral("brasskey.gif"), key);
+        icon(QStringLiteral("Cord"), QStringLiteral("cord.gif"), [hemp](QPainter& p) {
+            p.setPen(QPen(hemp, 3, Qt::SolidLine, Qt::RoundCap));
+            p.setBrush(Qt::NoBrush);
+            p.drawEllipse(QRectF(5, 5, 22, 22));
+            p.drawEllipse(QRectF(9, 9, 14, 14));
+            p.drawLine(QPointF(16, 27), QPointF(22, 30));
+        });
+        icon(QStringLiteral("Key on a cord"), QStringLiteral("keycord.gif"), [&](QPainter& p) {
+            p.setPen(QPen(hemp, 2.5, Qt::SolidLine, Qt::RoundCap));
+            p.drawLine(QPointF(9, 16), QPointF(4, 3));
+            p.drawLine(QPointF(4, 3), QPointF(28, 3));
+            key(p);
+        });
+        storyloom::AuthoredCombination tie;
+        tie.DraggedDisappears = true;
+        tie.TargetDisappears = true;
+        tie.GiveItemOn = true;
+        tie.GiveItemName = QStringLiteral("Key on a cord");
+        tie.ScriptOn = true;
+        tie.ScriptCode = QStringLiteral("Message \"You thread the cord through the key's bow.\"");
+        storyloom::WriteCombination(project_, QStringLiteral("Cord"), QStringLiteral("Brass key"),
+                                    tie);
     }
 
     // Hotspot rectangles that pictures are cut to.
@@ -754,12 +816,14 @@ End Sub)";
             boat.name = QStringLiteral("Rowboat");
             boat.message = QStringLiteral(
                 "Your old rowboat, hauled up above the tide line. No fishing tonight: the lamp "
-                "comes first.");
+                "comes first. You take a length of cord from its locker.");
             boat.messageInStrip = false;
+            boat.giveItem = QStringLiteral("Cord");
             Action sky;
             sky.name = QStringLiteral("Sky");
             sky.pluginActions = PluginCall(QStringLiteral("WEATHER"), {QStringLiteral("sky")});
             f.actions = {key, path, boat, sky};
+            f.pickUps = {{1, QStringLiteral("Brass key")}};
             frames.push_back(f);
         }
         {  // The lighthouse door.
@@ -796,6 +860,12 @@ End Sub)";
             back.name = QStringLiteral("Back to the shore");
             back.goToLastVisited = true;
             f.actions = {locked, unlock, back};
+            // The key on its cord, dropped on the door, unlocks it and stays in the lock.
+            Action unlockWithKey = unlock;
+            unlockWithKey.name.clear();
+            unlockWithKey.dropKey = QStringLiteral("2_Key on a cord.drg");
+            unlockWithKey.disappear = true;
+            f.drops = {unlockWithKey};
             frames.push_back(f);
         }
         {  // Inside: the spiral stairs.

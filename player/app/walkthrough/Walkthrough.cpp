@@ -16,6 +16,7 @@
 #include "core/PlatformBundle.h"
 #include "core/Program.h"
 #include "game/Game.h"
+#include "platform/forms/controls/AnimatedGif.h"
 #include "project/ItemFiles.h"
 
 namespace storyloom {
@@ -746,6 +747,24 @@ void Walkthrough::WriteState(const QString& path) {
                                      {QStringLiteral("rect"), PixelRectJson(r)}});
         }
         o[QStringLiteral("items")] = items;
+        // The animated pictures: hotspot, file, rectangle and the frame shown (from 0).
+        QJsonArray animations;
+        AnimatedObjectService& gifs = *game->services.animated;
+        if (gifs.Players() && gifs.Canvases())
+            for (int i : gifs.Canvases()->Indices()) {
+                const forms::AnimationCanvas* box = gifs.Canvases()->Find(i);
+                const forms::AnimatedGif* player = gifs.Players()->Find(i);
+                if (i == 0 || !box) continue;
+                animations.append(
+                    QJsonObject{{QStringLiteral("hotspot"), i},
+                                {QStringLiteral("file"), gifs.AnimationFile(i)},
+                                {QStringLiteral("visible"), box->Visible()},
+                                {QStringLiteral("rect"),
+                                 PixelRectJson(box->WindowPixelRect().translated(-origin))},
+                                {QStringLiteral("frame"), player ? player->CurrentFrame() : 0},
+                                {QStringLiteral("playing"), player && player->Playing()}});
+            }
+        o[QStringLiteral("animations")] = animations;
         forms::PictureBox* panel = inv.InventoryCanvas();
         o[QStringLiteral("inventory")] = QJsonObject{
             {QStringLiteral("mode"), p_->program.info.InventoryPopupMode ? QStringLiteral("popup")
