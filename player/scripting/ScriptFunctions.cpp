@@ -11,6 +11,7 @@
 #include "platform/dialogs/Dialogs.h"
 #include "platform/files/FileSystem.h"
 #include "platform/forms/Picture.h"
+#include "platform/forms/controls/AnimatedGif.h"
 #include "platform/ini/IniFile.h"
 #include "platform/loop/EventLoop.h"
 #include "platform/settings/SettingsStore.h"
@@ -265,7 +266,17 @@ void ScriptFunctions::AddLibrary() {
         if (withoutScreen && stripShown) g.FrameMessageBox->SetVisible(false);
         // The inventory is not part of the frame: it is hidden while the picture is taken.
         g.services.inventory->HideForCapture();
+        // Drawn without the screen, each animation shows its first frame.
+        std::vector<std::pair<forms::AnimatedGif*, int>> shownFrames;
+        if (withoutScreen && g.services.animated->Players())
+            for (int i : g.services.animated->Players()->Indices())
+                if (forms::AnimatedGif* player = g.services.animated->Players()->Find(i);
+                    player && i > 0) {
+                    shownFrames.emplace_back(player, player->CurrentFrame());
+                    player->ShowFrame(0);
+                }
         const QImage frame = g.RenderFrame();
+        for (auto& [player, shown] : shownFrames) player->ShowFrame(shown);
         g.services.inventory->ShowAfterCapture();
         if (withoutScreen && stripShown) g.FrameMessageBox->SetVisible(true);
         target->SetAutoRedraw(true);

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 
 #include "FormsTestSupport.h"
+#include "platform/forms/ControlArray.h"
 #include "platform/forms/Renderer.h"
 #include "platform/forms/controls/AnimatedGif.h"
 #include "platform/forms/controls/Window.h"
@@ -80,6 +81,21 @@ TEST_F(AnimatedGifTest, ContainerLetsTheTransparentPartsShowWhatIsBehind) {
     box->SetBackColor(Rgb(255, 255, 255));
     const QImage image = Renderer::Compose(window);
     EXPECT_EQ(image.pixel(3, 3), qRgb(0, 255, 0));
+}
+
+TEST_F(AnimatedGifTest, ElementsMovedToAnotherContainerStayInTheirArray) {
+    auto* box = window.Add<AnimationCanvas>();
+    auto* templ = window.Add<AnimatedGif>(&loop);
+    ControlArray<AnimatedGif> players(templ);
+    AnimatedGif* one = players.Load(1);
+    one->SetContainer(box);
+    templ->SetContainer(box);
+    EXPECT_EQ(players.Find(1), one);
+    EXPECT_EQ(one->Index(), 1);
+    EXPECT_EQ(players.Template(), templ);
+    EXPECT_EQ(players.Load(2)->Parent(), box) << "new elements go where the template is";
+    players.Unload(1);
+    EXPECT_FALSE(players.Exists(1));
 }
 
 TEST_F(AnimatedGifTest, FramesCountAgainstTheCacheBudget) {

@@ -375,7 +375,12 @@ TEST_F(InventoryTest, DamagedItemFilesShowTheirBoxesAndTheGameGoesOn) {
         ErrorText(" Unable to combine items."),
         ErrorText(" Unable to remove the item from the inventory."),
     };
-    EXPECT_EQ(BoxTexts(), expected);
+    // The missing icon is also reported by the media lookup, before the item's own box.
+    QStringList boxes = BoxTexts();
+    ASSERT_EQ(boxes.size(), expected.size() + 1);
+    EXPECT_TRUE(boxes.at(1).contains("ghost")) << boxes.at(1).toStdString();
+    boxes.removeAt(1);
+    EXPECT_EQ(boxes, expected);
     // The damaged field stopped the combination before it changed anything.
     EXPECT_EQ(Names(), QStringList({"key", "key2"}));
     EXPECT_EQ(t.Boxes().at(0).title, t.program.Messages(29));

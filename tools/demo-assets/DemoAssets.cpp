@@ -13,8 +13,10 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QImage>
+#include <QPainterPath>
 #include <QRect>
 #include <QTextStream>
+#include <array>
 #include <cmath>
 #include <functional>
 #include <vector>
@@ -35,6 +37,7 @@ struct Hotspot {
     QString name;  // field 1, ignored by the player; it names the hotspot for the reader
     QRect rect;    // pixels
     QString picture;
+    bool animated = false;  // the picture is an animated GIF
     QString pointer;
     QStringList hideIfTrue, showIfTrue;
     int merged = 0;
@@ -194,6 +197,7 @@ std::vector<storyloom::AuthoredHotspot> HotspotsOf(const std::vector<Hotspot>& h
         a.Height = h.rect.height() * kTwips;
         a.HasPicture = !h.picture.isEmpty();
         a.PictureFile = h.picture;
+        a.PictureKind = h.animated ? 1 : 0;
         // The picture is made to the size of the hotspot's control, so stretching keeps it 1:1.
         a.StretchPicture = h.picture.isEmpty() ? 0 : 1;
         a.PointerFile = h.pointer;
@@ -728,10 +732,38 @@ End Sub)";
         tie.ScriptCode = QStringLiteral("Message \"You thread the cord through the key's bow.\"");
         storyloom::WriteCombination(project_, QStringLiteral("Cord"), QStringLiteral("Brass key"),
                                     tie);
+
+        // The gull over the shore: four beats of its wings.
+        std::vector<QImage> gull;
+        for (int beat = 0; beat < 4; ++beat) {
+            QImage image(kGull.size(), QImage::Format_ARGB32);
+            image.fill(Qt::transparent);
+            QPainter p(&image);
+            p.setRenderHint(QPainter::Antialiasing);
+            const double lift = std::array<double, 4>{-12, -4, 6, -4}[std::size_t(beat)];
+            const QPointF body(32, 22);
+            QPainterPath wings;
+            wings.moveTo(body + QPointF(-28, lift));
+            wings.quadTo(body + QPointF(-14, lift * 0.2 - 6), body);
+            wings.quadTo(body + QPointF(14, lift * 0.2 - 6), body + QPointF(28, lift));
+            p.setPen(QPen(QColor(245, 242, 236), 3.5, Qt::SolidLine, Qt::RoundCap));
+            p.drawPath(wings);
+            p.setPen(QPen(QColor(70, 70, 80), 1.2));
+            p.drawPath(wings);
+            p.setBrush(QColor(250, 248, 240));
+            p.setPen(Qt::NoPen);
+            p.drawEllipse(body + QPointF(0, 2), 6, 3.5);
+            p.setBrush(QColor(232, 170, 40));
+            p.drawEllipse(body + QPointF(6, 1), 2, 1.2);
+            p.end();
+            gull.push_back(image);
+        }
+        SaveBytes(Path(QStringLiteral("Areas/gull.gif")), AnimatedGifBytes(gull, 12));
     }
 
     // Hotspot rectangles that pictures are cut to.
     static constexpr QRect kKey{296, 508, 64, 40};
+    static constexpr QRect kGull{470, 96, 64, 40};
     static constexpr QRect kOilCan{110, 226, 84, 78};
     static constexpr QRect kLens{300, 150, 200, 270};
     static constexpr QRect kGoodNight{600, 500, 170, 50};
@@ -798,7 +830,9 @@ End Sub)";
                 Spot(QStringLiteral("Path"), QRect(560, 330, 200, 160), {}, walk),
                 Spot(QStringLiteral("Rowboat"), QRect(56, 462, 210, 76), {}, hand),
                 Spot(QStringLiteral("Sky"), QRect(20, 60, 380, 200), {}, QString()),
+                Spot(QStringLiteral("Gull"), kGull, QStringLiteral("gull.gif"), hand),
             };
+            f.hotspots.back().animated = true;
             Action key;
             key.name = QStringLiteral("Key");
             key.changeVariable = QStringLiteral("HasKey");
@@ -822,8 +856,16 @@ End Sub)";
             Action sky;
             sky.name = QStringLiteral("Sky");
             sky.pluginActions = PluginCall(QStringLiteral("WEATHER"), {QStringLiteral("sky")});
-            f.actions = {key, path, boat, sky};
+            Action gull;
+            gull.name = QStringLiteral("Gull");
+            gull.message = QStringLiteral("A herring gull, riding the westerly.");
+            f.actions = {key, path, boat, sky, gull};
             f.pickUps = {{1, QStringLiteral("Brass key")}};
+            // Whatever the keeper offers the gull, it only wants fish.
+            Action offer;
+            offer.dropKey = QStringLiteral("5_Cord.drg");
+            offer.message = QStringLiteral("The gull eyes the cord, then you: it only wants fish.");
+            f.drops = {offer};
             frames.push_back(f);
         }
         {  // The lighthouse door.

@@ -67,9 +67,9 @@ void AnimatedGif::Stop() {
     if (timer_) timer_->SetEnabled(false);
 }
 
-void AnimatedGif::Rewind() {
-    if (frame_ == 0) return;
-    frame_ = 0;
+void AnimatedGif::ShowFrame(int index) {
+    if (index < 0 || index >= FrameCount() || index == frame_) return;
+    frame_ = index;
     Changed();
 }
 

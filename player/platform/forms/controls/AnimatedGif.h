@@ -39,7 +39,9 @@ class AnimatedGif : public Control {
     // Plays from the current frame; Stop keeps the frame on screen.
     void Play();
     void Stop();
-    void Rewind();
+    void Rewind() { ShowFrame(0); }
+    // Shows frame `index` (from 0) without changing whether it plays.
+    void ShowFrame(int index);
     // The delay before frame `index` gives way to the next, after the rules above.
     int ShownDelayMs(int index) const;
 
