@@ -62,9 +62,11 @@ void AnimatedPictures::AniGifUpdate(int index, const QString& path, int speed) {
         files_[index] = path;
         player->Move(0, 0);
         player->SetSpeed(speed < 1 ? 50 : speed);
-        player->Play();
-        player->SetVisible(true);
         forms::AnimationCanvas* box = AniGifBox->Item(index);
+        // A hidden object's animation waits for its hotspot to show (the visibility pass
+        // starts it): nothing runs that nobody sees.
+        if (box->Visible()) player->Play();
+        player->SetVisible(true);
         box->SetPixelRect(QRect(box->PixelRect().topLeft(), player->PixelRect().size()));
     } catch (const std::exception&) {
         p.ShowErrorBox(QStringLiteral(" Unable to load '") + path + QStringLiteral("'."));
