@@ -138,5 +138,32 @@ TEST_F(AnimatedGifTest, FramesCountAgainstTheCacheBudget) {
     EXPECT_EQ(error, kErrInvalidPicture);
 }
 
+TEST_F(AnimatedGifTest, DamagedAndHugeGifsDecodeOrFailCleanly) {
+    // Ten thousand frames: every one with its delay.
+    const auto many = DecodeGifAnimation(test::Gif(std::vector<int>(10000, 3), 0));
+    ASSERT_TRUE(many);
+    EXPECT_EQ(many->frames.size(), 10000u);
+    EXPECT_EQ(many->delaysMs.size(), 10000u);
+    // Bytes changed and cut at random (the same each run): an animation whose frames and
+    // delays agree, or none.
+    const QByteArray good = test::Gif({5, 7, 9}, 2);
+    std::uint32_t seed = 12345;
+    auto next = [&seed](std::uint32_t below) {
+        seed = seed * 1664525u + 1013904223u;
+        return (seed >> 8) % below;
+    };
+    for (int round = 0; round < 3000; ++round) {
+        QByteArray bytes = good;
+        const int changes = 1 + int(next(6));
+        for (int k = 0; k < changes; ++k)
+            bytes[qsizetype(6 + next(std::uint32_t(bytes.size() - 6)))] = char(next(256));
+        if (next(3) == 0) bytes.truncate(qsizetype(next(std::uint32_t(bytes.size()))));
+        const auto a = DecodeGifAnimation(bytes, 4096);
+        if (!a) continue;
+        ASSERT_FALSE(a->frames.empty());
+        ASSERT_EQ(a->frames.size(), a->delaysMs.size());
+    }
+}
+
 }  // namespace
 }  // namespace storyloom::forms
