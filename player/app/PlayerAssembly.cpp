@@ -2,8 +2,10 @@
 
 #include <QStandardPaths>
 
+#include "frames/AnimatedPictures.h"
 #include "game/Game.h"
 #include "game/dialogues/Dialogues.h"
+#include "game/inventory/Inventory.h"
 #include "platform/forms/controls/TimerControl.h"
 
 namespace storyloom {
@@ -52,7 +54,11 @@ std::unique_ptr<Game> PlayerAssembly::CreateGame() {
     GameServices services;
     services.plugins = &scripts.Plugins();
     services.savedGames = &saves;
+    auto animated = std::make_unique<AnimatedPictures>(program);
+    services.animated = animated.get();
     auto game = std::make_unique<Game>(program, scripts, services);
+    game->KeepAnimatedObjects(std::move(animated));
+    game->UseInventory(std::make_unique<Inventory>(*game));
     auto dialogues = std::make_shared<Dialogues>(*game);
     game->services.dialogues = dialogues.get();
     game->attached.push_back(std::move(dialogues));

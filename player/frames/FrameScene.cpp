@@ -31,6 +31,7 @@ FrameScene::FrameScene(Program& program, FrameGlobals& frame, forms::PictureBox&
     textTemplate->SetBackStyle(0);
     textTemplate->SetWordWrap(false);
     Text = std::make_unique<forms::ControlArray<forms::Label>>(textTemplate);
+    animated_.BuildControls(*PictureBox, pictures_);
 }
 
 FrameScene::~FrameScene() {

@@ -84,7 +84,19 @@ Game::Game(Program& program_, ScriptRunner& scripts_, GameServices services_)
 Game::~Game() {
     // The attached subsystems and the scene's controls go before the window that holds them.
     attached.clear();
+    // The inventory and the scene's controls go before the window that holds them.
+    ownInventory_.reset();
     scene.reset();
+    ownAnimated_.reset();
+}
+
+void Game::UseInventory(std::unique_ptr<InventoryService> inventory) {
+    ownInventory_ = std::move(inventory);
+    services.inventory = ownInventory_ ? ownInventory_.get() : &nullServices_->inventory;
+}
+
+void Game::KeepAnimatedObjects(std::unique_ptr<AnimatedObjectService> animated) {
+    ownAnimated_ = std::move(animated);
 }
 
 void Game::BuildWindow() {

@@ -162,6 +162,10 @@ class Game {
     // An item picture (a control named "PickedObject") dropped on hotspot Index at (X, Y) twips
     // of the hotspot; other dragged controls are ignored.
     void Area_DragDrop(int Index, const QString& sourceName, double X, double Y);
+    // A press on the animated picture of hotspot Index at (X, Y) twips of its container: a
+    // click on that hotspot. An item picture dropped on it: dropped on that hotspot.
+    void AniGifBox_MouseDown(int Index, MouseButton Button, double X, double Y);
+    void AniGif_DragDrop(int Index, const QString& sourceName, double X, double Y);
     // The window came to the front: the media players redraw.
     void Form_Activate();
     void Form_KeyDown(int KeyCode, int Shift);
@@ -236,6 +240,12 @@ class Game {
     // Subsystems built over this game after it (their controls live in its window): they go
     // before the window does.
     std::vector<std::shared_ptr<void>> attached;
+    // Gives the game its inventory (built over this game's window), which it keeps for as long
+    // as it lives; services.inventory points at it from then on.
+    void UseInventory(std::unique_ptr<InventoryService> inventory);
+    // The same for the animated pictures of the hotspots (the scene was built with
+    // services.animated: this only keeps the object alive).
+    void KeepAnimatedObjects(std::unique_ptr<AnimatedObjectService> animated);
 
     // ---- The window and its controls ------------------------------------------------------
     forms::Window window;
@@ -274,6 +284,8 @@ class Game {
 
     // Do-nothing stand-ins for the services a caller left out.
     struct NullServices;
+    std::unique_ptr<InventoryService> ownInventory_;
+    std::unique_ptr<AnimatedObjectService> ownAnimated_;
     std::unique_ptr<NullServices> nullServices_;
 };
 

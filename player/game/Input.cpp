@@ -5,6 +5,7 @@
 #include "core/Program.h"
 #include "game/Game.h"
 #include "platform/forms/Renderer.h"
+#include "platform/forms/controls/AnimatedGif.h"
 
 namespace storyloom {
 
@@ -35,8 +36,10 @@ void Game::WireInput() {
     scene->Text->Template()->onMouseMove = over;
     FrameMessageBox->onMouseMove = over;
     LabelMessageBox->onMouseMove = over;
-    auto dragOver = [this](forms::Control&, forms::Control&, double, double, forms::DragOverState) {
-        services.inventory->HideInventoryIfItem();
+    auto dragOver = [this](forms::Control&, forms::Control& source, double, double,
+                           forms::DragOverState) {
+        if (source.Name().compare(QStringLiteral("pickedobject"), Qt::CaseInsensitive) == 0)
+            services.inventory->HideInventoryIfItem();
     };
     scene->BackImage->onDragOver = dragOver;
     scene->Area->Template()->onDragOver = dragOver;
@@ -47,6 +50,23 @@ void Game::WireInput() {
                                                  double x, double y) {
         Area_DragDrop(c.Index(), source.Name(), x, y);
     };
+    // The animated pictures: each player fills its container, so both take the same events.
+    auto* canvases = services.animated->Canvases();
+    auto* players = services.animated->Players();
+    if (canvases && players) {
+        for (forms::Control* t : {static_cast<forms::Control*>(canvases->Template()),
+                                  static_cast<forms::Control*>(players->Template())}) {
+            t->onMouseDown = [this, asButton](forms::Control& c, int button, int, double x,
+                                              double y) {
+                AniGifBox_MouseDown(c.Index(), asButton(button), x, y);
+            };
+            t->onMouseMove = over;
+            t->onDragOver = dragOver;
+            t->onDragDrop = [this](forms::Control& c, forms::Control& source, double x, double y) {
+                AniGif_DragDrop(c.Index(), source.Name(), x, y);
+            };
+        }
+    }
     window.onActivate = [this] { Form_Activate(); };
     // Clicking the message strip hides it.
     FrameMessageBox->onMouseDown = [this](forms::Control&, int, int, double, double) {
@@ -165,6 +185,23 @@ void Game::Area_DragDrop(int Index, const QString& sourceName, double X, double 
     const forms::Image* area = scene->Area->Find(Index);
     if (!area) return;
     SaveClickPos(area->Left() + X, area->Top() + Y);
+    MakeActionAndConsequences(Index, services.inventory->DraggedItemIndex(), false);
+}
+
+void Game::AniGifBox_MouseDown(int Index, MouseButton Button, double X, double Y) {
+    auto* canvases = services.animated->Canvases();
+    const forms::Control* box = canvases ? canvases->Find(Index) : nullptr;
+    if (!box || Index <= 0) return;
+    SaveClickPos(box->Left() + X, box->Top() + Y);
+    AreaClick(Index, Button);
+}
+
+void Game::AniGif_DragDrop(int Index, const QString& sourceName, double X, double Y) {
+    if (sourceName.compare(QStringLiteral("pickedobject"), Qt::CaseInsensitive) != 0) return;
+    auto* canvases = services.animated->Canvases();
+    const forms::Control* box = canvases ? canvases->Find(Index) : nullptr;
+    if (!box || Index <= 0) return;
+    SaveClickPos(box->Left() + X, box->Top() + Y);
     MakeActionAndConsequences(Index, services.inventory->DraggedItemIndex(), false);
 }
 

@@ -542,4 +542,46 @@ void WritePicture(const ProjectWriter& project, const QString& relativePath, con
     image.save(path, "BMP");
 }
 
+void WriteItem(const ProjectWriter& project, const QString& name, const QString& iconFile) {
+    project.WriteRecords(QStringLiteral("Areas/") + name + QStringLiteral(".obj"),
+                         [&](SeqWriter& w) {
+                             w.WriteString(iconFile);
+                             w.EndRecord();
+                         });
+}
+
+void WritePickUps(const ProjectWriter& project, const QString& frame,
+                  const std::vector<AuthoredPickUp>& records) {
+    project.WriteRecords(QStringLiteral("FramesData/") + frame + QStringLiteral(".fm4"),
+                         [&](SeqWriter& w) {
+                             for (const AuthoredPickUp& p : records) {
+                                 FieldWriter f(w, 0, {});
+                                 f.Int(0);
+                                 f.Int(p.Hotspot);
+                                 for (int i = 3; i <= 10; ++i) f.Int(0);
+                                 f.Int(p.Item.isEmpty() ? 0 : 1);
+                                 if (!p.Item.isEmpty()) f.Str(p.Item);
+                                 f.Separator();
+                             }
+                         });
+}
+
+void WriteCombination(const ProjectWriter& project, const QString& dragged, const QString& target,
+                      const AuthoredCombination& c) {
+    project.WriteRecords(QStringLiteral("Areas/") + dragged + QStringLiteral("_on_") + target +
+                             QStringLiteral(".drg"),
+                         [&](SeqWriter& w) {
+                             FieldWriter f(w, 0, {});
+                             f.Int(c.DraggedDisappears ? 1 : 0);
+                             f.Int(c.TargetDisappears ? 1 : 0);
+                             f.Int(c.GiveItemOn ? 1 : 0);
+                             f.Str(c.GiveItemName);
+                             if (!c.withScript) return;
+                             for (int i = 5; i <= 7; ++i) f.Int(0);
+                             f.Bool(c.ScriptOn);
+                             QString code = c.ScriptCode;
+                             f.Str(code.replace(u'"', u'|'));
+                         });
+}
+
 }  // namespace storyloom

@@ -256,6 +256,28 @@ void WriteTextBoxes(const ProjectWriter& project, const QString& frame,
 void WriteActions(const ProjectWriter& project, const QString& frame,
                   const std::vector<AuthoredAction>& records,
                   const QString& ext = QStringLiteral("fm3"));
+// An item: Areas\<name>.obj naming its icon (a file inside Areas).
+void WriteItem(const ProjectWriter& project, const QString& name, const QString& iconFile);
+// A frame's pick-up file: one record per (hotspot, item) pair; an empty item name writes a
+// record that gives nothing.
+struct AuthoredPickUp {
+    int Hotspot = 1;
+    QString Item;
+};
+void WritePickUps(const ProjectWriter& project, const QString& frame,
+                  const std::vector<AuthoredPickUp>& records);
+// Areas\<dragged>_on_<target>.drg. Without `withScript` the file ends after the given item.
+struct AuthoredCombination {
+    bool DraggedDisappears = false;
+    bool TargetDisappears = false;
+    bool GiveItemOn = false;
+    QString GiveItemName;
+    bool withScript = true;
+    bool ScriptOn = false;
+    QString ScriptCode;  // real double quotes; written as "|"
+};
+void WriteCombination(const ProjectWriter& project, const QString& dragged, const QString& target,
+                      const AuthoredCombination& c);
 // `image` saved as BMP at `relativePath` (folders made as needed).
 void WritePicture(const ProjectWriter& project, const QString& relativePath, const QImage& image);
 

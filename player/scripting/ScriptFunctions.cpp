@@ -11,6 +11,7 @@
 #include "platform/dialogs/Dialogs.h"
 #include "platform/files/FileSystem.h"
 #include "platform/forms/Picture.h"
+#include "platform/forms/controls/AnimatedGif.h"
 #include "platform/ini/IniFile.h"
 #include "platform/loop/EventLoop.h"
 #include "platform/settings/SettingsStore.h"
@@ -263,7 +264,20 @@ void ScriptFunctions::AddLibrary() {
         const bool withoutScreen = ScriptBool(Arg(a, 1));
         const bool stripShown = g.FrameMessageBox->Visible();
         if (withoutScreen && stripShown) g.FrameMessageBox->SetVisible(false);
+        // The inventory is not part of the frame: it is hidden while the picture is taken.
+        g.services.inventory->HideForCapture();
+        // Drawn without the screen, each animation shows its first frame.
+        std::vector<std::pair<forms::AnimatedGif*, int>> shownFrames;
+        if (withoutScreen && g.services.animated->Players())
+            for (int i : g.services.animated->Players()->Indices())
+                if (forms::AnimatedGif* player = g.services.animated->Players()->Find(i);
+                    player && i > 0) {
+                    shownFrames.emplace_back(player, player->CurrentFrame());
+                    player->ShowFrame(0);
+                }
         const QImage frame = g.RenderFrame();
+        for (auto& [player, shown] : shownFrames) player->ShowFrame(shown);
+        g.services.inventory->ShowAfterCapture();
         if (withoutScreen && stripShown) g.FrameMessageBox->SetVisible(true);
         target->SetAutoRedraw(true);
         target->Cls();
@@ -375,6 +389,14 @@ void ScriptFunctions::AddLibrary() {
         while (!inventory.PickedObjectName(n + 1).isEmpty()) ++n;
         return n;
     };
+    fn("HideInventoryButton", [game](Args) {
+        game().services.inventory->HideInventoryButton();
+        return vbs::Variant();
+    });
+    fn("ShowInventoryButton", [game](Args) {
+        game().services.inventory->ShowInventoryButton();
+        return vbs::Variant();
+    });
     fn("RemoveAllItems", [this, game, itemCount](Args) {
         try {
             InventoryService& inventory = *game().services.inventory;
@@ -602,12 +624,11 @@ void ScriptFunctions::AddLibrary() {
     fn("InterceptComponentEvents", [](Args) { return vbs::Variant(); });
 }
 
-// Functions whose subsystems (the inventory bar, components) arrive later: a
+// Functions whose subsystem (components) arrives later: a
 // script that calls one gets a run-time error that names it rather than "Variable is undefined".
 void ScriptFunctions::AddLater() {
-    for (const char* name :
-         {"HideInventoryButton", "ShowInventoryButton", "AddComponent", "RemoveComponent",
-          "Component", "DoesComponentExist", "IsComponentInstalled"}) {
+    for (const char* name : {"AddComponent", "RemoveComponent", "Component", "DoesComponentExist",
+                             "IsComponentInstalled"}) {
         const QString n = QString::fromLatin1(name);
         AddMethod(U16(n), [n](Args) -> vbs::Variant {
             RaiseScriptError(445, QStringLiteral("%1 is not available in this player yet").arg(n));

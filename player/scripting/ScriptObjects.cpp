@@ -5,6 +5,8 @@
 #include "core/BasicConvert.h"
 #include "core/Program.h"
 #include "game/Game.h"
+#include "platform/forms/controls/AnimatedGif.h"
+#include "platform/loop/EventLoop.h"
 #include "platform/media/MediaPlayer.h"
 #include "scripting/PrinterObjects.h"
 #include "scripting/ScriptHost.h"
@@ -311,11 +313,39 @@ void ScriptHost::BuildObjects() {
     add("BackgroundObject", control(g.PictureBox), false);
     add("BackgroundHotspotObject", control(g.scene->BackImage), false);
     add("AudioPlayerObject", MediaArrays(g, Media::SoundChannels), false);
-    add("InventoryItemObject", unavailable("InventoryItemObject"), false);
-    add("InventoryButtonObject", unavailable("InventoryButtonObject"), false);
-    add("InventoryCanvasObject", unavailable("InventoryCanvasObject"), false);
-    add("InventoryBackgroundObject", unavailable("InventoryBackgroundObject"), false);
-    add("InventoryTimerObject", unavailable("InventoryTimerObject"), false);
+    // The inventory's controls, when the game has an inventory.
+    InventoryService& inventory = *g.services.inventory;
+    add("InventoryItemObject",
+        inventory.PickedObjects()
+            ? ArrayObject(
+                  Handle<forms::Image>(forms::ControlKind::Image,
+                                       [&g] { return g.services.inventory->PickedObjects(); }),
+                  registry)
+            : unavailable("InventoryItemObject"),
+        false);
+    auto single = [&](const char* name, forms::Control* c) {
+        add(name, c ? control(c) : unavailable(name), false);
+    };
+    single("InventoryButtonObject", inventory.InventoryButton());
+    single("InventoryCanvasObject", inventory.InventoryCanvas());
+    single("InventoryBackgroundObject", inventory.InventoryBackground());
+    if (Timer* timer = inventory.InventoryTimer()) {
+        auto* o = new vbs::HostObject(u"Timer");
+        o->AddProperty(
+            u"Interval", [timer](Args) { return vbs::Variant::Long(timer->Interval()); },
+            [timer](Args, const vbs::Variant& v) {
+                const int ms = ScriptLong(v);
+                if (ms < 0 || ms > 65535)
+                    RaiseScriptError(380, QStringLiteral("Invalid property value"));
+                timer->SetInterval(ms);
+            });
+        o->AddProperty(
+            u"Enabled", [timer](Args) { return vbs::Variant::Bool(timer->Enabled()); },
+            [timer](Args, const vbs::Variant& v) { timer->SetEnabled(ScriptBool(v)); });
+        add("InventoryTimerObject", vbs::Ref<vbs::Dispatch>(o), false);
+    } else {
+        add("InventoryTimerObject", unavailable("InventoryTimerObject"), false);
+    }
 
     // The visited frames, oldest first, as a list box shows them.
     auto* history = new vbs::HostObject(u"ListBox");
@@ -343,8 +373,23 @@ void ScriptHost::BuildObjects() {
     });
     add("FramesHistoryObject", vbs::Ref<vbs::Dispatch>(history), false);
     add("RipplingWaterObject", unavailable("RipplingWaterObject"), false);
-    add("AnimatedGifObject", unavailable("AnimatedGifObject"), false);
-    add("AnimatedGifCanvasObject", unavailable("AnimatedGifCanvasObject"), false);
+    // The animated pictures of the frame's hotspots and their containers, by hotspot number.
+    if (g.services.animated->Players() && g.services.animated->Canvases()) {
+        add("AnimatedGifObject",
+            ArrayObject(Handle<forms::AnimatedGif>(forms::ControlKind::AnimatedGif,
+                                                   [&g] { return g.services.animated->Players(); }),
+                        registry),
+            false);
+        add("AnimatedGifCanvasObject",
+            ArrayObject(
+                Handle<forms::AnimationCanvas>(forms::ControlKind::PictureBox,
+                                               [&g] { return g.services.animated->Canvases(); }),
+                registry),
+            false);
+    } else {
+        add("AnimatedGifObject", unavailable("AnimatedGifObject"), false);
+        add("AnimatedGifCanvasObject", unavailable("AnimatedGifCanvasObject"), false);
+    }
 
     auto engineObject = [](vbs::Engine& engine) {
         auto* o = new vbs::HostObject(u"ScriptControl");

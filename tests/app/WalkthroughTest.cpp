@@ -133,6 +133,37 @@ TEST(WalkParse, CommandsAndTheirArguments) {
     EXPECT_TRUE(error.isEmpty());
 }
 
+TEST(WalkParse, PointerDragAndItemCommands) {
+    QString error;
+    WalkCommand c = Parse(QStringLiteral("hover 12 -4"), &error);
+    EXPECT_EQ(c.kind, WalkCommand::Kind::Hover);
+    EXPECT_EQ(c.b, -4);
+    c = Parse(QStringLiteral("drag 1 2 30 40"), &error);
+    EXPECT_EQ(c.kind, WalkCommand::Kind::Drag);
+    EXPECT_EQ(QList<int>({c.a, c.b, c.c, c.d}), QList<int>({1, 2, 30, 40}));
+    c = Parse(QStringLiteral("drag item 2 to 300 400"), &error);
+    EXPECT_EQ(c.kind, WalkCommand::Kind::DragItem);
+    EXPECT_FALSE(c.toItem);
+    EXPECT_EQ(QList<int>({c.a, c.c, c.d}), QList<int>({2, 300, 400}));
+    c = Parse(QStringLiteral("drag ITEM 3 to item 1"), &error);
+    EXPECT_TRUE(c.toItem);
+    EXPECT_EQ(c.c, 1);
+    c = Parse(QStringLiteral("expect items Key on a cord, Coin"), &error);
+    EXPECT_EQ(c.kind, WalkCommand::Kind::ExpectItems);
+    EXPECT_EQ(c.text, "Key on a cord, Coin");
+    c = Parse(QStringLiteral("expect inventory Closed"), &error);
+    EXPECT_EQ(c.kind, WalkCommand::Kind::ExpectInventory);
+    EXPECT_EQ(c.a, 0);
+    EXPECT_TRUE(error.isEmpty());
+    for (const char* line :
+         {"hover 1", "drag 1 2 3", "drag item 0 to 1 2", "drag item 1 to", "drag item 1 to item",
+          "drag item 1 at 2 3", "expect items", "expect inventory", "expect inventory ajar"}) {
+        const auto bad = ParseWalkLine(QString::fromLatin1(line), 3, &error);
+        EXPECT_TRUE(bad.has_value()) << line;
+        EXPECT_FALSE(error.isEmpty()) << line;
+    }
+}
+
 TEST(WalkParse, KeyNames) {
     EXPECT_EQ(KeyCodeOf(QStringLiteral("Escape")), kKeyEscape);
     EXPECT_EQ(KeyCodeOf(QStringLiteral("f1")), kKeyF1);

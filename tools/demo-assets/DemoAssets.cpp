@@ -13,8 +13,10 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QImage>
+#include <QPainterPath>
 #include <QRect>
 #include <QTextStream>
+#include <array>
 #include <cmath>
 #include <functional>
 #include <vector>
@@ -36,6 +38,7 @@ struct Hotspot {
     QString name;  // field 1, ignored by the player; it names the hotspot for the reader
     QRect rect;    // pixels
     QString picture;
+    bool animated = false;  // the picture is an animated GIF
     QString pointer;
     QStringList hideIfTrue, showIfTrue;
     int merged = 0;
@@ -71,6 +74,8 @@ struct Action {
     int transitionMs = 0;
     QString script;  // with real double quotes; stored with "|"
     QString pluginActions;
+    QString giveItem;  // an item put in the inventory
+    QString dropKey;   // item-drop records: "2_Key on a cord.drg"
 };
 
 struct TextBox {
@@ -116,6 +121,9 @@ struct Frame {
     QString pluginSettings;
     std::vector<Hotspot> hotspots;
     std::vector<Action> actions;
+    // Items dropped on hotspots (.fm0) and the items clicks pick up (.fm4: hotspot, item).
+    std::vector<Action> drops;
+    std::vector<storyloom::AuthoredPickUp> pickUps;
     std::vector<TextBox> texts;
     // A merged frame: its own records (written to .fm1/.fm2/.fm3 as the authoring tool keeps
     // them) and the merged result (.mr1/.mr2/.mr3, which the player prefers).
@@ -201,6 +209,7 @@ std::vector<storyloom::AuthoredHotspot> HotspotsOf(const std::vector<Hotspot>& h
         a.Height = h.rect.height() * kTwips;
         a.HasPicture = !h.picture.isEmpty();
         a.PictureFile = h.picture;
+        a.PictureKind = h.animated ? 1 : 0;
         // The picture is made to the size of the hotspot's control, so stretching keeps it 1:1.
         a.StretchPicture = h.picture.isEmpty() ? 0 : 1;
         a.PointerFile = h.pointer;
@@ -264,6 +273,9 @@ std::vector<storyloom::AuthoredAction> ActionsOf(const std::vector<Action>& acti
         r.ScriptCode = a.script;
         r.TransitionNumber = a.transition;
         r.PluginActions = a.pluginActions;
+        r.GiveItemOn = !a.giveItem.isEmpty();
+        r.GiveItemName = a.giveItem;
+        r.DropKey = a.dropKey;
         out.push_back(r);
     }
     return out;
@@ -410,6 +422,7 @@ class Builder {
         Pictures();
         Pointers();
         Sounds();
+        Items();
         Scheme();
         Config();
         Plugin();
@@ -681,10 +694,91 @@ End Sub)";
             }
             if (!texts.empty()) storyloom::WriteTextBoxes(project_, f.name, texts);
         }
+        if (!f.drops.empty())
+            storyloom::WriteActions(project_, f.name, ActionsOf(f.drops), QStringLiteral("fm0"));
+        if (!f.pickUps.empty()) storyloom::WritePickUps(project_, f.name, f.pickUps);
+    }
+
+    // The keeper's items: their files, icons (GIF, transparent around the object) and what
+    // two of them make together.
+    void Items() {
+        auto icon = [this](const QString& name, const QString& file,
+                           const std::function<void(QPainter&)>& paint) {
+            QImage image(32, 32, QImage::Format_ARGB32);
+            image.fill(Qt::transparent);
+            QPainter p(&image);
+            p.setRenderHint(QPainter::Antialiasing);
+            paint(p);
+            p.end();
+            SaveBytes(Path(QStringLiteral("Areas/") + file), GifBytes(image));
+            storyloom::WriteItem(project_, name, file);
+        };
+        const QColor brass(214, 170, 72), hemp(190, 160, 110);
+        auto key = [brass](QPainter& p) {
+            p.setPen(QPen(brass.darker(160), 1.5));
+            p.setBrush(brass);
+            p.drawEllipse(QRectF(3, 10, 12, 12));
+            p.drawRect(QRectF(14, 14, 14, 4));
+            p.drawRect(QRectF(22, 18, 3, 5));
+            p.drawRect(QRectF(26, 18, 2, 4));
+            p.setBrush(Qt::transparent);
+            p.drawEllipse(QRectF(6.5, 13.5, 5, 5));
+        };
+        icon(QStringLiteral("Brass key"), QStringLiteral("brasskey.gif"), key);
+        icon(QStringLiteral("Cord"), QStringLiteral("cord.gif"), [hemp](QPainter& p) {
+            p.setPen(QPen(hemp, 3, Qt::SolidLine, Qt::RoundCap));
+            p.setBrush(Qt::NoBrush);
+            p.drawEllipse(QRectF(5, 5, 22, 22));
+            p.drawEllipse(QRectF(9, 9, 14, 14));
+            p.drawLine(QPointF(16, 27), QPointF(22, 30));
+        });
+        icon(QStringLiteral("Key on a cord"), QStringLiteral("keycord.gif"), [&](QPainter& p) {
+            p.setPen(QPen(hemp, 2.5, Qt::SolidLine, Qt::RoundCap));
+            p.drawLine(QPointF(9, 16), QPointF(4, 3));
+            p.drawLine(QPointF(4, 3), QPointF(28, 3));
+            key(p);
+        });
+        storyloom::AuthoredCombination tie;
+        tie.DraggedDisappears = true;
+        tie.TargetDisappears = true;
+        tie.GiveItemOn = true;
+        tie.GiveItemName = QStringLiteral("Key on a cord");
+        tie.ScriptOn = true;
+        tie.ScriptCode = QStringLiteral("Message \"You thread the cord through the key's bow.\"");
+        storyloom::WriteCombination(project_, QStringLiteral("Cord"), QStringLiteral("Brass key"),
+                                    tie);
+
+        // The gull over the shore: four beats of its wings.
+        std::vector<QImage> gull;
+        for (int beat = 0; beat < 4; ++beat) {
+            QImage image(kGull.size(), QImage::Format_ARGB32);
+            image.fill(Qt::transparent);
+            QPainter p(&image);
+            p.setRenderHint(QPainter::Antialiasing);
+            const double lift = std::array<double, 4>{-12, -4, 6, -4}[std::size_t(beat)];
+            const QPointF body(32, 22);
+            QPainterPath wings;
+            wings.moveTo(body + QPointF(-28, lift));
+            wings.quadTo(body + QPointF(-14, lift * 0.2 - 6), body);
+            wings.quadTo(body + QPointF(14, lift * 0.2 - 6), body + QPointF(28, lift));
+            p.setPen(QPen(QColor(245, 242, 236), 3.5, Qt::SolidLine, Qt::RoundCap));
+            p.drawPath(wings);
+            p.setPen(QPen(QColor(70, 70, 80), 1.2));
+            p.drawPath(wings);
+            p.setBrush(QColor(250, 248, 240));
+            p.setPen(Qt::NoPen);
+            p.drawEllipse(body + QPointF(0, 2), 6, 3.5);
+            p.setBrush(QColor(232, 170, 40));
+            p.drawEllipse(body + QPointF(6, 1), 2, 1.2);
+            p.end();
+            gull.push_back(image);
+        }
+        SaveBytes(Path(QStringLiteral("Areas/gull.gif")), AnimatedGifBytes(gull, 12));
     }
 
     // Hotspot rectangles that pictures are cut to.
     static constexpr QRect kKey{296, 508, 64, 40};
+    static constexpr QRect kGull{470, 96, 64, 40};
     static constexpr QRect kOilCan{110, 226, 84, 78};
     static constexpr QRect kLens{300, 150, 200, 270};
     static constexpr QRect kGoodNight{600, 500, 170, 50};
@@ -751,7 +845,9 @@ End Sub)";
                 Spot(QStringLiteral("Path"), QRect(560, 330, 200, 160), {}, walk),
                 Spot(QStringLiteral("Rowboat"), QRect(56, 462, 210, 76), {}, hand),
                 Spot(QStringLiteral("Sky"), QRect(20, 60, 380, 200), {}, QString()),
+                Spot(QStringLiteral("Gull"), kGull, QStringLiteral("gull.gif"), hand),
             };
+            f.hotspots.back().animated = true;
             Action key;
             key.name = QStringLiteral("Key");
             key.changeVariable = QStringLiteral("HasKey");
@@ -769,12 +865,22 @@ End Sub)";
             boat.name = QStringLiteral("Rowboat");
             boat.message = QStringLiteral(
                 "Your old rowboat, hauled up above the tide line. No fishing tonight: the lamp "
-                "comes first.");
+                "comes first. You take a length of cord from its locker.");
             boat.messageInStrip = false;
+            boat.giveItem = QStringLiteral("Cord");
             Action sky;
             sky.name = QStringLiteral("Sky");
             sky.pluginActions = PluginCall(QStringLiteral("WEATHER"), {QStringLiteral("sky")});
-            f.actions = {key, path, boat, sky};
+            Action gull;
+            gull.name = QStringLiteral("Gull");
+            gull.message = QStringLiteral("A herring gull, riding the westerly.");
+            f.actions = {key, path, boat, sky, gull};
+            f.pickUps = {{1, QStringLiteral("Brass key")}};
+            // Whatever the keeper offers the gull, it only wants fish.
+            Action offer;
+            offer.dropKey = QStringLiteral("5_Cord.drg");
+            offer.message = QStringLiteral("The gull eyes the cord, then you: it only wants fish.");
+            f.drops = {offer};
             frames.push_back(f);
         }
         {  // The lighthouse door.
@@ -811,6 +917,12 @@ End Sub)";
             back.name = QStringLiteral("Back to the shore");
             back.goToLastVisited = true;
             f.actions = {locked, unlock, back};
+            // The key on its cord, dropped on the door, unlocks it and stays in the lock.
+            Action unlockWithKey = unlock;
+            unlockWithKey.name.clear();
+            unlockWithKey.dropKey = QStringLiteral("2_Key on a cord.drg");
+            unlockWithKey.disappear = true;
+            f.drops = {unlockWithKey};
             frames.push_back(f);
         }
         {  // Inside: the spiral stairs.

@@ -281,4 +281,41 @@ inline QByteArray GifBytes(const QImage& source) {
     return b;
 }
 
+// An animated GIF89a that loops for ever: each frame is made by GifBytes (its palette becomes
+// the frame's local colour table), shown for `delayCs` hundredths of a second, and cleared to
+// transparent before the next one.
+inline QByteArray AnimatedGifBytes(const std::vector<QImage>& frames, int delayCs) {
+    QByteArray b("GIF89a");
+    const QSize size = frames.empty() ? QSize(1, 1) : frames.front().size();
+    PutU16(b, unsigned(size.width()));
+    PutU16(b, unsigned(size.height()));
+    b.append(char(0));  // no global colour table
+    b.append(char(0));
+    b.append(char(0));
+    b.append("\x21\xFF\x0BNETSCAPE2.0\x03\x01\x00\x00\x00", 19);
+    for (const QImage& frame : frames) {
+        const QByteArray one = GifBytes(frame);
+        const qsizetype paletteAt = 13, afterPalette = 13 + 768;
+        qsizetype at = afterPalette;
+        int transparent = -1;
+        if (static_cast<unsigned char>(one[at]) == 0x21) {
+            transparent = static_cast<unsigned char>(one[at + 6]);
+            at += 8;
+        }
+        // Disposal 2 (back to the background), with or without a transparent colour.
+        b.append("\x21\xF9\x04", 3);
+        b.append(char((2 << 2) | (transparent >= 0 ? 1 : 0)));
+        PutU16(b, unsigned(delayCs));
+        b.append(char(transparent >= 0 ? transparent : 0));
+        b.append(char(0));
+        QByteArray descriptor = one.mid(at, 10);
+        descriptor[9] = char(0x87);  // a local colour table of 256 entries
+        b.append(descriptor);
+        b.append(one.mid(paletteAt, 768));
+        b.append(one.mid(at + 10, one.size() - (at + 10) - 1));  // LZW data, no trailer
+    }
+    b.append(char(0x3B));
+    return b;
+}
+
 }  // namespace demo

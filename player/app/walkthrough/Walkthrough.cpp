@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <cstdio>
@@ -18,6 +19,8 @@
 #include "game/Game.h"
 #include "game/dialogues/Dialogues.h"
 #include "game/saves/SavedGames.h"
+#include "platform/forms/controls/AnimatedGif.h"
+#include "project/ItemFiles.h"
 
 namespace storyloom {
 
@@ -41,6 +44,10 @@ QString ListText(const QString& text, QChar separator, const QString& joiner) {
     QStringList parts = text.split(separator);
     for (QString& part : parts) part = part.trimmed();
     return parts.join(joiner);
+}
+
+QJsonArray PixelRectJson(const QRect& r) {
+    return QJsonArray{r.left(), r.top(), r.width(), r.height()};
 }
 
 bool ToInt(const QString& s, int* out, int min, int max) {
@@ -84,6 +91,8 @@ bool WalkCommand::IsExpectation() const {
         case Kind::ExpectStrip:
         case Kind::ExpectSaves:
         case Kind::ExpectQuestions:
+        case Kind::ExpectItems:
+        case Kind::ExpectInventory:
             return true;
         default:
             return false;
@@ -159,6 +168,29 @@ std::optional<WalkCommand> ParseWalkLine(const QString& text, int line, QString*
                 QStringLiteral("%1 needs X and Y in pixels, then perhaps right").arg(verb));
         if (!ToInt(w[1], &c.a, -100000, 100000) || !ToInt(w[2], &c.b, -100000, 100000))
             return malformed(QStringLiteral("%1 needs X and Y in pixels").arg(verb));
+    } else if (verb == u"hover") {
+        c.kind = K::Hover;
+        if (!words(3) || !ToInt(w[1], &c.a, -100000, 100000) || !ToInt(w[2], &c.b, -100000, 100000))
+            return malformed(QStringLiteral("hover needs X and Y in pixels"));
+    } else if (verb == u"drag" && w.size() >= 2 && w[1].toLower() == u"item") {
+        // drag item N to X Y / drag item N to item M
+        c.kind = K::DragItem;
+        if (w.size() < 5 || !ToInt(w[2], &c.a, 1, 32767) || w[3].toLower() != u"to")
+            return malformed(QStringLiteral("drag item needs N to X Y, or N to item M"));
+        if (words(6) && w[4].toLower() == u"item") {
+            c.toItem = true;
+            if (!ToInt(w[5], &c.c, 1, 32767))
+                return malformed(QStringLiteral("no item number: %1").arg(w[5]));
+        } else if (!words(6) || !ToInt(w[4], &c.c, -100000, 100000) ||
+                   !ToInt(w[5], &c.d, -100000, 100000)) {
+            return malformed(QStringLiteral("drag item needs N to X Y, or N to item M"));
+        }
+    } else if (verb == u"drag") {
+        c.kind = K::Drag;
+        if (!words(5) || !ToInt(w[1], &c.a, -100000, 100000) ||
+            !ToInt(w[2], &c.b, -100000, 100000) || !ToInt(w[3], &c.c, -100000, 100000) ||
+            !ToInt(w[4], &c.d, -100000, 100000))
+            return malformed(QStringLiteral("drag needs X1 Y1 X2 Y2 in pixels"));
     } else if (verb == u"key") {
         c.kind = K::Key;
         if (w.size() < 2) return malformed(QStringLiteral("key needs a key name"));
@@ -211,6 +243,17 @@ std::optional<WalkCommand> ParseWalkLine(const QString& text, int line, QString*
             c.text = Rest(trimmed, 2);
             if (c.text.isEmpty())
                 return malformed(QStringLiteral("expect %1 needs a list or none").arg(what));
+        } else if (what == u"items") {
+            c.kind = K::ExpectItems;
+            c.text = Rest(trimmed, 2);
+            if (c.text.isEmpty())
+                return malformed(QStringLiteral("expect items needs names, or none"));
+        } else if (what == u"inventory") {
+            c.kind = K::ExpectInventory;
+            const QString state = words(3) ? w[2].toLower() : QString();
+            if (state != u"open" && state != u"closed")
+                return malformed(QStringLiteral("expect inventory needs open or closed"));
+            c.a = state == u"open" ? 1 : 0;
         } else if (what == u"box" || what == u"strip") {
             c.kind = what == u"box" ? K::ExpectBox : K::ExpectStrip;
             c.text = Rest(trimmed, 2);
@@ -369,6 +412,42 @@ bool Walkthrough::CheckHotspot(const WalkCommand& c, Game& game) {
     return true;
 }
 
+void Walkthrough::DragAlong(Game& game, QPoint from, QPoint to) {
+    game.MouseMoveAt(from.x(), from.y());
+    game.PressAt(from.x(), from.y(), MouseButton::Left);
+    constexpr int kSteps = 4;
+    for (int i = 1; i <= kSteps; ++i) {
+        if (game.Closed()) return;
+        const QPoint at = from + (to - from) * i / kSteps;
+        game.MouseMoveAt(at.x(), at.y());
+    }
+    if (!game.Closed()) game.ReleaseAt(to.x(), to.y(), MouseButton::Left);
+}
+
+namespace {
+
+// The centre of item `n`'s picture in pixels of the frame picture area; nullopt when the item
+// is not shown there.
+std::optional<QPoint> ItemCentre(Game& game, int n) {
+    auto* items = game.services.inventory->PickedObjects();
+    forms::Image* item = items ? items->Find(n) : nullptr;
+    if (!item || n > game.services.inventory->ItemCount() || !item->IsShown()) return std::nullopt;
+    const QRect r =
+        item->WindowPixelRect().translated(-game.PictureBox->WindowPixelRect().topLeft());
+    if (!QRect(QPoint(0, 0), game.PictureBox->PixelRect().size()).contains(r.center()))
+        return std::nullopt;
+    return r.center();
+}
+
+QStringList ItemNames(const Game& game) {
+    QStringList names;
+    const InventoryService& inv = *game.services.inventory;
+    for (int i = 1; i <= inv.ItemCount(); ++i) names << inv.PickedObjectName(i);
+    return names;
+}
+
+}  // namespace
+
 QString Walkthrough::OutPath(const WalkCommand& c, const QString& extension) {
     (void)extension;
     if (!QDir().mkpath(outDir_)) return {};
@@ -425,6 +504,43 @@ void Walkthrough::Execute(const WalkCommand& c) {
                 game->ReleaseAt(c.a, c.b, button);
             return;
         }
+        case K::Hover: {
+            Game* game = RunningGame(c);
+            if (!game) return;
+            game->MouseMoveAt(c.a, c.b);
+            return;
+        }
+        case K::Drag: {
+            Game* game = RunningGame(c);
+            if (!game) return;
+            DragAlong(*game, QPoint(c.a, c.b), QPoint(c.c, c.d));
+            return;
+        }
+        case K::DragItem: {
+            Game* game = RunningGame(c);
+            if (!game) return;
+            InventoryService& inv = *game->services.inventory;
+            if (c.a > inv.ItemCount())
+                return Fail(c.line, QStringLiteral("there is no item %1").arg(c.a));
+            // As a player would: the pointer to the button first, so that the panel opens.
+            forms::Image* button = inv.InventoryButton();
+            if (!inv.InventoryOpen() && game->program.info.InventoryPopupMode && button &&
+                button->IsShown()) {
+                const QRect r = button->WindowPixelRect().translated(
+                    -game->PictureBox->WindowPixelRect().topLeft());
+                game->MouseMoveAt(r.center().x(), r.center().y());
+            }
+            const std::optional<QPoint> from = ItemCentre(*game, c.a);
+            if (!from) return Fail(c.line, QStringLiteral("item %1 is not shown").arg(c.a));
+            QPoint to(c.c, c.d);
+            if (c.toItem) {
+                const std::optional<QPoint> target = ItemCentre(*game, c.c);
+                if (!target) return Fail(c.line, QStringLiteral("item %1 is not shown").arg(c.c));
+                to = *target;
+            }
+            DragAlong(*game, *from, to);
+            return;
+        }
         case K::Key: {
             if (ProgramEnded()) return Fail(c.line, QStringLiteral("the program has ended"));
             Game* game = CurrentGame();
@@ -451,7 +567,20 @@ void Walkthrough::Execute(const WalkCommand& c) {
             return;
         case K::Screenshot: {
             const QString path = OutPath(c, QStringLiteral(".png"));
-            if (path.isEmpty() || !p_->windows.Screenshot(p_->display.DesktopSize()).save(path))
+            QImage shot = p_->windows.Screenshot(p_->display.DesktopSize());
+            // A screenshot has no pointer; during a drag the dragged picture is drawn where
+            // the pointer is, as the player sees it.
+            if (Game* game = CurrentGame(); game && !game->Closed()) {
+                const auto& drag = game->window.CurrentDrag();
+                if (drag.source && !drag.source->DragIcon().IsEmpty()) {
+                    const forms::Picture& icon = drag.source->DragIcon();
+                    QPainter painter(&shot);
+                    painter.drawImage(game->window.PixelRect().topLeft() + drag.pointer -
+                                          QPoint(icon.Size().width(), icon.Size().height()) / 2,
+                                      icon.Image());
+                }
+            }
+            if (path.isEmpty() || !shot.save(path))
                 Fail(c.line, QStringLiteral("cannot write %1").arg(QDir(outDir_).filePath(c.name)));
             return;
         }
@@ -555,6 +684,28 @@ void Walkthrough::Execute(const WalkCommand& c) {
                                Qt::CaseInsensitive) == 0;
             break;
         }
+        case K::ExpectItems: {
+            Game* game = RunningGame(c);
+            if (!game) return;
+            const QStringList names = ItemNames(*game);
+            QStringList wanted;
+            if (c.text.trimmed().compare(QStringLiteral("none"), Qt::CaseInsensitive) != 0)
+                for (const QString& n : c.text.split(u',')) wanted << n.trimmed();
+            held = names.size() == wanted.size();
+            for (qsizetype i = 0; held && i < names.size(); ++i)
+                held = names[i].compare(wanted[i], Qt::CaseInsensitive) == 0;
+            got = names.isEmpty() ? QStringLiteral("none") : names.join(QStringLiteral(", "));
+            break;
+        }
+        case K::ExpectInventory: {
+            Game* game = RunningGame(c);
+            if (!game) return;
+            const bool open = game->services.inventory->InventoryOpen();
+            got = open ? QStringLiteral("open") : QStringLiteral("closed");
+            held = open == (c.a == 1) && !game->services.inventory->InventoryMoving();
+            if (game->services.inventory->InventoryMoving()) got = QStringLiteral("sliding");
+            break;
+        }
         case K::ExpectStrip: {
             Game* game = RunningGame(c);
             if (!game) return;
@@ -579,8 +730,11 @@ void Walkthrough::Execute(const WalkCommand& c) {
                       : c.kind == K::ExpectHidden  ? QStringLiteral("hotspot %1 hidden").arg(c.a)
                       : c.kind == K::ExpectBox     ? QStringLiteral("a box with \"%1\"").arg(c.text)
                       : c.kind == K::ExpectSaves   ? QStringLiteral("saves %1").arg(c.text)
-                      : c.kind == K::ExpectQuestions
-                          ? QStringLiteral("questions %1").arg(c.text)
+                      : c.kind == K::ExpectQuestions ? QStringLiteral("questions %1").arg(c.text)
+                      : c.kind == K::ExpectItems     ? QStringLiteral("items %1").arg(c.text)
+                      : c.kind == K::ExpectInventory
+                          ? QStringLiteral("the inventory %1")
+                                .arg(c.a ? QStringLiteral("open") : QStringLiteral("closed"))
                           : QStringLiteral("the strip with \"%1\"").arg(c.text),
                       c.kind == K::ExpectVar ? QStringLiteral("\"%1\"").arg(got) : got));
 }
@@ -707,6 +861,52 @@ void Walkthrough::WriteState(const QString& path) {
                             {QStringLiteral("rect"), RectJson(game->scene->TextRectTwips(i))}});
         }
         o[QStringLiteral("texts")] = texts;
+        // The items in order: name, icon file and rectangle in pixels of the frame picture.
+        InventoryService& inv = *game->services.inventory;
+        const QPoint origin = game->PictureBox->WindowPixelRect().topLeft();
+        QJsonArray items;
+        for (int i = 1; i <= inv.ItemCount(); ++i) {
+            const QString name = inv.PickedObjectName(i);
+            QString icon;
+            try {
+                icon =
+                    ReadItemIconName(p_->program.platform.files, p_->program.paths.AreasPath, name);
+            } catch (const std::exception&) {
+            }
+            forms::Image* item = inv.PickedObjects() ? inv.PickedObjects()->Find(i) : nullptr;
+            const QRect r = item ? item->WindowPixelRect().translated(-origin) : QRect();
+            items.append(QJsonObject{{QStringLiteral("name"), name},
+                                     {QStringLiteral("icon"), icon},
+                                     {QStringLiteral("rect"), PixelRectJson(r)}});
+        }
+        o[QStringLiteral("items")] = items;
+        // The animated pictures: hotspot, file, rectangle and the frame shown (from 0).
+        QJsonArray animations;
+        AnimatedObjectService& gifs = *game->services.animated;
+        if (gifs.Players() && gifs.Canvases())
+            for (int i : gifs.Canvases()->Indices()) {
+                const forms::AnimationCanvas* box = gifs.Canvases()->Find(i);
+                const forms::AnimatedGif* player = gifs.Players()->Find(i);
+                if (i == 0 || !box) continue;
+                animations.append(
+                    QJsonObject{{QStringLiteral("hotspot"), i},
+                                {QStringLiteral("file"), gifs.AnimationFile(i)},
+                                {QStringLiteral("visible"), box->Visible()},
+                                {QStringLiteral("rect"),
+                                 PixelRectJson(box->WindowPixelRect().translated(-origin))},
+                                {QStringLiteral("frame"), player ? player->CurrentFrame() : 0},
+                                {QStringLiteral("playing"), player && player->Playing()}});
+            }
+        o[QStringLiteral("animations")] = animations;
+        forms::PictureBox* panel = inv.InventoryCanvas();
+        o[QStringLiteral("inventory")] = QJsonObject{
+            {QStringLiteral("mode"), p_->program.info.InventoryPopupMode ? QStringLiteral("popup")
+                                                                         : QStringLiteral("frame")},
+            {QStringLiteral("open"), inv.InventoryOpen()},
+            {QStringLiteral("sliding"), inv.InventoryMoving()},
+            {QStringLiteral("rect"),
+             PixelRectJson(panel && panel->Visible() ? panel->WindowPixelRect().translated(-origin)
+                                                     : QRect())}};
         o[QStringLiteral("strip")] =
             QJsonObject{{QStringLiteral("visible"), game->MessageStripVisible()},
                         {QStringLiteral("text"), game->MessageStripText()},
@@ -771,7 +971,8 @@ void Walkthrough::WriteState(const QString& path) {
         Fail(lastLine_, QStringLiteral("cannot write %1").arg(path));
 }
 
-// ---- The command -------------------------------------------------------------------------------
+// ---- The command
+// -------------------------------------------------------------------------------
 
 int RunWalkthroughCommand(const QStringList& args, const QString& defaultFolder) {
     QString walkFile, outDir, folder;

@@ -4,6 +4,7 @@
 // from a queue) with the real welcome window, game window and script host. Expectations that
 // do not hold and commands that cannot be carried out are failures, each reported with its
 // line number; the run goes on after a failure so one walk shows every problem at once.
+#include <QPoint>
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -41,7 +42,12 @@ struct WalkCommand {
         ExpectStrip,
         Screenshot,
         WindowShot,
-        State
+        State,
+        Hover,
+        Drag,
+        DragItem,
+        ExpectItems,
+        ExpectInventory
     };
     Kind kind = Kind::Start;
     int line = 0;
@@ -49,6 +55,10 @@ struct WalkCommand {
     int a = 0;
     int b = 0;
     int shift = 0;
+    // The end of a drag (x, y), or with `toItem` the item it ends on (in `c`).
+    int c = 0;
+    int d = 0;
+    bool toItem = false;
     // Names, captions and texts (a variable's name goes in `name`, its value in `text`).
     QString name;
     QString text;
@@ -103,6 +113,8 @@ class Walkthrough {
     // save NAME / load NAME through the windows; ask TEXT through the dialogue panel.
     void SaveOrLoad(const WalkCommand& c);
     void Ask(const WalkCommand& c);
+    // Presses at `from`, moves the pointer there in a few steps as a hand would, releases.
+    void DragAlong(Game& game, QPoint from, QPoint to);
     void ReportNewBoxes(int line);
     QString OutPath(const WalkCommand& c, const QString& extension);
     void WriteState(const QString& path);

@@ -1,10 +1,20 @@
 #pragma once
 // The game's connection to the inventory: items picked up, given, used up and dragged.
-// Until it is built, the default bodies do nothing, so the game calls it at the right moments
-// today; tests derive from it to watch the calls.
+// The default bodies do nothing (a game without an inventory, and tests that derive from it to
+// watch the calls); Inventory (Inventory.h) is the real one.
+#include <QRect>
 #include <QString>
 
 namespace storyloom {
+
+class Timer;
+namespace forms {
+class Control;
+class Image;
+class PictureBox;
+template <class T>
+class ControlArray;
+}  // namespace forms
 
 class InventoryService {
   public:
@@ -37,6 +47,28 @@ class InventoryService {
     virtual void ClearItems() {}
     // New game: panel, template container, background and button built afresh.
     virtual void BuildInventory() {}
+
+    // ---- Added with the inventory itself ------------------------------------------------------
+    // The panel hidden at once (no slide).
+    virtual void Inventory_Hide() {}
+    // Before the screen is captured for a transition or a script: the panel and its button (or,
+    // without the pop-up panel, the item pictures) are hidden; ShowAfterCapture puts back what
+    // was shown.
+    virtual void HideForCapture() {}
+    virtual void ShowAfterCapture() {}
+    // The scripts' HideInventoryButton and ShowInventoryButton.
+    virtual void HideInventoryButton() {}
+    virtual void ShowInventoryButton() {}
+    // Whether the pop-up panel is fully open (in the other mode: whether items are shown).
+    virtual bool InventoryOpen() const { return false; }
+    // The panel's rectangle in pixels of the frame picture area (empty when there is none).
+    virtual QRect PanelRect() const { return {}; }
+    // The controls, for the scripts' objects (null when there are none).
+    virtual forms::ControlArray<forms::Image>* PickedObjects() { return nullptr; }
+    virtual forms::PictureBox* InventoryCanvas() { return nullptr; }
+    virtual forms::Image* InventoryButton() { return nullptr; }
+    virtual forms::Image* InventoryBackground() { return nullptr; }
+    virtual Timer* InventoryTimer() { return nullptr; }
 };
 
 }  // namespace storyloom

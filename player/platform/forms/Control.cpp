@@ -84,7 +84,13 @@ void Control::AdoptChild(std::unique_ptr<Control> child) {
     Changed();
 }
 
+namespace {
+// Set while a control moves to another container (SetContainer): it stays in its array.
+bool g_movingContainer = false;
+}  // namespace
+
 std::unique_ptr<Control> Control::Detach(Control* child) {
+    const bool leavesArray = !g_movingContainer;
     auto it = std::find_if(children_.begin(), children_.end(),
                            [child](const auto& c) { return c.get() == child; });
     if (it == children_.end()) return nullptr;
@@ -94,8 +100,9 @@ std::unique_ptr<Control> Control::Detach(Control* child) {
         Control* c = stack.back();
         stack.pop_back();
         if (w) w->Forget(c);
-        // The array index is free at once: a handler may load the same element again.
-        if (c->array_) {
+        // The array index is free at once: a handler may load the same element again. A control
+        // only moving to another container stays in its array.
+        if (c->array_ && leavesArray) {
             c->array_->Forget(c->index_);
             c->array_ = nullptr;
         }
@@ -118,7 +125,9 @@ void Control::SetContainer(Control* container) {
     if (!container || !container->IsContainer() || container == parent_ || !parent_) return;
     for (Control* c = container; c; c = c->parent_)
         if (c == this) ThrowInvalidValue();
+    g_movingContainer = true;
     std::unique_ptr<Control> owned = parent_->Detach(this);
+    g_movingContainer = false;
     container->AdoptChild(std::move(owned));
 }
 

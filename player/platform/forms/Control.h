@@ -77,6 +77,7 @@ enum class ControlKind {
     FileListBox,
     DirListBox,
     DriveListBox,
+    AnimatedGif,
 };
 
 enum class MousePointer : int {

@@ -352,7 +352,7 @@ std::optional<GifTiming> ReadGifTiming(const QByteArray& b) {
     return timing;
 }
 
-std::optional<GifAnimation> DecodeGifAnimation(const QByteArray& bytes) {
+std::optional<GifAnimation> DecodeGifAnimation(const QByteArray& bytes, std::size_t maxBytes) {
     auto timing = ReadGifTiming(bytes);
     if (!timing) return std::nullopt;
     QByteArray copy = bytes;
@@ -364,10 +364,14 @@ std::optional<GifAnimation> DecodeGifAnimation(const QByteArray& bytes) {
         return std::nullopt;
     GifAnimation animation;
     animation.loopCount = timing->loopCount;
+    std::size_t bytesUsed = 0;
     for (std::size_t i = 0; i < timing->delaysCs.size(); ++i) {
         QImage frame;
         if (!reader.read(&frame) || frame.isNull()) break;
-        animation.frames.push_back(frame.convertToFormat(QImage::Format_ARGB32_Premultiplied));
+        frame = frame.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        bytesUsed += static_cast<std::size_t>(frame.sizeInBytes());
+        if (bytesUsed > maxBytes && !animation.frames.empty()) break;
+        animation.frames.push_back(std::move(frame));
         animation.delaysMs.push_back(timing->delaysCs[i] * 10);
     }
     if (animation.frames.empty()) return std::nullopt;
@@ -407,6 +411,50 @@ PictureResult PictureCache::Load(const QString& nativePath) {
     entries_.emplace(key, std::move(entry));
     Evict();
     return result;
+}
+
+std::shared_ptr<const GifAnimation> PictureCache::LoadAnimation(const QString& nativePath,
+                                                                int* error) {
+    auto fail = [error](int number) {
+        if (error) *error = number;
+        return std::shared_ptr<const GifAnimation>();
+    };
+    const QFileInfo info(nativePath);
+    if (!info.isFile()) return fail(kErrFileNotFound);
+    // Kept apart from the still pictures of the same file.
+    const QString key = QStringLiteral("gif-animation:") + info.absoluteFilePath();
+    const qint64 size = info.size();
+    const QDateTime modified = info.lastModified();
+    auto it = entries_.find(key);
+    if (it != entries_.end()) {
+        if (it->second.size == size && it->second.modified == modified && it->second.animation) {
+            ++hits_;
+            lru_.splice(lru_.begin(), lru_, it->second.lru);
+            return it->second.animation;
+        }
+        bytes_ -= it->second.bytes;
+        lru_.erase(it->second.lru);
+        entries_.erase(it);
+    }
+    ++misses_;
+    QFile file(nativePath);
+    if (!file.open(QIODevice::ReadOnly)) return fail(kErrFileNotFound);
+    auto decoded = DecodeGifAnimation(file.readAll(), budget_);
+    if (!decoded) return fail(kErrInvalidPicture);
+    auto animation = std::make_shared<const GifAnimation>(std::move(*decoded));
+    Entry entry;
+    entry.animation = animation;
+    entry.size = size;
+    entry.modified = modified;
+    for (const QImage& frame : animation->frames)
+        entry.bytes += static_cast<std::size_t>(frame.sizeInBytes());
+    lru_.push_front(key);
+    entry.lru = lru_.begin();
+    bytes_ += entry.bytes;
+    entries_.emplace(key, std::move(entry));
+    Evict();
+    if (error) *error = 0;
+    return animation;
 }
 
 void PictureCache::Evict() {

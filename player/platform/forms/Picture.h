@@ -89,7 +89,10 @@ struct GifTiming {
     int loopCount = -1;
 };
 std::optional<GifTiming> ReadGifTiming(const QByteArray& bytes);
-std::optional<GifAnimation> DecodeGifAnimation(const QByteArray& bytes);
+// Decoding stops once the frames take more than `maxBytes` (the frames decoded so far are kept:
+// a huge animation plays its beginning rather than exhausting memory).
+std::optional<GifAnimation> DecodeGifAnimation(const QByteArray& bytes,
+                                               std::size_t maxBytes = 64u * 1024u * 1024u);
 
 // Decoded pictures by path, so that showing the same frame again costs no second decode. An
 // entry is reused only while the file's size and modification time are unchanged; the least
@@ -98,6 +101,11 @@ class PictureCache {
   public:
     explicit PictureCache(std::size_t byteBudget = 256u * 1024u * 1024u) : budget_(byteBudget) {}
     PictureResult Load(const QString& nativePath);
+    // The frames of an animated GIF, kept under the same byte budget as the pictures (a file
+    // too large for the whole budget is cut to the frames that fit). Null with `error` set
+    // (53 or 481) when the file is missing or not an animation the player can show.
+    std::shared_ptr<const GifAnimation> LoadAnimation(const QString& nativePath,
+                                                      int* error = nullptr);
     void Clear();
     std::size_t Hits() const { return hits_; }
     std::size_t Misses() const { return misses_; }
@@ -107,6 +115,7 @@ class PictureCache {
   private:
     struct Entry {
         Picture picture;
+        std::shared_ptr<const GifAnimation> animation;
         qint64 size = 0;
         QDateTime modified;
         std::size_t bytes = 0;
