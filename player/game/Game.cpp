@@ -82,7 +82,8 @@ Game::Game(Program& program_, ScriptRunner& scripts_, GameServices services_)
 }
 
 Game::~Game() {
-    // The scene's controls go before the window that holds them.
+    // The subsystems go first, then the scene's controls before the window that holds them.
+    kept_.clear();
     scene.reset();
 }
 

@@ -113,6 +113,8 @@ class Game {
     void TimedEvent_Timer(int Index);
     void Timer1_Timer();
     bool FrameTimerArmed() const { return timer1_.Armed(); }
+    bool FrameTimerEnabled() const { return timer1_.Enabled(); }
+    void SetFrameTimerEnabled(bool enabled) { timer1_.SetEnabled(enabled); }
     int FrameTimerInterval() const { return timer1_.Interval(); }
     const QString& FrameTimerTag() const { return timer1Tag_; }
     const std::vector<TimedEventSlot>& TimedEventTable() const { return timedEventTable_; }
@@ -126,6 +128,7 @@ class Game {
     QString MessageStripText() const;
     int MessageTimerInterval() const { return timerMessageBox_.Interval(); }
     bool MessageTimerArmed() const { return timerMessageBox_.Armed(); }
+    bool MessageTimerEnabled() const { return timerMessageBox_.Enabled(); }
 
     // ---- Shutdown -------------------------------------------------------------------------
     void StartUnloading();
@@ -228,6 +231,9 @@ class Game {
                                                           kKeyF1 + 10};  // F12 F9 F10 F11
 
     GameServices services;
+    // Keeps a subsystem alive as long as the game (the services that the assembly makes for
+    // this game); kept objects go before the window and its controls.
+    void Keep(std::shared_ptr<void> subsystem) { kept_.push_back(std::move(subsystem)); }
 
     // ---- The window and its controls ------------------------------------------------------
     forms::Window window;
@@ -267,6 +273,7 @@ class Game {
     // Do-nothing stand-ins for the services a caller left out.
     struct NullServices;
     std::unique_ptr<NullServices> nullServices_;
+    std::vector<std::shared_ptr<void>> kept_;  // last: destroyed first
 };
 
 }  // namespace storyloom

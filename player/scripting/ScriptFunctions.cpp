@@ -261,10 +261,14 @@ void ScriptFunctions::AddLibrary() {
         // Drawn without the screen: the frame as it stands, without the message strip laid
         // over it; otherwise what the player sees of the frame picture area.
         const bool withoutScreen = ScriptBool(Arg(a, 1));
-        const bool stripShown = g.FrameMessageBox->Visible();
-        if (withoutScreen && stripShown) g.FrameMessageBox->SetVisible(false);
-        const QImage frame = g.RenderFrame();
-        if (withoutScreen && stripShown) g.FrameMessageBox->SetVisible(true);
+        QImage frame = withoutScreen ? g.services.transitions->CaptureCurrentFrame()
+                                     : g.services.transitions->CaptureActualFrame();
+        if (frame.isNull()) {
+            const bool stripShown = g.FrameMessageBox->Visible();
+            if (withoutScreen && stripShown) g.FrameMessageBox->SetVisible(false);
+            frame = g.RenderFrame();
+            if (withoutScreen && stripShown) g.FrameMessageBox->SetVisible(true);
+        }
         target->SetAutoRedraw(true);
         target->Cls();
         target->CopyRect(frame, frame.rect(), frame.rect());

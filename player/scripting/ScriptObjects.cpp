@@ -331,7 +331,10 @@ void ScriptHost::BuildObjects() {
         return vbs::Variant();
     });
     add("FramesHistoryObject", vbs::Ref<vbs::Dispatch>(history), false);
-    add("RipplingWaterObject", unavailable("RipplingWaterObject"), false);
+    if (forms::PictureBox* water = g.services.ripple->Picture())
+        add("RipplingWaterObject", control(water), false);
+    else
+        add("RipplingWaterObject", unavailable("RipplingWaterObject"), false);
     add("AnimatedGifObject", unavailable("AnimatedGifObject"), false);
     add("AnimatedGifCanvasObject", unavailable("AnimatedGifCanvasObject"), false);
 

@@ -35,6 +35,7 @@ struct WalkCommand {
         ExpectHidden,
         ExpectBox,
         ExpectStrip,
+        ExpectPixel,
         Screenshot,
         State
     };
@@ -44,6 +45,9 @@ struct WalkCommand {
     int a = 0;
     int b = 0;
     int shift = 0;
+    // expect pixel: the colour (0xRRGGBB) and the tolerance per channel.
+    unsigned rgb = 0;
+    int tolerance = 0;
     // Names, captions and texts (a variable's name goes in `name`, its value in `text`).
     QString name;
     QString text;
@@ -74,6 +78,10 @@ class Walkthrough {
     void RunText(const QString& text);
     // Runs one line (numbered `line`); blank lines and comments do nothing.
     void RunLine(const QString& text, int line);
+    // A frame transition waits `ms` between two steps: the walk's next lines run there until
+    // their waits have covered that time, so that a screenshot or a click after `wait` lands
+    // in the middle of the animation. Without lines left, time simply moves on.
+    void TransitionStepWait(int ms);
     // After the last line: answers nobody asked for are failures.
     void Finish();
 
@@ -108,6 +116,12 @@ class Walkthrough {
     size_t boxWindow_ = 0;      // first box that `expect box` may still match
     std::vector<bool> boxMatched_;
     int lastLine_ = 0;
+    // The lines of RunText, the next one to run, the virtual time the walk's waits have
+    // granted so far, and how deep lines run between a transition's steps are nested.
+    QStringList lines_;
+    qsizetype nextLine_ = 0;
+    qint64 grantedUntilMs_ = 0;
+    int nested_ = 0;
 };
 
 // `run --walkthrough FILE [--out DIR] [FOLDER]` after the option: the arguments that follow
