@@ -233,8 +233,7 @@ void Game::OpenFrame(const QString& frameName, bool bWithTransition, int iTransN
         if (bWithTransition) {
             secondHalf.pending = false;
             services.transitions->TransitionStep2(iTransNumber, dTransitionDuration);
-        }
-        else
+        } else
             services.sound->EnableFadeTimer();
         checkStop();
         if (!fs.FileExists(p.paths.FramesDataPath + state.frame.CurrentFrameName +

@@ -126,10 +126,10 @@ TEST_F(TransitionsTest, EachSlideMovesTheStripInItsDirection) {
     };
     // A quarter of 64 is 16 pixels across, of 48 is 12 down.
     const Case cases[] = {
-        {2, 8, 5, &newPic, 56, 5},   {2, 40, 5, &oldPic, 24, 5},   // new enters from the left
-        {3, 20, 5, &oldPic, 36, 5},  {3, 50, 5, &newPic, 2, 5},    // from the right
-        {4, 40, 6, &newPic, 40, 42}, {4, 40, 30, &oldPic, 40, 18},  // from the top
-        {5, 40, 20, &oldPic, 40, 32}, {5, 40, 40, &newPic, 40, 4},  // from the bottom
+        {2, 8, 5, &newPic, 56, 5},    {2, 40, 5, &oldPic, 24, 5},    // new enters from the left
+        {3, 20, 5, &oldPic, 36, 5},   {3, 50, 5, &newPic, 2, 5},     // from the right
+        {4, 40, 6, &newPic, 40, 42},  {4, 40, 30, &oldPic, 40, 18},  // from the top
+        {5, 40, 20, &oldPic, 40, 32}, {5, 40, 40, &newPic, 40, 4},   // from the bottom
     };
     Game& g = StartWithTransitions();
     for (const Case& c : cases) {

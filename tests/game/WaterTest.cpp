@@ -194,9 +194,9 @@ TEST_F(WaterTest, WaterIsPartOfTheNewPictureOfATransition) {
     g.OpenFrame("Sea", true, 1, 0);
     const QImage captured = transitions->CaptureCurrentFrame();
     EXPECT_EQ(captured.copy(0, 24, 64, 24), Sea(g));
-    EXPECT_GT(CountDifferent(captured.copy(0, 24, 64, 24), Stripes(64, 48).copy(0, 24, 64, 24),
-                             0, 32),
-              0);
+    EXPECT_GT(
+        CountDifferent(captured.copy(0, 24, 64, 24), Stripes(64, 48).copy(0, 24, 64, 24), 0, 32),
+        0);
 }
 
 TEST_F(WaterTest, StopRequestEndsTheTimer) {

@@ -242,14 +242,16 @@ TEST_F(ObjectModelTest, WaterObjectAndTheEffectsSwitch) {
     Game& g = Start();
     g.OpenFrame("Sea", false, 0, 0);
     ASSERT_TRUE(g.services.ripple->EffectActive());
-    EXPECT_TRUE(Run("Score = RipplingWaterObject.Top \\ 15\r\n"
-                    "If GetEffectsStatus() Then door_open = 1"));
+    EXPECT_TRUE(
+        Run("Score = RipplingWaterObject.Top \\ 15\r\n"
+            "If GetEffectsStatus() Then door_open = 1"));
     EXPECT_EQ(Var("Score"), 24);
     EXPECT_EQ(Var("door_open"), 1);
 
-    EXPECT_TRUE(Run("InvertEffectsStatus\r\n"
-                    "If Not RipplingWaterObject.Visible Then Score = 7\r\n"
-                    "If Not GetEffectsStatus() Then door_open = 2"));
+    EXPECT_TRUE(
+        Run("InvertEffectsStatus\r\n"
+            "If Not RipplingWaterObject.Visible Then Score = 7\r\n"
+            "If Not GetEffectsStatus() Then door_open = 2"));
     EXPECT_EQ(Var("Score"), 7);
     EXPECT_EQ(Var("door_open"), 2);
     EXPECT_FALSE(g.services.ripple->EffectActive());

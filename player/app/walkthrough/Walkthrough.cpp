@@ -302,7 +302,8 @@ void Walkthrough::RunText(const QString& text) {
         const qsizetype i = nextLine_++;
         RunLine(lines_[i], int(i + 1));
         // Waiting asked for inside a transition that ended before it was used.
-        while (p_->loop.NowMs() < grantedUntilMs_) p_->loop.Advance(grantedUntilMs_ - p_->loop.NowMs());
+        while (p_->loop.NowMs() < grantedUntilMs_)
+            p_->loop.Advance(grantedUntilMs_ - p_->loop.NowMs());
     }
     lines_.clear();
     nextLine_ = 0;
@@ -328,6 +329,28 @@ void Walkthrough::TransitionStepWait(int ms) {
             loop.Advance(target - now);
         }
     }
+}
+
+void Walkthrough::RunLine(const QString& text, int line) {
+    QString error;
+    const auto command = ParseWalkLine(text, line, &error);
+    if (!command) return;
+    lastLine_ = line;
+    if (!error.isEmpty()) {
+        Fail(line, error);
+        return;
+    }
+    Execute(*command);
+    // Calls posted for "as soon as possible" run before the next command, as they would
+    // between two real events.
+    p_->loop.ProcessEvents();
+    ReportNewBoxes(line);
+}
+
+void Walkthrough::Finish() {
+    for (const QString& a : p_->dialogs.answers)
+        Fail(lastLine_, QStringLiteral("the answer \"%1\" was never asked for").arg(a));
+    p_->dialogs.answers.clear();
 }
 
 void Walkthrough::ReportNewBoxes(int line) {
@@ -570,23 +593,22 @@ void Walkthrough::Execute(const WalkCommand& c) {
     if (held)
         Pass();
     else
-        Fail(
-            c.line,
-            QStringLiteral("expected %1, got %2")
-                .arg(c.kind == K::ExpectVar     ? QStringLiteral("%1 = \"%2\"").arg(c.name, c.text)
-                     : c.kind == K::ExpectFrame ? QStringLiteral("frame %1").arg(c.name)
-                     : c.kind == K::ExpectVisible ? QStringLiteral("hotspot %1 visible").arg(c.a)
-                     : c.kind == K::ExpectHidden  ? QStringLiteral("hotspot %1 hidden").arg(c.a)
-                     : c.kind == K::ExpectBox     ? QStringLiteral("a box with \"%1\"").arg(c.text)
-                     : c.kind == K::ExpectPixel
-                         ? QStringLiteral("#%1 \u00B1%2 at (%3, %4)")
-                               .arg(c.rgb, 6, 16, QLatin1Char('0'))
-                               .arg(c.tolerance)
-                               .arg(c.a)
-                               .arg(c.b)
-                               .toUpper()
-                                              : QStringLiteral("the strip with \"%1\"").arg(c.text),
-                     c.kind == K::ExpectVar ? QStringLiteral("\"%1\"").arg(got) : got));
+        Fail(c.line,
+             QStringLiteral("expected %1, got %2")
+                 .arg(c.kind == K::ExpectVar     ? QStringLiteral("%1 = \"%2\"").arg(c.name, c.text)
+                      : c.kind == K::ExpectFrame ? QStringLiteral("frame %1").arg(c.name)
+                      : c.kind == K::ExpectVisible ? QStringLiteral("hotspot %1 visible").arg(c.a)
+                      : c.kind == K::ExpectHidden  ? QStringLiteral("hotspot %1 hidden").arg(c.a)
+                      : c.kind == K::ExpectBox     ? QStringLiteral("a box with \"%1\"").arg(c.text)
+                      : c.kind == K::ExpectPixel
+                          ? QStringLiteral("#%1 \u00B1%2 at (%3, %4)")
+                                .arg(c.rgb, 6, 16, QLatin1Char('0'))
+                                .arg(c.tolerance)
+                                .arg(c.a)
+                                .arg(c.b)
+                                .toUpper()
+                          : QStringLiteral("the strip with \"%1\"").arg(c.text),
+                      c.kind == K::ExpectVar ? QStringLiteral("\"%1\"").arg(got) : got));
 }
 
 void Walkthrough::WriteState(const QString& path) {

@@ -69,8 +69,8 @@ bool GameTransitions::OverlayVisible() const {
 }
 
 void GameTransitions::ReportError(const char* where, const QString& description) {
-    game_.program.ShowErrorBox(
-        QStringLiteral(" Error in \"%1\". ").arg(QString::fromLatin1(where)), description);
+    game_.program.ShowErrorBox(QStringLiteral(" Error in \"%1\". ").arg(QString::fromLatin1(where)),
+                               description);
 }
 
 // ---- The first half ----------------------------------------------------------------------
@@ -86,6 +86,7 @@ void GameTransitions::TransitionStep1(int kind) {
     }
     try {
         prepared_ = true;
+        oldMessage_ = game_.MessageStripVisible() ? game_.MessageStripText() : QString();
         picWhere_->SetPixelRect(game_.PictureBox->PixelRect());
         components_.Pause();
         EachComponent(components_, [&](int i) {
@@ -130,7 +131,11 @@ void GameTransitions::TransitionStep2(int kind, double seconds) {
     }
     try {
         const bool frameTimerWasOn = game_.FrameTimerEnabled();
-        if (game_.MessageTimerEnabled()) game_.HideTextMessage();
+        // The old frame's message ends with it; one the new frame's own script has just
+        // shown stays.
+        if (game_.MessageTimerEnabled() && !oldMessage_.isNull() &&
+            game_.MessageStripText() == oldMessage_)
+            game_.HideTextMessage();
         game_.SetFrameTimerEnabled(false);
         const int w = game_.program.info.ProjectWidth;
         const int h = game_.program.info.ProjectHeight;

@@ -118,6 +118,7 @@ class GameTransitions : public TransitionService {
     // The first half froze the old picture and the second half has not run yet.
     bool prepared_ = false;
     int lastSteps_ = 0;
+    QString oldMessage_;  // the message strip's text when the first half ran (null: none)
     QStringList names_;
 };
 

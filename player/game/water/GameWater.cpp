@@ -73,8 +73,9 @@ void GameWater::LoadWaveEffectIfAny(const QString& frameName) {
         return;
     try {
         {
-            SeqReader reader = OpenSeqFile(
-                fs, p.paths.FramesPath + game_.state.frame.CurrentFrameName + QStringLiteral(".rwe"));
+            SeqReader reader =
+                OpenSeqFile(fs, p.paths.FramesPath + game_.state.frame.CurrentFrameName +
+                                    QStringLiteral(".rwe"));
             settings_ = ReadWaterEffectSettings(reader);
         }
         const WaterEffectSettings& s = settings_;
@@ -120,8 +121,7 @@ void GameWater::DrawStep() {
     QImage& canvas = picture_->Canvas();
     const int w = canvas.width();
     const int h = canvas.height();
-    const float phase =
-        effects::RipplePhase(settings_.Speed, settings_.Reverse, clock_.FoxTime(0));
+    const float phase = effects::RipplePhase(settings_.Speed, settings_.Reverse, clock_.FoxTime(0));
     ThrowIfFailed(effects::FoxWave(canvas, 0, 0, w, h, original_, 0, 0, settings_.WaveParameter, 4,
                                    phase, 90.0, 0.0));
     ThrowIfFailed(effects::FoxFastMask(canvas, 0, 0, w, h, masked_, 0, 0, mask_, 0, 0, 0));
