@@ -325,6 +325,9 @@ void Walkthrough::TransitionStepWait(int ms) {
             ++nested_;
             RunLine(lines_[i], int(i + 1));
             --nested_;
+            // The animation looks at what the line did (a click or a key ends it) before the
+            // next line runs.
+            if (loop.NowMs() == now) return;
         } else {
             loop.Advance(target - now);
         }
@@ -602,11 +605,10 @@ void Walkthrough::Execute(const WalkCommand& c) {
                       : c.kind == K::ExpectBox     ? QStringLiteral("a box with \"%1\"").arg(c.text)
                       : c.kind == K::ExpectPixel
                           ? QStringLiteral("#%1 \u00B1%2 at (%3, %4)")
-                                .arg(c.rgb, 6, 16, QLatin1Char('0'))
+                                .arg(QString::number(c.rgb, 16).rightJustified(6, u'0').toUpper())
                                 .arg(c.tolerance)
                                 .arg(c.a)
                                 .arg(c.b)
-                                .toUpper()
                           : QStringLiteral("the strip with \"%1\"").arg(c.text),
                       c.kind == K::ExpectVar ? QStringLiteral("\"%1\"").arg(got) : got));
 }
