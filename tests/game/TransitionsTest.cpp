@@ -200,6 +200,48 @@ TEST_F(TransitionsTest, BadNumbersAndDurationsAnimateNothing) {
     EXPECT_FALSE(tr->OverlayVisible());
 }
 
+TEST_F(TransitionsTest, JumpDuringATransitionEndsItAndOpensWithoutOne) {
+    ColourFrame("Start", 0x0000FF);
+    ColourFrame("Hall", 0xFF0000);
+    ColourFrame("Cellar", 0x00FF00);
+    Game& g = StartWithTransitions();
+    g.OpenFrame("Start", false, 0, 0);
+    const qint64 begin = t.loop.NowMs();
+    // A timer's jump with a transition of its own while the first one animates.
+    Jump(g, "Hall", 1, 2.0, 300, [&] {
+        tr->TransitionStep1(2);
+        g.OpenFrame("Cellar", true, 2, 2.0);
+    });
+    EXPECT_LT(t.loop.NowMs() - begin, 400);
+    EXPECT_EQ(g.state.frame.CurrentFrameName, "Cellar");
+    EXPECT_FALSE(tr->OverlayVisible());
+    EXPECT_FALSE(t.program.TransitionInProgress);
+    EXPECT_EQ(At(g.RenderFrame(), 5, 5), 0x00FF00u);
+    EXPECT_TRUE(t.Boxes().empty());
+}
+
+TEST_F(TransitionsTest, OldFramesMessageEndsAndTheNewFramesOwnStays) {
+    ColourFrame("Start", 0x0000FF);
+    FrameFile greeting;
+    greeting.RunLocalScript = true;
+    greeting.LocalScript = "greet";
+    ColourFrame("Hall", 0xFF0000, greeting);
+    ColourFrame("Cellar", 0x00FF00);
+    Game& g = StartWithTransitions();
+    scripts.onRun = [&](const QString& text, ScriptRequests&) {
+        if (text.contains("greet")) g.ShowTextMessage("Welcome to the hall", true, false);
+        return true;
+    };
+    g.OpenFrame("Start", false, 0, 0);
+    g.ShowTextMessage("Goodbye", true, false);
+    Jump(g, "Cellar", 1, 0.2);
+    EXPECT_FALSE(g.MessageStripVisible());
+    g.ShowTextMessage("Goodbye", true, false);
+    Jump(g, "Hall", 1, 0.2);
+    EXPECT_TRUE(g.MessageStripVisible());
+    EXPECT_EQ(g.MessageStripText(), "Welcome to the hall");
+}
+
 TEST_F(TransitionsTest, OpeningThatFailsAfterTheFirstHalfTakesTheFrozenPictureAway) {
     ColourFrame("Start", 0x0000FF);
     Game& g = StartWithTransitions();

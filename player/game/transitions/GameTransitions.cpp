@@ -121,6 +121,12 @@ void GameTransitions::TransitionStep1(int kind) {
 void GameTransitions::TransitionStep2(int kind, double seconds) {
     Program& p = game_.program;
     if (p.StopRequested) return;
+    if (animating_) {
+        // A jump made while another transition animates: its first half was refused, and the
+        // running one ends at its next step.
+        game_.services.sound->EnableFadeTimer();
+        return;
+    }
     if (!prepared_ || game_.menus.DisableTransitionsChecked) {
         // Nothing frozen to animate from (transitions were off for the first half), or
         // transitions were switched off since: the new frame shows at once, the frozen picture
@@ -190,6 +196,15 @@ void GameTransitions::Animate(int kind, double seconds) {
         const double durationMs = std::min(seconds, kLongestSeconds) * 1000.0;
         p.TransitionInProgress = true;
         p.InterruptTransition = false;
+        animating_ = true;
+        // The flags come down however the loop ends (a failed step throws).
+        struct Running {
+            GameTransitions& self;
+            ~Running() {
+                self.animating_ = false;
+                self.game_.program.TransitionInProgress = false;
+            }
+        } running{*this};
         if (!IsBlend(kind)) loop.ProcessEvents();
         const qint64 start = loop.NowMs();
         for (;;) {
@@ -206,6 +221,7 @@ void GameTransitions::Animate(int kind, double seconds) {
             }
         }
     }
+    animating_ = false;
     p.TransitionInProgress = false;
     picWhere_->SetVisible(false);
     if (onProgress) onProgress(1.0);

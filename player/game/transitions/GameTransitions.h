@@ -117,6 +117,7 @@ class GameTransitions : public TransitionService {
     QImage picEnd_;    // the new picture
     // The first half froze the old picture and the second half has not run yet.
     bool prepared_ = false;
+    bool animating_ = false;  // the animation loop runs (a jump inside it gets no transition)
     int lastSteps_ = 0;
     QString oldMessage_;  // the message strip's text when the first half ran (null: none)
     QStringList names_;
