@@ -6,6 +6,8 @@
 #include "game/Game.h"
 #include "game/dialogues/Dialogues.h"
 #include "game/inventory/Inventory.h"
+#include "game/transitions/GameTransitions.h"
+#include "game/water/GameWater.h"
 #include "platform/forms/controls/TimerControl.h"
 
 namespace storyloom {
@@ -62,6 +64,15 @@ std::unique_ptr<Game> PlayerAssembly::CreateGame() {
     auto dialogues = std::make_shared<Dialogues>(*game);
     game->services.dialogues = dialogues.get();
     game->attached.push_back(std::move(dialogues));
+    // The frame transitions and the water draw on the game window itself.
+    auto transitions = std::make_shared<GameTransitions>(*game);
+    if (transitionStepWait) transitions->stepWait = transitionStepWait;
+    transitions->InitTransitions();
+    game->services.transitions = transitions.get();
+    game->Keep(transitions);
+    auto water = std::make_shared<GameWater>(*game);
+    game->services.ripple = water.get();
+    game->Keep(water);
     scripts.Attach(*game);
     return game;
 }

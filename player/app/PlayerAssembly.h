@@ -4,6 +4,7 @@
 // program and the walkthrough build exactly this, over the desktop's bundle and the test
 // platform's.
 #include <QString>
+#include <functional>
 #include <memory>
 
 #include "core/PlatformBundle.h"
@@ -31,6 +32,10 @@ class PlayerAssembly {
     int ExitCode() const { return welcome.ExitCode(); }
     // A game window with the script host and its subsystems attached (the Start button's).
     std::unique_ptr<Game> CreateGame();
+
+    // How a frame transition waits between two of its steps in the games made from now on;
+    // empty: the event loop's Wait. The walkthrough runner plays its commands there.
+    std::function<void(int ms)> transitionStepWait;
 
     Program program;
     Resolutions resolutions;

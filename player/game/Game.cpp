@@ -82,9 +82,10 @@ Game::Game(Program& program_, ScriptRunner& scripts_, GameServices services_)
 }
 
 Game::~Game() {
-    // The attached subsystems and the scene's controls go before the window that holds them.
+    // The subsystems go first (the attached and kept ones, then the inventory), then the
+    // scene's controls before the window that holds them.
     attached.clear();
-    // The inventory and the scene's controls go before the window that holds them.
+    kept_.clear();
     ownInventory_.reset();
     scene.reset();
     ownAnimated_.reset();

@@ -129,6 +129,7 @@ class Game {
     QString MessageStripText() const;
     int MessageTimerInterval() const { return timerMessageBox_.Interval(); }
     bool MessageTimerArmed() const { return timerMessageBox_.Armed(); }
+    bool MessageTimerEnabled() const { return timerMessageBox_.Enabled(); }
 
     // ---- Shutdown -------------------------------------------------------------------------
     void StartUnloading();
@@ -246,6 +247,9 @@ class Game {
     // The same for the animated pictures of the hotspots (the scene was built with
     // services.animated: this only keeps the object alive).
     void KeepAnimatedObjects(std::unique_ptr<AnimatedObjectService> animated);
+    // Keeps a subsystem alive as long as the game (the services that the assembly makes for
+    // this game); kept objects go before the window and its controls.
+    void Keep(std::shared_ptr<void> subsystem) { kept_.push_back(std::move(subsystem)); }
 
     // ---- The window and its controls ------------------------------------------------------
     forms::Window window;
@@ -287,6 +291,7 @@ class Game {
     std::unique_ptr<InventoryService> ownInventory_;
     std::unique_ptr<AnimatedObjectService> ownAnimated_;
     std::unique_ptr<NullServices> nullServices_;
+    std::vector<std::shared_ptr<void>> kept_;  // last: destroyed first
 };
 
 }  // namespace storyloom

@@ -223,6 +223,8 @@ void Game::Form_Activate() {
 
 void Game::Form_KeyDown(int KeyCode, int Shift) {
     if (closed_) return;
+    // Any key ends a running transition.
+    if (program.TransitionInProgress) program.InterruptTransition = true;
     if (KeyCode == kKeyEscape) {
         if (!IsOneTimeVideoPlaying() && !program.TransitionInProgress) {
             if (menus.ExitVisible)

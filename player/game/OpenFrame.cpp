@@ -33,6 +33,16 @@ void Game::OpenFrame(const QString& frameName, bool bWithTransition, int iTransN
     // frame's name, the history, the script's requests).
     const QString CurrentFrame = frameName;
     Program& p = program;
+    // A caller that began a transition gets its second half whatever happens here: an opening
+    // that fails or ends early takes the frozen old picture away instead of leaving it on top.
+    struct SecondHalf {
+        TransitionService& transitions;
+        bool pending;
+        int number;
+        ~SecondHalf() {
+            if (pending) transitions.TransitionStep2(number, 0);
+        }
+    } secondHalf{*services.transitions, bWithTransition, iTransNumber};
     FileSystem& fs = p.platform.files;
     if (CurrentFrame.isEmpty()) {
         p.ShowErrorBox(kLinkBroken);
@@ -220,9 +230,10 @@ void Game::OpenFrame(const QString& frameName, bool bWithTransition, int iTransN
             !state.frame.BackgroundTiled)
             services.ripple->LoadWaveEffectIfAny(CurrentFrame);
         services.sound->StartChannelChanges();
-        if (bWithTransition)
+        if (bWithTransition) {
+            secondHalf.pending = false;
             services.transitions->TransitionStep2(iTransNumber, dTransitionDuration);
-        else
+        } else
             services.sound->EnableFadeTimer();
         checkStop();
         if (!fs.FileExists(p.paths.FramesDataPath + state.frame.CurrentFrameName +

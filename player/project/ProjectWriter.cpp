@@ -309,6 +309,22 @@ void ProjectWriter::WriteHotspotCount(const QString& frameName, int count) const
                  });
 }
 
+void ProjectWriter::WriteWaterEffect(const QString& frameName, int left, int top, int width,
+                                     int height, int waveParameter, int speed, bool reverse,
+                                     const QImage& mask, bool withReverse) const {
+    WriteRecords(QStringLiteral("Frames/") + frameName + QStringLiteral(".rwe"), [&](SeqWriter& w) {
+        // The authoring tool's own fields: the file's version and the editor's view of it.
+        w.WriteInteger(1), w.EndRecord();
+        w.WriteString(frameName), w.EndRecord();
+        for (int i = 0; i < 4; ++i) w.WriteInteger(0), w.EndRecord();
+        for (int v : {left, top, width, height, waveParameter, speed})
+            w.WriteInteger(v), w.EndRecord();
+        if (withReverse) w.WriteBoolean(reverse), w.EndRecord();
+    });
+    if (!mask.isNull())
+        WritePicture(*this, QStringLiteral("Frames/") + frameName + QStringLiteral(".rwm"), mask);
+}
+
 namespace {
 
 // Writes one field per line, as the authoring tool does; `n` counts the fields of a record so

@@ -241,6 +241,12 @@ class ProjectWriter {
     void WriteMore(const QString& section, const QString& key, const QString& value) const;
     void WriteFrame(const QString& name, const FrameFile& frame) const;
     void WriteHotspotCount(const QString& frameName, int count) const;
+    // The frame's rippling water: "<frame>.rwe" with the region and wave settings (six leading
+    // fields the player skips; `withReverse` false writes the 12-field form of older files) and,
+    // unless `mask` is null, "<frame>.rwm" as a BMP.
+    void WriteWaterEffect(const QString& frameName, int left, int top, int width, int height,
+                          int waveParameter, int speed, bool reverse, const QImage& mask,
+                          bool withReverse = true) const;
 
   private:
     std::optional<QTemporaryDir> temp_;

@@ -263,7 +263,6 @@ void ScriptFunctions::AddLibrary() {
         // over it; otherwise what the player sees of the frame picture area.
         const bool withoutScreen = ScriptBool(Arg(a, 1));
         const bool stripShown = g.FrameMessageBox->Visible();
-        if (withoutScreen && stripShown) g.FrameMessageBox->SetVisible(false);
         // The inventory is not part of the frame: it is hidden while the picture is taken.
         g.services.inventory->HideForCapture();
         // Drawn without the screen, each animation shows its first frame.
@@ -275,10 +274,15 @@ void ScriptFunctions::AddLibrary() {
                     shownFrames.emplace_back(player, player->CurrentFrame());
                     player->ShowFrame(0);
                 }
-        const QImage frame = g.RenderFrame();
+        QImage frame = withoutScreen ? g.services.transitions->CaptureCurrentFrame()
+                                     : g.services.transitions->CaptureActualFrame();
+        if (frame.isNull()) {
+            if (withoutScreen && stripShown) g.FrameMessageBox->SetVisible(false);
+            frame = g.RenderFrame();
+            if (withoutScreen && stripShown) g.FrameMessageBox->SetVisible(true);
+        }
         for (auto& [player, shown] : shownFrames) player->ShowFrame(shown);
         g.services.inventory->ShowAfterCapture();
-        if (withoutScreen && stripShown) g.FrameMessageBox->SetVisible(true);
         target->SetAutoRedraw(true);
         target->Cls();
         target->CopyRect(frame, frame.rect(), frame.rect());

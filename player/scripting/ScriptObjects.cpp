@@ -372,7 +372,10 @@ void ScriptHost::BuildObjects() {
         return vbs::Variant();
     });
     add("FramesHistoryObject", vbs::Ref<vbs::Dispatch>(history), false);
-    add("RipplingWaterObject", unavailable("RipplingWaterObject"), false);
+    if (forms::PictureBox* water = g.services.ripple->Picture())
+        add("RipplingWaterObject", control(water), false);
+    else
+        add("RipplingWaterObject", unavailable("RipplingWaterObject"), false);
     // The animated pictures of the frame's hotspots and their containers, by hotspot number.
     if (g.services.animated->Players() && g.services.animated->Canvases()) {
         add("AnimatedGifObject",

@@ -516,7 +516,8 @@ TEST(WalkInput, TheRowboatsBoxDoesNotKeepTheMouse) {
     ASSERT_TRUE(walk.Open(QStringLiteral(STORYLOOM_SOURCE_DIR "/examples/demo")));
     walk.RunText(QStringLiteral(
         "start\n"
-        "wait 6500\n"
+        // The title card's timer jumps at 6 s with a cross-fade of 1.2 s.
+        "wait 7500\n"
         "expect frame shore\n"
         // Press on the rowboat: its box opens and takes OK, and with it the release, which on a
         // desktop goes to the box and never reaches the game window.

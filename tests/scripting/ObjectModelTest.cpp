@@ -3,6 +3,7 @@
 #include <QDir>
 
 #include "ScriptFixture.h"
+#include "game/water/GameWater.h"
 #include "platform/files/FileSystem.h"
 #include "platform/forms/Renderer.h"
 
@@ -213,6 +214,51 @@ TEST_F(ObjectModelTest, ScriptControlTimeoutIsReachable) {
     Start();
     EXPECT_TRUE(Run("ScriptControlObject.Timeout = 2500"));
     EXPECT_EQ(host.ScriptControl.Timeout(), 2500);
+}
+
+}  // namespace
+}  // namespace storyloom::test
+
+namespace storyloom::test {
+namespace {
+
+TEST_F(ObjectModelTest, WaterObjectAndTheEffectsSwitch) {
+    QImage sea(64, 48, QImage::Format_RGB32);
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 64; ++x) sea.setPixel(x, y, qRgb((x / 3) % 2 ? 230 : 20, y * 5, 90));
+    WritePicture(t.project, "Frames/sea.bmp", sea);
+    FrameFile f;
+    f.BackgroundType = 1;
+    f.BackgroundValue = "sea.bmp";
+    t.project.WriteFrame("Sea", f);
+    QImage mask(64, 24, QImage::Format_RGB32);
+    mask.fill(Qt::black);
+    t.project.WriteWaterEffect("Sea", 0, 24, 64, 24, 3, 8, false, mask);
+    beforeAttach = [](Game& g) {
+        auto water = std::make_shared<GameWater>(g);
+        g.services.ripple = water.get();
+        g.Keep(water);
+    };
+    Game& g = Start();
+    g.OpenFrame("Sea", false, 0, 0);
+    ASSERT_TRUE(g.services.ripple->EffectActive());
+    EXPECT_TRUE(
+        Run("Score = RipplingWaterObject.Top \\ 15\r\n"
+            "If GetEffectsStatus() Then door_open = 1"));
+    EXPECT_EQ(Var("Score"), 24);
+    EXPECT_EQ(Var("door_open"), 1);
+
+    EXPECT_TRUE(
+        Run("InvertEffectsStatus\r\n"
+            "If Not RipplingWaterObject.Visible Then Score = 7\r\n"
+            "If Not GetEffectsStatus() Then door_open = 2"));
+    EXPECT_EQ(Var("Score"), 7);
+    EXPECT_EQ(Var("door_open"), 2);
+    EXPECT_FALSE(g.services.ripple->EffectActive());
+    EXPECT_EQ(t.program.GetUserSetting(UserKeys::kDisableEffects), "True");
+    EXPECT_TRUE(Run("InvertEffectsStatus"));
+    EXPECT_TRUE(g.services.ripple->EffectActive());
+    EXPECT_EQ(t.program.GetUserSetting(UserKeys::kDisableEffects), "False");
 }
 
 }  // namespace

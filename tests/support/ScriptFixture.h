@@ -47,6 +47,7 @@ class ScriptTest : public ::testing::Test {
         game->ScreenWidthPx = general.ProjectWidth;
         game->ScreenHeightPx = general.ProjectHeight;
         game->onClosed = [this](bool) { ++closedCount; };
+        if (beforeAttach) beforeAttach(*game);
         host.Attach(*game);
         game->ResetAll();
         return *game;
@@ -116,6 +117,8 @@ class ScriptTest : public ::testing::Test {
     LoggingSavedGames savedGames{log};
     ScriptHost host{t.program};
     std::unique_ptr<Game> game;
+    // Runs on the new game before the host is attached (to give it subsystems of its own).
+    std::function<void(Game&)> beforeAttach;
     int closedCount = 0;
 };
 

@@ -445,6 +445,10 @@ class Builder {
 
     void Pictures() {
         const QImage shore = SaveJpeg(PaintShore(), QStringLiteral("Frames/shore.jpg"));
+        // The sea below the lighthouse ripples.
+        project_.WriteWaterEffect(QStringLiteral("shore"), kShoreWater.left(), kShoreWater.top(),
+                                  kShoreWater.width(), kShoreWater.height(), 4, 8, false,
+                                  PaintShoreWaterMask());
         const QImage door = SaveJpeg(PaintDoor(), QStringLiteral("Frames/door.jpg"));
         const QImage stairs = SaveJpeg(PaintStairs(), QStringLiteral("Frames/stairs.jpg"));
         const QImage lampRoom = SaveJpeg(PaintLampRoom(), QStringLiteral("Frames/lamproom.jpg"));

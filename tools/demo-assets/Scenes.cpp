@@ -146,6 +146,30 @@ QFont Serif(double pixelSize, bool italic = false, bool bold = false) {
 
 }  // namespace
 
+QImage PaintShoreWaterMask() {
+    QImage mask(kShoreWater.size(), QImage::Format_RGB32);
+    mask.fill(Qt::black);
+    QPainter p(&mask);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.translate(-kShoreWater.topLeft());
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::white);
+    // The headland and the beach of PaintShore stay still, a little beyond their edges.
+    QPolygonF headland;
+    headland << QPointF(466, 480) << QPointF(516, 390) << QPointF(562, 352) << QPointF(606, 332)
+             << QPointF(700, 326) << QPointF(760, 340) << QPointF(800, 336) << QPointF(800, 480);
+    p.drawPolygon(headland);
+    QPainterPath beach;
+    beach.moveTo(0, 478);
+    beach.cubicTo(200, 458, 420, 466, 560, 496);
+    beach.lineTo(800, 472);
+    beach.lineTo(800, 600);
+    beach.lineTo(0, 600);
+    beach.closeSubpath();
+    p.drawPath(beach);
+    return mask;
+}
+
 QImage PaintShore() {
     QImage img = Canvas();
     QPainter p(&img);

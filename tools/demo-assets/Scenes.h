@@ -32,6 +32,10 @@ class Rng {
 };
 
 QImage PaintShore();
+// The shore's rippling water: the region of the shore picture that holds the sea, and its mask
+// (black where the sea ripples, white over the headland and the beach).
+inline constexpr QRect kShoreWater(0, 360, 800, 120);
+QImage PaintShoreWaterMask();
 QImage PaintDoor();
 QImage PaintStairs();
 QImage PaintLampRoom();

@@ -9,7 +9,9 @@
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 
 #include "app/PlayerAssembly.h"
@@ -93,6 +95,7 @@ bool WalkCommand::IsExpectation() const {
         case Kind::ExpectQuestions:
         case Kind::ExpectItems:
         case Kind::ExpectInventory:
+        case Kind::ExpectPixel:
             return true;
         default:
             return false;
@@ -254,6 +257,27 @@ std::optional<WalkCommand> ParseWalkLine(const QString& text, int line, QString*
             if (state != u"open" && state != u"closed")
                 return malformed(QStringLiteral("expect inventory needs open or closed"));
             c.a = state == u"open" ? 1 : 0;
+        } else if (what == u"pixel") {
+            // expect pixel X Y #RRGGBB [±N]
+            c.kind = K::ExpectPixel;
+            if (w.size() != 5 && w.size() != 6)
+                return malformed(QStringLiteral("expect pixel needs X Y #RRGGBB, then perhaps ±N"));
+            if (!ToInt(w[2], &c.a, 0, 100000) || !ToInt(w[3], &c.b, 0, 100000))
+                return malformed(QStringLiteral("expect pixel needs X and Y in pixels"));
+            bool ok = w[4].size() == 7 && w[4].startsWith(u'#');
+            if (ok) c.rgb = w[4].mid(1).toUInt(&ok, 16);
+            if (!ok) return malformed(QStringLiteral("not a colour #RRGGBB: %1").arg(w[4]));
+            if (w.size() == 6) {
+                QString t = w[5];
+                if (t.startsWith(u'\u00B1'))
+                    t = t.mid(1);
+                else if (t.startsWith(QStringLiteral("+-")))
+                    t = t.mid(2);
+                else
+                    t.clear();
+                if (!ToInt(t, &c.tolerance, 0, 255))
+                    return malformed(QStringLiteral("not a tolerance ±N: %1").arg(w[5]));
+            }
         } else if (what == u"box" || what == u"strip") {
             c.kind = what == u"box" ? K::ExpectBox : K::ExpectStrip;
             c.text = Rest(trimmed, 2);
@@ -303,7 +327,9 @@ struct Walkthrough::Parts {
 };
 
 Walkthrough::Walkthrough(QString outDir, std::function<void(const QString&)> print, QSize screen)
-    : p_(std::make_unique<Parts>(screen)), outDir_(std::move(outDir)), print_(std::move(print)) {}
+    : p_(std::make_unique<Parts>(screen)), outDir_(std::move(outDir)), print_(std::move(print)) {
+    p_->player.transitionStepWait = [this](int ms) { TransitionStepWait(ms); };
+}
 
 Walkthrough::~Walkthrough() = default;
 
@@ -341,13 +367,44 @@ void Walkthrough::Fail(int line, const QString& message) {
 }
 
 void Walkthrough::RunText(const QString& text) {
-    const QStringList lines = text.split(u'\n');
-    for (int i = 0; i < lines.size(); ++i) {
-        QString l = lines[i];
+    lines_ = text.split(u'\n');
+    for (QString& l : lines_)
         if (l.endsWith(u'\r')) l.chop(1);
-        RunLine(l, i + 1);
+    nextLine_ = 0;
+    while (nextLine_ < lines_.size()) {
+        const qsizetype i = nextLine_++;
+        RunLine(lines_[i], int(i + 1));
+        // Waiting asked for inside a transition that ended before it was used.
+        while (p_->loop.NowMs() < grantedUntilMs_)
+            p_->loop.Advance(grantedUntilMs_ - p_->loop.NowMs());
     }
+    lines_.clear();
+    nextLine_ = 0;
     Finish();
+}
+
+void Walkthrough::TransitionStepWait(int ms) {
+    // Deep enough for a click during a transition to start another one.
+    constexpr int kDeepest = 4;
+    VirtualEventLoop& loop = p_->loop;
+    const qint64 target = loop.NowMs() + std::max(0, ms);
+    while (loop.NowMs() < target) {
+        const qint64 now = loop.NowMs();
+        if (grantedUntilMs_ > now) {
+            // The walk's last wait still runs: its time goes to the transition.
+            loop.Advance(std::min(target, grantedUntilMs_) - now);
+        } else if (nextLine_ < lines_.size() && nested_ < kDeepest) {
+            const qsizetype i = nextLine_++;
+            ++nested_;
+            RunLine(lines_[i], int(i + 1));
+            --nested_;
+            // The animation looks at what the line did (a click or a key ends it) before the
+            // next line runs.
+            if (loop.NowMs() == now) return;
+        } else {
+            loop.Advance(target - now);
+        }
+    }
 }
 
 void Walkthrough::RunLine(const QString& text, int line) {
@@ -559,9 +616,13 @@ void Walkthrough::Execute(const WalkCommand& c) {
                 Fail(c.line, QStringLiteral("no menu command \"%1\" is shown").arg(c.name));
             return;
         }
-        case K::Wait:
-            p_->loop.Advance(c.a);
+        case K::Wait: {
+            // The walk grants time up to a moment; a transition that runs meanwhile uses it
+            // step by step (TransitionStepWait), and a wait read between its steps adds to it.
+            grantedUntilMs_ = std::max(grantedUntilMs_, p_->loop.NowMs()) + c.a;
+            if (nested_ == 0) p_->loop.Advance(grantedUntilMs_ - p_->loop.NowMs());
             return;
+        }
         case K::Answer:
             dialogs.QueueAnswer(c.text);
             return;
@@ -706,6 +767,25 @@ void Walkthrough::Execute(const WalkCommand& c) {
             if (game->services.inventory->InventoryMoving()) got = QStringLiteral("sliding");
             break;
         }
+        case K::ExpectPixel: {
+            Game* game = RunningGame(c);
+            if (!game) return;
+            const QImage frame = game->RenderFrame();
+            if (!frame.rect().contains(c.a, c.b)) {
+                boxWindow_ = dialogs.shown.size();
+                return Fail(c.line, QStringLiteral("(%1, %2) is outside the %3 x %4 frame picture")
+                                        .arg(c.a)
+                                        .arg(c.b)
+                                        .arg(frame.width())
+                                        .arg(frame.height()));
+            }
+            const QRgb px = frame.pixel(c.a, c.b);
+            got = QStringLiteral("#%1").arg(px & 0xFFFFFFu, 6, 16, QLatin1Char('0')).toUpper();
+            held = std::abs(qRed(px) - int((c.rgb >> 16) & 255)) <= c.tolerance &&
+                   std::abs(qGreen(px) - int((c.rgb >> 8) & 255)) <= c.tolerance &&
+                   std::abs(qBlue(px) - int(c.rgb & 255)) <= c.tolerance;
+            break;
+        }
         case K::ExpectStrip: {
             Game* game = RunningGame(c);
             if (!game) return;
@@ -735,6 +815,12 @@ void Walkthrough::Execute(const WalkCommand& c) {
                       : c.kind == K::ExpectInventory
                           ? QStringLiteral("the inventory %1")
                                 .arg(c.a ? QStringLiteral("open") : QStringLiteral("closed"))
+                      : c.kind == K::ExpectPixel
+                          ? QStringLiteral("#%1 \u00B1%2 at (%3, %4)")
+                                .arg(QString::number(c.rgb, 16).rightJustified(6, u'0').toUpper())
+                                .arg(c.tolerance)
+                                .arg(c.a)
+                                .arg(c.b)
                           : QStringLiteral("the strip with \"%1\"").arg(c.text),
                       c.kind == K::ExpectVar ? QStringLiteral("\"%1\"").arg(got) : got));
 }

@@ -40,6 +40,7 @@ struct WalkCommand {
         ExpectHidden,
         ExpectBox,
         ExpectStrip,
+        ExpectPixel,
         Screenshot,
         WindowShot,
         State,
@@ -59,6 +60,9 @@ struct WalkCommand {
     int c = 0;
     int d = 0;
     bool toItem = false;
+    // expect pixel: the colour (0xRRGGBB) and the tolerance per channel.
+    unsigned rgb = 0;
+    int tolerance = 0;
     // Names, captions and texts (a variable's name goes in `name`, its value in `text`).
     QString name;
     QString text;
@@ -89,6 +93,10 @@ class Walkthrough {
     void RunText(const QString& text);
     // Runs one line (numbered `line`); blank lines and comments do nothing.
     void RunLine(const QString& text, int line);
+    // A frame transition waits `ms` between two steps: the walk's next lines run there until
+    // their waits have covered that time, so that a screenshot or a click after `wait` lands
+    // in the middle of the animation. Without lines left, time simply moves on.
+    void TransitionStepWait(int ms);
     // After the last line: answers nobody asked for are failures.
     void Finish();
 
@@ -130,6 +138,12 @@ class Walkthrough {
     int lastLine_ = 0;
     // The screenshot to take of the next save or load window (empty: none).
     QString windowShot_;
+    // The lines of RunText, the next one to run, the virtual time the walk's waits have
+    // granted so far, and how deep lines run between a transition's steps are nested.
+    QStringList lines_;
+    qsizetype nextLine_ = 0;
+    qint64 grantedUntilMs_ = 0;
+    int nested_ = 0;
 };
 
 // `run --walkthrough FILE [--out DIR] [FOLDER]` after the option: the arguments that follow

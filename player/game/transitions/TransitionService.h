@@ -1,7 +1,8 @@
 #pragma once
-// The game's connection to the animated change from one frame to the next.
-// Until it is built, the default bodies do nothing, so the game calls it at the right moments
-// today; tests derive from it to watch the calls.
+// The game's connection to the animated change from one frame to the next. The default bodies
+// do nothing (a game without transitions, and tests that derive from it to watch the calls);
+// GameTransitions is the real one.
+#include <QImage>
 #include <QString>
 
 namespace storyloom {
@@ -20,6 +21,11 @@ class TransitionService {
     virtual bool OverlayVisible() const { return false; }
     virtual void ClearAlphaBlendErrorFlag() {}
     virtual void EnableOrDisableTransitions() {}
+    // What the screen shows of the frame picture area, and the current frame drawn without the
+    // screen, each the size of the frame picture. A null image: the service cannot capture
+    // (the caller renders the frame itself).
+    virtual QImage CaptureActualFrame() { return {}; }
+    virtual QImage CaptureCurrentFrame() { return {}; }
 };
 
 }  // namespace storyloom

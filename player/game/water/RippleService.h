@@ -1,10 +1,14 @@
 #pragma once
-// The game's connection to the rippling-water effect of a frame.
-// Until it is built, the default bodies do nothing, so the game calls it at the right moments
-// today; tests derive from it to watch the calls.
+// The game's connection to the rippling-water effect of a frame. The default bodies do nothing
+// (a game without the effect, and tests that derive from it to watch the calls); GameWater is
+// the real one.
 #include <QString>
 
 namespace storyloom {
+
+namespace forms {
+class PictureBox;
+}
 
 class RippleService {
   public:
@@ -20,6 +24,8 @@ class RippleService {
     // Restart the effect's clock and its timer.
     virtual void Restart() {}
     virtual void EnableOrDisableEffects() {}
+    // The picture that shows the water (PicRipplingWater); null when there is none.
+    virtual forms::PictureBox* Picture() { return nullptr; }
 };
 
 }  // namespace storyloom
