@@ -63,6 +63,8 @@ Game::Game(Program& program_, ScriptRunner& scripts_, GameServices services_)
     timedEvents_[0]->SetEnabled(false);
 
     BuildWindow();
+    // The spare players scripts show sit on the window, above the frame picture.
+    AttachVideoView(window, CustomMediaPlayer, 0);
     WireInput();
 
     // Menu captions from the message table, where it has a text.
@@ -82,8 +84,11 @@ Game::Game(Program& program_, ScriptRunner& scripts_, GameServices services_)
 }
 
 Game::~Game() {
-    // The scene's controls go before the window that holds them.
+    // The subsystems go first (they may hold controls of the window), then the scene's and the
+    // spare players' controls, before the window that holds them.
+    ownedServices.clear();
     scene.reset();
+    CustomMediaPlayer.clear();
 }
 
 void Game::BuildWindow() {

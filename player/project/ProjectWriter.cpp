@@ -542,4 +542,17 @@ void WritePicture(const ProjectWriter& project, const QString& relativePath, con
     image.save(path, "BMP");
 }
 
+void WriteSoundBlock(SeqWriter& w, const std::vector<SoundBlockEntry>& entries) {
+    for (int i = 0; i < 22; ++i) w.WriteInteger(0);
+    w.EndRecord();
+    for (const SoundBlockEntry& e : entries) {
+        w.WriteInteger(0);
+        w.WriteBoolean(e.Stop);
+        w.WriteBoolean(e.Play);
+        w.WriteString(e.FileName);
+        w.WriteInteger(e.Repeat);
+        w.EndRecord();
+    }
+}
+
 }  // namespace storyloom

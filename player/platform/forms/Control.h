@@ -77,6 +77,7 @@ enum class ControlKind {
     FileListBox,
     DirListBox,
     DriveListBox,
+    VideoView,
 };
 
 enum class MousePointer : int {
