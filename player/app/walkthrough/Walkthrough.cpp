@@ -15,6 +15,9 @@
 #include "core/PlatformBundle.h"
 #include "core/Program.h"
 #include "game/Game.h"
+#include "game/video/OneTimeVideo.h"
+#include "platform/media/GstMediaPlayer.h"
+#include "platform/media/PathMappingMediaPlayer.h"
 
 namespace storyloom {
 
@@ -70,6 +73,9 @@ bool WalkCommand::IsExpectation() const {
         case Kind::ExpectHidden:
         case Kind::ExpectBox:
         case Kind::ExpectStrip:
+        case Kind::ExpectSound:
+        case Kind::ExpectVolume:
+        case Kind::ExpectVideo:
             return true;
         default:
             return false;
@@ -192,6 +198,24 @@ std::optional<WalkCommand> ParseWalkLine(const QString& text, int line, QString*
             c.text = Rest(trimmed, 2);
             if (c.text.isEmpty())
                 return malformed(QStringLiteral("expect %1 needs a text").arg(what));
+        } else if (what == u"sound" || what == u"volume") {
+            c.kind = what == u"sound" ? K::ExpectSound : K::ExpectVolume;
+            if (!words(4) || !ToInt(w[2], &c.a, 1, 7))
+                return malformed(QStringLiteral("expect %1 needs a channel 1 to 7 and %2")
+                                     .arg(what, what == u"sound"
+                                                    ? QStringLiteral("a file name or none")
+                                                    : QStringLiteral("a level")));
+            c.name = w[3];
+            if (c.kind == K::ExpectVolume) {
+                bool ok = false;
+                w[3].toDouble(&ok);
+                if (!ok) return malformed(QStringLiteral("no volume level: %1").arg(w[3]));
+            }
+        } else if (what == u"video") {
+            c.kind = K::ExpectVideo;
+            if (!words(3))
+                return malformed(QStringLiteral("expect video needs a file name or none"));
+            c.name = w[2];
         } else {
             return malformed(QStringLiteral("cannot expect %1").arg(w[1]));
         }
@@ -214,25 +238,60 @@ std::optional<WalkCommand> ParseWalkLine(const QString& text, int line, QString*
 
 // ---- The platform and the program ----------------------------------------------------------
 
+namespace {
+
+// The test platform with media players that open files with the real decoders (real
+// durations, real video frames) and take their time from the virtual clock.
+class WalkPlatform : public TestPlatform {
+  public:
+    explicit WalkPlatform(QSize screen) : TestPlatform(screen), gst(loop, VirtualOptions()) {}
+    Platform Services() override {
+        const Platform p = TestPlatform::Services();
+        return Platform{p.files, p.settings, p.loop,    p.dialogs, p.display,
+                        p.shell, p.printing, p.windows, mapped};
+    }
+    GstMediaFactory gst;
+    PathMappingMediaFactory mapped{gst,
+                                   [this](const QString& path) { return files.NativePath(path); }};
+
+  private:
+    static GstMediaFactory::Options VirtualOptions() {
+        GstMediaFactory::Options o;
+        o.virtualClock = true;
+        return o;
+    }
+};
+
+// The file name part of a path, for comparisons without regard to folder.
+QString NamePart(const QString& path) {
+    const qsizetype cut = std::max(path.lastIndexOf(u'\\'), path.lastIndexOf(u'/'));
+    return path.mid(cut + 1);
+}
+
+}  // namespace
+
 // The test platform and, over it, the same assembly as the desktop program's.
 struct Walkthrough::Parts {
     explicit Parts(QSize screen) : platform(screen), player(platform) {}
 
-    TestPlatform platform;
+    WalkPlatform platform;
     PlayerAssembly player;
     ScriptedDialogs& dialogs = platform.dialogs;
     VirtualEventLoop& loop = platform.loop;
     FixedDisplay& display = platform.display;
     HeadlessWindowHost& windows = platform.windows;
-    NullMediaLibrary& media = platform.media;
     Program& program = player.program;
     frmWelcome& welcome = player.welcome;
 };
 
 Walkthrough::Walkthrough(QString outDir, std::function<void(const QString&)> print, QSize screen)
-    : p_(std::make_unique<Parts>(screen)), outDir_(std::move(outDir)), print_(std::move(print)) {}
+    : p_(std::make_unique<Parts>(screen)), outDir_(std::move(outDir)), print_(std::move(print)) {
+    p_->loop.onWait = [this] { RunDuringWait(); };
+}
 
-Walkthrough::~Walkthrough() = default;
+Walkthrough::~Walkthrough() {
+    p_->loop.onWait = nullptr;
+}
 
 bool Walkthrough::Open(const QString& folder) {
     const bool shown = p_->welcome.Start(QDir(folder).absolutePath());
@@ -268,13 +327,35 @@ void Walkthrough::Fail(int line, const QString& message) {
 }
 
 void Walkthrough::RunText(const QString& text) {
-    const QStringList lines = text.split(u'\n');
-    for (int i = 0; i < lines.size(); ++i) {
-        QString l = lines[i];
-        if (l.endsWith(u'\r')) l.chop(1);
-        RunLine(l, i + 1);
-    }
+    lines_ = text.split(u'\n');
+    next_ = 0;
+    while (next_ < lines_.size()) RunQueuedLine();
+    lines_.clear();
+    next_ = 0;
     Finish();
+}
+
+void Walkthrough::RunQueuedLine() {
+    const int i = next_++;
+    QString l = lines_[i];
+    if (l.endsWith(u'\r')) l.chop(1);
+    RunLine(l, i + 1);
+}
+
+void Walkthrough::RunDuringWait() {
+    // Only the wait for a one-time video lets the player act (not the pause before it).
+    auto waitingForVideo = [this] {
+        Game* game = CurrentGame();
+        return game && !game->Closed() && !p_->program.MoviePlaying && !game->state.StopMovie &&
+               game->IsOneTimeVideoPlaying();
+    };
+    while (next_ < lines_.size() && waitingForVideo()) {
+        QString error;
+        const auto command = ParseWalkLine(lines_[next_].trimmed(), next_ + 1, &error);
+        RunQueuedLine();
+        // A wait lets the time pass in the game's own wait.
+        if (command && error.isEmpty() && command->kind == WalkCommand::Kind::Wait) break;
+    }
 }
 
 void Walkthrough::RunLine(const QString& text, int line) {
@@ -509,6 +590,32 @@ void Walkthrough::Execute(const WalkCommand& c) {
             held = shown && game->MessageStripText().contains(c.text);
             break;
         }
+        case K::ExpectSound:
+        case K::ExpectVolume: {
+            Game* game = RunningGame(c);
+            if (!game) return;
+            const MediaPlayer& player = game->ChannelPlayer(c.a);
+            if (c.kind == K::ExpectSound) {
+                const bool playing = player.PlayState() == MediaPlayer::Playing;
+                got = playing ? NamePart(player.FileName()) : QStringLiteral("none");
+                held = got.compare(NamePart(c.name), Qt::CaseInsensitive) == 0;
+            } else {
+                const double level = player.Volume() / 400.0 + 10;
+                got = QString::number(level);
+                held = std::abs(level - c.name.toDouble()) < 0.005;
+            }
+            break;
+        }
+        case K::ExpectVideo: {
+            Game* game = RunningGame(c);
+            if (!game) return;
+            const auto* movie = dynamic_cast<const OneTimeVideo*>(game->services.video);
+            const MediaPlayer* player = movie ? movie->Player() : nullptr;
+            got = player && game->IsOneTimeVideoPlaying() ? NamePart(player->FileName())
+                                                          : QStringLiteral("none");
+            held = got.compare(NamePart(c.name), Qt::CaseInsensitive) == 0;
+            break;
+        }
         default:
             break;
     }
@@ -516,16 +623,21 @@ void Walkthrough::Execute(const WalkCommand& c) {
     if (held)
         Pass();
     else
-        Fail(
-            c.line,
-            QStringLiteral("expected %1, got %2")
-                .arg(c.kind == K::ExpectVar     ? QStringLiteral("%1 = \"%2\"").arg(c.name, c.text)
-                     : c.kind == K::ExpectFrame ? QStringLiteral("frame %1").arg(c.name)
-                     : c.kind == K::ExpectVisible ? QStringLiteral("hotspot %1 visible").arg(c.a)
-                     : c.kind == K::ExpectHidden  ? QStringLiteral("hotspot %1 hidden").arg(c.a)
-                     : c.kind == K::ExpectBox     ? QStringLiteral("a box with \"%1\"").arg(c.text)
-                                              : QStringLiteral("the strip with \"%1\"").arg(c.text),
-                     c.kind == K::ExpectVar ? QStringLiteral("\"%1\"").arg(got) : got));
+        Fail(c.line,
+             QStringLiteral("expected %1, got %2")
+                 .arg(c.kind == K::ExpectVar     ? QStringLiteral("%1 = \"%2\"").arg(c.name, c.text)
+                      : c.kind == K::ExpectFrame ? QStringLiteral("frame %1").arg(c.name)
+                      : c.kind == K::ExpectVisible ? QStringLiteral("hotspot %1 visible").arg(c.a)
+                      : c.kind == K::ExpectHidden  ? QStringLiteral("hotspot %1 hidden").arg(c.a)
+                      : c.kind == K::ExpectBox     ? QStringLiteral("a box with \"%1\"").arg(c.text)
+                      : c.kind == K::ExpectSound
+                          ? QStringLiteral("channel %1 playing %2").arg(c.a).arg(c.name)
+                      : c.kind == K::ExpectVolume
+                          ? QStringLiteral("channel %1 at level %2").arg(c.a).arg(c.name)
+                      : c.kind == K::ExpectVideo
+                          ? QStringLiteral("video %1").arg(c.name)
+                          : QStringLiteral("the strip with \"%1\"").arg(c.text),
+                      c.kind == K::ExpectVar ? QStringLiteral("\"%1\"").arg(got) : got));
 }
 
 void Walkthrough::WriteState(const QString& path) {
@@ -594,22 +706,36 @@ void Walkthrough::WriteState(const QString& path) {
         o[QStringLiteral("timers")] = timers;
     }
     // Each player by its role in the game window, so a dump says which sound is which.
-    std::map<const MediaPlayer*, QString> roles;
-    if (game) {
+    std::vector<std::pair<const MediaPlayer*, QString>> roles;
+    if (game && !game->Closed()) {
         for (size_t i = 1; i < game->MPlayer.size(); ++i)
-            roles[game->MPlayer[i].get()] = QStringLiteral("MPlayer(%1)").arg(i);
+            roles.emplace_back(game->MPlayer[i].get(), QStringLiteral("MPlayer(%1)").arg(i));
         for (const auto& [index, custom] : game->CustomMediaPlayer)
-            roles[custom.player.get()] =
-                index == 0 ? QStringLiteral("custom") : QStringLiteral("custom %1").arg(index);
+            if (custom.player)
+                roles.emplace_back(
+                    custom.player.get(),
+                    index == 0 ? QStringLiteral("custom") : QStringLiteral("custom %1").arg(index));
         for (const auto& [index, video] : game->scene->VideoPlayers())
-            roles[video.player.get()] = QStringLiteral("hotspot %1 video").arg(index);
+            if (video.player)
+                roles.emplace_back(video.player.get(),
+                                   QStringLiteral("hotspot %1 video").arg(index));
+        if (const auto* movie = dynamic_cast<const OneTimeVideo*>(game->services.video))
+            if (movie->Player())
+                roles.emplace_back(movie->Player(), QStringLiteral("one-time video"));
     }
     QJsonArray players;
-    for (const NullMediaPlayer* m : p_->media.Players())
-        players.append(QJsonObject{{QStringLiteral("player"), m->Id()},
-                                   {QStringLiteral("role"), roles.count(m) ? roles[m] : QString()},
-                                   {QStringLiteral("file"), m->FileName()},
-                                   {QStringLiteral("playing"), m->PlayState() == 2}});
+    for (const auto& [m, role] : roles) {
+        static const char* const kStates[] = {"stopped", "paused", "playing"};
+        const int st = m->PlayState();
+        players.append(QJsonObject{
+            {QStringLiteral("role"), role},
+            {QStringLiteral("file"), m->FileName()},
+            {QStringLiteral("state"), QString::fromLatin1(st >= 0 && st <= 2 ? kStates[st] : "?")},
+            {QStringLiteral("playing"), st == MediaPlayer::Playing},
+            {QStringLiteral("position"), m->CurrentPosition()},
+            {QStringLiteral("duration"), m->Duration()},
+            {QStringLiteral("volume"), m->Volume()}});
+    }
     o[QStringLiteral("mediaPlayers")] = players;
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) ||

@@ -1,9 +1,10 @@
 #pragma once
 // The walkthrough runner: plays a game headless from a walkthrough file, one command per line,
-// on the test platform (offscreen windows, a virtual clock, null media players, boxes answered
-// from a queue) with the real welcome window, game window and script host. Expectations that
-// do not hold and commands that cannot be carried out are failures, each reported with its
-// line number; the run goes on after a failure so one walk shows every problem at once.
+// on the test platform (offscreen windows, a virtual clock, media players that decode for real
+// but take their time from the virtual clock, boxes answered from a queue) with the real welcome
+// window, game window and script host. Expectations that do not hold and commands that cannot be
+// carried out are failures, each reported with its line number; the run goes on after a failure so
+// one walk shows every problem at once.
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -35,6 +36,9 @@ struct WalkCommand {
         ExpectHidden,
         ExpectBox,
         ExpectStrip,
+        ExpectSound,
+        ExpectVolume,
+        ExpectVideo,
         Screenshot,
         State
     };
@@ -71,6 +75,8 @@ class Walkthrough {
     // the program would end before showing a window.
     bool Open(const QString& folder);
     // Runs every line of a walkthrough text, then checks that every queued answer was used.
+    // While the game waits for a one-time video, the lines that follow the command that
+    // started it run inside that wait (up to the next `wait`), as a player's clicks would.
     void RunText(const QString& text);
     // Runs one line (numbered `line`); blank lines and comments do nothing.
     void RunLine(const QString& text, int line);
@@ -98,6 +104,9 @@ class Walkthrough {
     void ReportNewBoxes(int line);
     QString OutPath(const WalkCommand& c, const QString& extension);
     void WriteState(const QString& path);
+    // The loop's wait hook: the next queued lines, while a one-time video plays.
+    void RunDuringWait();
+    void RunQueuedLine();
 
     std::unique_ptr<Parts> p_;
     QString outDir_;
@@ -108,6 +117,8 @@ class Walkthrough {
     size_t boxWindow_ = 0;      // first box that `expect box` may still match
     std::vector<bool> boxMatched_;
     int lastLine_ = 0;
+    QStringList lines_;  // the lines of RunText, and the next one to run
+    int next_ = 0;
 };
 
 // `run --walkthrough FILE [--out DIR] [FOLDER]` after the option: the arguments that follow
