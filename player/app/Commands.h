@@ -18,7 +18,7 @@ int RunWalkthrough(int argc, char** argv);
 int RunRandomWalks(int argc, char** argv);
 
 // The game a run without a folder plays: the program's own folder, or, in a build tree whose
-// program folder holds no game, the bundled demo. Needs a QCoreApplication.
+// program folder holds no game, the bundled demo.
 QString DefaultProjectFolder();
 
 }  // namespace storyloom

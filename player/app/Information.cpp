@@ -18,7 +18,9 @@ namespace {
 // default button.
 class ConsoleDialogs : public Dialogs {
   public:
+    int shown = 0;
     BoxResult MessageBox(const MessageBoxRequest& request) override {
+        ++shown;
         QTextStream err(stderr);
         err << "[" << request.title << "] " << request.text << Qt::endl;
         return request.DefaultResult();
@@ -35,7 +37,8 @@ QString YesNo(bool value) {
 void PrintProjectInformation(Program& program) {
     const ProjectInfo& info = program.info;
     QTextStream out(stdout);
-    out << "Project folder:   " << program.paths.ProjectPath << Qt::endl;
+    out << "Project folder:   " << QString(program.paths.ProjectPath).replace(u'\\', u'/')
+        << Qt::endl;
     out << "Project title:    " << info.ProjectTitle << Qt::endl;
     out << "Game name:        " << info.GameName << Qt::endl;
     out << "Version:          " << info.GameVersion << Qt::endl;
@@ -76,7 +79,8 @@ int RunInformation(const QString& folder) {
             break;
     }
     PrintProjectInformation(program);
-    return 0;
+    // What could be read is printed; a box on the way (a damaged project file) fails the run.
+    return dialogs.shown > 0 ? 1 : 0;
 }
 
 }  // namespace storyloom

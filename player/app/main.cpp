@@ -3,66 +3,104 @@
 //   run FOLDER             plays the game in FOLDER
 //   run --info [FOLDER]    prints what the player finds in the project
 //   run --walkthrough FILE [--out DIR] [FOLDER]   plays the game headless from a walkthrough
+//   run --random-walk ...  random walkthroughs over the game
+//   run --help | --version
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <cstdio>
-#include <cstring>
 
+#include "app/CommandLine.h"
 #include "app/Commands.h"
 #include "app/PlayerAssembly.h"
 
 namespace {
 
-int Usage() {
-    std::fprintf(stderr,
-                 "usage: run [FOLDER]\n"
-                 "       run --info [FOLDER]\n"
-                 "       run --walkthrough FILE [--out DIR] [FOLDER]\n");
+void Print(std::FILE* to, const QString& text) {
+    std::fputs(text.toLocal8Bit().constData(), to);
+}
+
+int Mistake(const QString& error) {
+    if (!error.isEmpty()) Print(stderr, QStringLiteral("run: %1\n").arg(error));
+    Print(stderr, storyloom::UsageText());
     return 2;
 }
 
 // The project folder: the one given, or the folder that holds the program file.
-QString ProjectFolder(const QStringList& args) {
-    return args.isEmpty() ? storyloom::DefaultProjectFolder() : QDir(args.first()).absolutePath();
+QString ProjectFolder(const QString& given) {
+    return given.isEmpty() ? storyloom::DefaultProjectFolder() : QDir(given).absolutePath();
 }
 
-int Play(int argc, char** argv) {
+int Play(int argc, char** argv, const QString& given) {
+    // Refused before the window system is opened: no display is needed to be told.
+    const QString folder = ProjectFolder(given);
+    if (const QString why = storyloom::NotAGameFolder(folder); !why.isEmpty()) {
+        Print(stderr, why + u'\n');
+        return 2;
+    }
     QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("storyloom"));
+    QApplication::setDesktopFileName(QStringLiteral("storyloom"));
     // The program ends when the welcome window is unloaded, not when a window closes.
     app.setQuitOnLastWindowClosed(false);
-    const QStringList args = app.arguments().mid(1);
-    if (args.size() > 1 || (!args.isEmpty() && args.first().startsWith(u'-'))) return Usage();
     const auto platform = storyloom::MakeDesktopPlatform();
     storyloom::PlayerAssembly player(*platform);
-    if (!player.Start(ProjectFolder(args))) return player.ExitCode();
+    if (!player.Start(folder)) return player.ExitCode();
     return app.exec();
 }
 
-int Information(int argc, char** argv) {
+int Information(int argc, char** argv, const QString& given) {
+    const QString folder = ProjectFolder(given);
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments().mid(2);
-    if (args.size() > 1) return Usage();
-    return storyloom::RunInformation(ProjectFolder(args));
+    if (const QString why = storyloom::NotAGameFolder(folder); !why.isEmpty()) {
+        Print(stderr, why + u'\n');
+        return 1;
+    }
+    return storyloom::RunInformation(folder);
+}
+
+QStringList Arguments(int argc, char** argv) {
+    QStringList args;
+    for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+    return args;
 }
 
 }  // namespace
 
 QString storyloom::DefaultProjectFolder() {
-    const QString own = QCoreApplication::applicationDirPath();
+    // The folder of the program file, known before any application object exists.
+    const QFileInfo self(QStringLiteral("/proc/self/exe"));
+    const QString own = self.exists() ? QFileInfo(self.canonicalFilePath()).absolutePath()
+                                      : QCoreApplication::applicationDirPath();
 #ifdef STORYLOOM_DEMO_FOLDER
-    if (!QFileInfo::exists(own + QStringLiteral("/Config/General")))
-        return QStringLiteral(STORYLOOM_DEMO_FOLDER);
-#endif
+    if (NotAGameFolder(own).isEmpty()) return own;
+    return QStringLiteral(STORYLOOM_DEMO_FOLDER);
+#else
     return own;
+#endif
 }
 
 int main(int argc, char** argv) {
-    if (argc > 1 && std::strcmp(argv[1], "--random-walk") == 0)
-        return storyloom::RunRandomWalks(argc, argv);
-    if (argc > 1 && std::strcmp(argv[1], "--walkthrough") == 0)
-        return storyloom::RunWalkthrough(argc, argv);
-    if (argc > 1 && std::strcmp(argv[1], "--info") == 0) return Information(argc, argv);
-    return Play(argc, argv);
+    using Action = storyloom::CommandLine::Action;
+    const storyloom::CommandLine command = storyloom::ParseCommandLine(Arguments(argc, argv));
+    switch (command.action) {
+        case Action::Help:
+            Print(stdout, storyloom::UsageText());
+            return 0;
+        case Action::Version:
+            Print(stdout, storyloom::VersionText() + u'\n');
+            return 0;
+        case Action::Mistake:
+            return Mistake(command.error);
+        case Action::RandomWalk:
+            return storyloom::RunRandomWalks(argc, argv);
+        case Action::Walkthrough:
+            return storyloom::RunWalkthrough(argc, argv);
+        case Action::Info:
+            return Information(argc, argv, command.folder);
+        case Action::Play:
+            break;
+    }
+    return Play(argc, argv, command.folder);
 }

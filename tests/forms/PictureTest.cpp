@@ -205,6 +205,41 @@ TEST_F(PictureTest, DamagedAndMissingPicturesFailWithBasicsErrors) {
     EXPECT_FALSE(ParseCursorFile(test::MonoCursor(true, 1, 1, {}, {}, {}).left(30)));
 }
 
+TEST_F(PictureTest, PicturesCutShortFailRatherThanShowWhatWasNeverThere) {
+    // A picture whose data ends before its header says is damaged: never half an image.
+    QImage source(37, 23, QImage::Format_RGB32);
+    for (int y = 0; y < source.height(); ++y)
+        for (int x = 0; x < source.width(); ++x) source.setPixel(x, y, qRgb(x * 7, y * 11, 99));
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+    };
+    std::vector<Case> cases = {
+        {"24-bit", Encode(source.convertToFormat(QImage::Format_RGB888), "BMP")},
+        {"32-bit", Encode(source, "BMP")},
+        {"8-bit", Encode(source.convertToFormat(QImage::Format_Indexed8), "BMP")},
+        {"1-bit", Encode(source.convertToFormat(QImage::Format_Mono), "BMP")},
+        {"16-bit", test::Bmp16(3, 2, {1, 2, 3, 4, 5, 6}, {0xF800, 0x07E0, 0x001F})},
+        {"run-length", test::BmpRle8()},
+        {"jpeg", Encode(source, "JPEG")},
+    };
+    QFile gif(QStringLiteral(STORYLOOM_SOURCE_DIR "/examples/demo/Areas/litlens.gif"));
+    ASSERT_TRUE(gif.open(QIODevice::ReadOnly));
+    cases.push_back({"gif", gif.readAll()});
+    for (const Case& c : cases) {
+        ASSERT_TRUE(DecodePicture(c.bytes).Ok()) << c.name;
+        for (const qsizetype cut :
+             {c.bytes.size() - 2, c.bytes.size() * 3 / 4, c.bytes.size() / 2 + 10}) {
+            const PictureResult p = DecodePicture(c.bytes.left(cut));
+            EXPECT_EQ(p.errorNumber, kErrInvalidPicture) << c.name << " cut to " << cut;
+        }
+    }
+    // Bytes after the end of the data are harmless.
+    EXPECT_TRUE(DecodePicture(cases[0].bytes + QByteArray(100, '\0')).Ok());
+    EXPECT_TRUE(DecodePicture(cases[6].bytes + QByteArray("trailing")).Ok());
+    EXPECT_TRUE(DecodePicture(cases.back().bytes.chopped(1)).Ok()) << "a GIF without its trailer";
+}
+
 TEST_F(PictureTest, MetafileSizesThatDoNotAddUpAreRefused) {
     // A header claiming records of a gigabyte made the converter try to allocate them.
     QByteArray wmf = test::Wmf(0xFF);

@@ -4,6 +4,7 @@
 #include <gst/gst.h>
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QtEndian>
@@ -188,10 +189,17 @@ INSTANTIATE_TEST_SUITE_P(AllTypes, FileTypeTest, ::testing::ValuesIn(TypeCases()
 // Records what a player plays into a fresh folder ("%n" becomes the player's number).
 struct Recording {
     QString dir;
-    explicit Recording(const QString& name) : dir(Folder() + QLatin1String("/rec-") + name) {
+    explicit Recording(const QString& name)
+        : dir(Folder() +
+              QStringLiteral("/rec-%1-%2").arg(name).arg(QCoreApplication::applicationPid())) {
         QDir(dir).removeRecursively();
         QDir().mkpath(dir);
     }
+    ~Recording() {
+        if (!::testing::Test::HasFailure()) QDir(dir).removeRecursively();
+    }
+    Recording(const Recording&) = delete;
+    Recording& operator=(const Recording&) = delete;
     QString Sink() const {
         return QStringLiteral(
                    "identity sync=true ! wavenc ! filesink async=false location=%1/out%n.wav")

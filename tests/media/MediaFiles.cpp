@@ -4,6 +4,7 @@
 #include <gst/gst.h>
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -128,12 +129,25 @@ Encoded Collect(const QString& pipeline) {
 }
 
 QString WriteFile(const QString& name, const QByteArray& bytes) {
-    const QString path = Folder() + QLatin1Char('/') + name;
-    QFile f(path);
-    if (f.open(QIODevice::ReadOnly) && f.readAll() == bytes) return path;
+    // Tests run in parallel processes and several write a file of the same name with other
+    // bytes: each content has a folder of its own, and a file appears only when complete, so
+    // no test ever plays a file that another one is rewriting.
+    const QString hash = QString::fromLatin1(
+        QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex().left(16));
+    const QString dir = Folder() + QLatin1Char('/') + hash;
+    const QString path = dir + QLatin1Char('/') + name;
+    if (QFileInfo(path).size() == bytes.size()) return path;
+    QDir().mkpath(dir);
+    const QString temp = path + QStringLiteral(".%1.tmp").arg(QCoreApplication::applicationPid());
+    QFile f(temp);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
+        return {};
     f.close();
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return {};
-    f.write(bytes);
+    QFile::remove(path);
+    if (!QFile::rename(temp, path)) {
+        QFile::remove(temp);
+        return QFileInfo(path).size() == bytes.size() ? path : QString();
+    }
     return path;
 }
 
@@ -228,8 +242,11 @@ QVector<std::int16_t> PcmSamples(const QByteArray& wav, int* channels, int* rate
     if (channels) *channels = qFromLittleEndian<std::uint16_t>(wav.constData() + fmt + 10);
     if (rate)
         *rate = static_cast<int>(qFromLittleEndian<std::uint32_t>(wav.constData() + fmt + 12));
-    const qsizetype size = std::min<qsizetype>(
-        qFromLittleEndian<std::uint32_t>(wav.constData() + data + 4), wav.size() - data - 8);
+    // A recording whose writer was stopped before it could finish its header says 0: the data
+    // then runs to the end of the file.
+    const std::uint32_t told = qFromLittleEndian<std::uint32_t>(wav.constData() + data + 4);
+    const qsizetype size =
+        told == 0 ? wav.size() - data - 8 : std::min<qsizetype>(told, wav.size() - data - 8);
     for (qsizetype i = 0; i + 1 < size; i += 2)
         out.append(qFromLittleEndian<std::int16_t>(wav.constData() + data + 8 + i));
     return out;

@@ -126,9 +126,11 @@ TEST_F(VirtualClockTest, MpegFramesCountFromTheStreamStart) {
     EXPECT_NEAR(player->CurrentPosition(), 0.0, 1e-9);
     player->Play();
     loop.Advance(200);
-    EXPECT_GT(qRed(Centre(player->CurrentFrame())), 180);
+    EXPECT_GT(qRed(Centre(player->CurrentFrame())), 180)
+        << std::hex << Centre(player->CurrentFrame());
     loop.Advance(600);
-    EXPECT_GT(qBlue(Centre(player->CurrentFrame())), 180);
+    EXPECT_GT(qBlue(Centre(player->CurrentFrame())), 180)
+        << std::hex << Centre(player->CurrentFrame());
 }
 
 TEST_F(VirtualClockTest, FramesAreAnnouncedWhilePlayingOnly) {

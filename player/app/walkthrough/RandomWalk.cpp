@@ -139,7 +139,10 @@ QStringList DamageGameFolder(const QString& folder, std::uint32_t seed, int file
     for (int n = 0; n < files && !all.empty(); ++n) {
         const QString file = dice.Pick(all);
         QFile f(file);
-        if (!f.open(QIODevice::ReadOnly)) continue;
+        if (!f.open(QIODevice::ReadOnly)) {
+            all.erase(std::find(all.begin(), all.end(), file));
+            continue;
+        }
         QByteArray bytes = f.readAll();
         f.close();
         const QString name = file.mid(folder.size() + 1);
@@ -159,6 +162,7 @@ QStringList DamageGameFolder(const QString& folder, std::uint32_t seed, int file
             }
             default:
                 QFile::remove(file);
+                all.erase(std::find(all.begin(), all.end(), file));  // never picked again
                 done << QStringLiteral("%1 removed").arg(name);
                 continue;
         }

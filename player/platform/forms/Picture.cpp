@@ -113,8 +113,96 @@ PictureResult DecodeWithQt(const QByteArray& bytes, const char* format, PictureT
     return PictureResult{Picture::FromImage(image, type), 0, {}};
 }
 
+// A run-length bitmap's data reaches its end-of-bitmap mark before the file ends.
+bool RunLengthDataComplete(const QByteArray& b, qsizetype at, bool fourBit) {
+    const auto* u = reinterpret_cast<const unsigned char*>(b.constData());
+    const qsizetype end = b.size();
+    while (at + 1 < end) {
+        const int count = u[at], value = u[at + 1];
+        at += 2;
+        if (count != 0) continue;     // a run of one value
+        if (value == 1) return true;  // end of bitmap
+        if (value == 0) continue;     // end of line
+        if (value == 2) {             // a move: two more bytes
+            at += 2;
+            continue;
+        }
+        // Pixels as they stand, padded to a 16-bit boundary.
+        const qsizetype bytes = fourBit ? (value + 1) / 2 : value;
+        at += (bytes + 1) & ~qsizetype{1};
+    }
+    return false;
+}
+
+// Qt's reader stops at the end of the data and reports success with the rest of the image
+// unset: a bitmap whose data is shorter than its header says is refused here.
+bool BmpDataComplete(const QByteArray& b) {
+    const std::uint32_t dataOffset = U32(b, 10);
+    const std::uint32_t headerSize = U32(b, 14);
+    qint64 width = 0, height = 0;
+    int bits = 0;
+    std::uint32_t compression = 0;
+    if (headerSize == 12) {  // the old core header
+        width = U16(b, 18);
+        height = U16(b, 20);
+        bits = U16(b, 24);
+    } else {
+        if (b.size() < 34) return false;
+        width = static_cast<std::int32_t>(U32(b, 18));
+        height = std::abs(static_cast<qint64>(static_cast<std::int32_t>(U32(b, 22))));
+        bits = U16(b, 28);
+        compression = U32(b, 30);
+    }
+    if (dataOffset >= static_cast<std::uint64_t>(b.size())) return false;
+    if (compression == 1 || compression == 2)
+        return RunLengthDataComplete(b, dataOffset, compression == 2);
+    if (compression != 0 && compression != 3 && compression != 6) return true;  // Qt decides
+    const qint64 stride = ((std::max<qint64>(width, 0) * bits + 31) / 32) * 4;
+    return static_cast<qint64>(dataOffset) + stride * height <= b.size();
+}
+
+// A JPEG file cut short has no end-of-image mark after its last scan.
+bool JpegDataComplete(const QByteArray& b) {
+    const qsizetype scan = b.lastIndexOf(QByteArrayView("\xFF\xDA", 2));
+    return scan >= 0 && b.indexOf(QByteArrayView("\xFF\xD9", 2), scan + 2) >= 0;
+}
+
+// A GIF file cut short ends before its first image's data does (the trailer after it may be
+// missing: the picture is whole without it).
+bool GifFirstImageComplete(const QByteArray& b) {
+    const auto* u = reinterpret_cast<const unsigned char*>(b.constData());
+    const qsizetype end = b.size();
+    qsizetype at = 13;
+    if (end < at) return false;
+    if (u[10] & 0x80) at += 3 * (qsizetype{2} << (u[10] & 7));
+    // Data sub-blocks up to their zero terminator; false when the file ends first.
+    const auto skipBlocks = [&]() {
+        while (at < end && u[at] != 0) at += u[at] + 1;
+        if (at >= end) return false;
+        ++at;
+        return true;
+    };
+    while (at < end) {
+        if (u[at] == 0x21) {  // an extension: its label, then sub-blocks
+            at += 2;
+            if (!skipBlocks()) return false;
+        } else if (u[at] == 0x2C) {  // the image: descriptor, colours, code size, data
+            if (at + 10 > end) return false;
+            const int flags = u[at + 9];
+            at += 10;
+            if (flags & 0x80) at += 3 * (qsizetype{2} << (flags & 7));
+            at += 1;
+            return at < end && skipBlocks();
+        } else {
+            return false;  // the trailer or damage before any image
+        }
+    }
+    return false;
+}
+
 PictureResult DecodeBmp(const QByteArray& bytes) {
     if (bytes.size() < 30) return Invalid();
+    if (!BmpDataComplete(bytes)) return Invalid();
     if (U16(bytes, 28) == 16) {
         auto image = DecodeBmp16(bytes);
         if (!image) return Invalid();
@@ -192,9 +280,14 @@ PictureResult DecodePicture(const QByteArray& bytes) {
     if (bytes.size() < 4) return Invalid();
     const auto* u = reinterpret_cast<const unsigned char*>(bytes.constData());
     if (u[0] == 'B' && u[1] == 'M') return DecodeBmp(bytes);
-    if (u[0] == 0xFF && u[1] == 0xD8) return DecodeWithQt(bytes, "jpeg", PictureType::Bitmap, true);
-    if (bytes.startsWith("GIF87a") || bytes.startsWith("GIF89a"))
+    if (u[0] == 0xFF && u[1] == 0xD8) {
+        if (!JpegDataComplete(bytes)) return Invalid();
+        return DecodeWithQt(bytes, "jpeg", PictureType::Bitmap, true);
+    }
+    if (bytes.startsWith("GIF87a") || bytes.startsWith("GIF89a")) {
+        if (!GifFirstImageComplete(bytes)) return Invalid();
         return DecodeWithQt(bytes, "gif", PictureType::Bitmap, false);
+    }
     if (LooksLikeCursorFile(bytes)) return DecodeIcon(bytes);
     if (LooksLikeEmf(bytes)) return DecodeMetafile(bytes, true);
     if (LooksLikeWmf(bytes)) return DecodeMetafile(bytes, false);

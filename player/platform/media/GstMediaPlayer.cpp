@@ -305,8 +305,11 @@ void GstMediaPlayer::EndOfPlay(bool segmentDone) {
     if (playCount_ == 0 || playsDone_ < playCount_) {
         // Queue the next play: after a segment-done without flushing, so that it follows the
         // sound still buffered without a gap; after a real end of stream by a flushing seek.
-        pipe_->Seek(rate_, 0, !segmentDone, WantsSegmentLoop(), false);
-        return;
+        if (pipe_->Seek(rate_, 0, !segmentDone, WantsSegmentLoop(), false)) return;
+        // Refused: a flushing seek costs a gap but never leaves the sound waiting for an end
+        // that will not come.
+        if (segmentDone && pipe_->Seek(rate_, 0, true, WantsSegmentLoop(), false)) return;
+        config_->report(QStringLiteral("Storyloom: \"%1\" cannot be repeated.").arg(fileName_));
     }
     if (segmentDone) {
         // The play count was lowered during this play: end here.

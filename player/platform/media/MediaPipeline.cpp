@@ -21,6 +21,8 @@ namespace storyloom {
 
 namespace {
 
+constexpr gint64 kSeekRetryMicroseconds = 500 * 1000;
+
 constexpr qint64 kMaxAdpcmFileBytes = qint64{256} << 20;
 constexpr qint64 kMaxMidiFileBytes = qint64{16} << 20;
 
@@ -487,9 +489,14 @@ bool MediaPipeline::Seek(double rate, double seconds, bool flush, bool segment, 
         for (GstMessage* m : messages_) gst_message_unref(m);
         messages_.clear();
     }
-    if (!gst_element_seek(playbin_, rate, GST_FORMAT_TIME, static_cast<GstSeekFlags>(flags),
-                          GST_SEEK_TYPE_SET, start, GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE))
-        return false;
+    // Until the streams are linked to the sinks (a sink that does not wait for data lets the
+    // pipeline report ready before that), a seek has nowhere to go: it is tried again shortly.
+    const gint64 deadline = g_get_monotonic_time() + kSeekRetryMicroseconds;
+    while (!gst_element_seek(playbin_, rate, GST_FORMAT_TIME, static_cast<GstSeekFlags>(flags),
+                             GST_SEEK_TYPE_SET, start, GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE)) {
+        if (g_get_monotonic_time() >= deadline) return false;
+        g_usleep(5000);
+    }
     if (!wait || !flush) return true;
     QString error;
     return WaitForPreroll(&error);
@@ -555,6 +562,32 @@ QSize MediaPipeline::NaturalSize() const {
 double MediaPipeline::FrameRate() const {
     std::lock_guard lock(frameMutex_);
     return frameRate_;
+}
+
+double MediaPipeline::LatestFrameTime() const {
+    std::lock_guard lock(frameMutex_);
+    if (!sample_) return -1;
+    const GstBuffer* buffer = gst_sample_get_buffer(sample_);
+    const GstSegment* segment = gst_sample_get_segment(sample_);
+    if (!buffer || !segment || !GST_BUFFER_PTS_IS_VALID(buffer)) return -1;
+    const guint64 t = gst_segment_to_stream_time(segment, GST_FORMAT_TIME, GST_BUFFER_PTS(buffer));
+    return GST_CLOCK_TIME_IS_VALID(t) ? ToSeconds(static_cast<gint64>(t)) - origin_ : -1;
+}
+
+bool MediaPipeline::StepFrames(qint64 frames) {
+    if (!playbin_ || frames <= 0) return frames == 0;
+    {
+        // Only what the step brings counts.
+        std::lock_guard lock(messageMutex_);
+        for (GstMessage* m : messages_) gst_message_unref(m);
+        messages_.clear();
+    }
+    if (!gst_element_send_event(
+            playbin_,
+            gst_event_new_step(GST_FORMAT_BUFFERS, static_cast<guint64>(frames), 1.0, TRUE, FALSE)))
+        return false;
+    QString error;
+    return WaitForPreroll(&error);
 }
 
 QImage MediaPipeline::LatestFrame() {

@@ -82,6 +82,10 @@ class MediaPipeline {
     double FrameRate() const;  // frames per second; 0 when unknown or variable
     // The latest frame that reached the sink (the preroll frame after a seek).
     QImage LatestFrame();
+    // The stream time of the latest frame in seconds from the start; negative when none.
+    double LatestFrameTime() const;
+    // Paused: moves `frames` frames forward and waits until the frame there is ready.
+    bool StepFrames(qint64 frames);
     // Frames rendered and dropped by the video sink since Open.
     std::pair<quint64, quint64> FrameStats() const;
     bool IsPlayingNow() const;  // the pipeline itself has reached the playing state

@@ -139,10 +139,17 @@ QImage VirtualClockMediaPlayer::CurrentFrame() const {
         static_cast<qint64>(std::floor(clock_->CurrentPosition() * fps + 1e-6)), 0, frames - 1);
     if (index == frameIndex_) return frame_;
     // The middle of the frame's time, so that rounded time stamps still pick this frame.
-    if (video_->Seek(1.0, (static_cast<double>(index) + 0.5) / fps, true, false, true)) {
-        frameIndex_ = index;
-        frame_ = video_->LatestFrame();
+    const double at = (static_cast<double>(index) + 0.5) / fps;
+    if (!video_->Seek(1.0, at, true, false, true)) return frame_;
+    // Some demuxers (MPEG program streams) guess a seek's place from the bit rate and land
+    // frames too late, or past the end with no frame at all: the frame is then found by
+    // stepping from the start.
+    const double landed = video_->LatestFrameTime();
+    if (landed < at - 1.5 / fps || landed > at + 1.0 / fps) {
+        if (!video_->Seek(1.0, 0, true, false, true) || !video_->StepFrames(index)) return frame_;
     }
+    frameIndex_ = index;
+    frame_ = video_->LatestFrame();
     return frame_;
 }
 
