@@ -6,7 +6,9 @@
 #include "game/Game.h"
 #include "game/dialogues/Dialogues.h"
 #include "game/inventory/Inventory.h"
+#include "game/sound/SoundChannels.h"
 #include "game/transitions/GameTransitions.h"
+#include "game/video/OneTimeVideo.h"
 #include "game/water/GameWater.h"
 #include "platform/forms/controls/TimerControl.h"
 
@@ -73,6 +75,13 @@ std::unique_ptr<Game> PlayerAssembly::CreateGame() {
     auto water = std::make_shared<GameWater>(*game);
     game->services.ripple = water.get();
     game->Keep(water);
+    // The sound channels and the one-time video work on the game's own players and window.
+    auto sound = std::make_shared<SoundChannels>(*game);
+    auto video = std::make_shared<OneTimeVideo>(*game);
+    game->services.sound = sound.get();
+    game->services.video = video.get();
+    game->ownedServices.push_back(sound);
+    game->ownedServices.push_back(video);
     scripts.Attach(*game);
     return game;
 }

@@ -13,7 +13,9 @@
 #include "platform/forms/WindowHost.h"
 #include "platform/forms/qt/QtWindowHost.h"
 #include "platform/loop/EventLoop.h"
+#include "platform/media/GstMediaPlayer.h"
 #include "platform/media/NullMediaPlayer.h"
+#include "platform/media/PathMappingMediaPlayer.h"
 #include "platform/printing/Printing.h"
 #include "platform/settings/SettingsStore.h"
 #include "platform/shell/Shell.h"
@@ -62,8 +64,11 @@ class DesktopPlatform : public PlatformBundle {
     QtShell shell{loop};
     QtPrinting printing;
     QtWindowHost windows{display};
-    // Sound and video come with the media back end; until then the players keep time only.
-    NullMediaLibrary media{loop};
+    // GStreamer plays the sounds and videos (silently, said once, without a sound device),
+    // opening the files the game's paths name on the disk.
+    GstMediaFactory gst{loop};
+    PathMappingMediaFactory media{gst,
+                                  [this](const QString& path) { return files.NativePath(path); }};
 };
 
 std::unique_ptr<DesktopPlatform> MakeDesktopPlatform();

@@ -171,4 +171,38 @@ void FrameScene::SetControlPointerFile(forms::Control& control, const QString& p
     control.SetPointer(forms::MousePointer::Custom);
 }
 
+// ---- Video views ----------------------------------------------------------------------------
+
+VideoViewHandle& VideoViewHandle::operator=(VideoViewHandle&& other) noexcept {
+    if (this != &other) {
+        Reset();
+        view_ = other.view_;
+        other.view_ = nullptr;
+    }
+    return *this;
+}
+
+void VideoViewHandle::Reset() {
+    if (!view_) return;
+    forms::VideoView* view = view_;
+    view_ = nullptr;
+    view->SetPlayer(nullptr);
+    if (forms::Control* parent = view->Parent()) parent->Remove(view);
+}
+
+void AttachVideoView(forms::Control& container, std::map<int, PlacedPlayer>& players, int index) {
+    auto it = players.find(index);
+    if (it == players.end() || !it->second.player) return;
+    auto* view = container.Add<forms::VideoView>(QStringLiteral("VideoView"));
+    // Over the whole container whatever its size: the place is drawn inside it.
+    view->SetPixelRect(QRect(0, 0, 16384, 16384));
+    view->placement = [&players, index]() -> std::optional<QRect> {
+        auto found = players.find(index);
+        if (found == players.end() || !found->second.visible) return std::nullopt;
+        return found->second.pixelRect;
+    };
+    view->SetPlayer(it->second.player.get());
+    it->second.view = VideoViewHandle(view);
+}
+
 }  // namespace storyloom

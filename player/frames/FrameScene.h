@@ -15,6 +15,7 @@
 #include "platform/forms/controls/Image.h"
 #include "platform/forms/controls/Label.h"
 #include "platform/forms/controls/PictureBox.h"
+#include "platform/forms/controls/VideoView.h"
 #include "platform/forms/controls/Window.h"
 #include "platform/media/MediaPlayer.h"
 
@@ -25,13 +26,38 @@ class Program;
 struct FrameGlobals;
 struct GameVariables;
 
+// A control's face of a player that goes when its holder goes (removed from its container).
+class VideoViewHandle {
+  public:
+    VideoViewHandle() = default;
+    explicit VideoViewHandle(forms::VideoView* view) : view_(view) {}
+    VideoViewHandle(VideoViewHandle&& other) noexcept : view_(other.view_) {
+        other.view_ = nullptr;
+    }
+    VideoViewHandle& operator=(VideoViewHandle&& other) noexcept;
+    ~VideoViewHandle() { Reset(); }
+    void Reset();
+    forms::VideoView* get() const { return view_; }
+
+  private:
+    forms::VideoView* view_ = nullptr;
+};
+
 // A media player with its place on the window: a video on a hotspot plays inside the
 // hotspot's rectangle of the frame picture area; the scripts' spare players sit on the window.
+// `pixelRect` and `visible` are the place (scripts change them); the view shows the player's
+// frames there, in its z-order among the container's controls.
 struct PlacedPlayer {
     std::unique_ptr<MediaPlayer> player;
     QRect pixelRect;
     bool visible = false;
+    VideoViewHandle view;  // declared last: goes before the player
 };
+
+// Lays the face of players[index] over the whole of `container`, in front of its other
+// controls. The player's place is read from the map at every paint (pixels of the container),
+// so the entry may be moved or changed freely; erasing the entry removes the view.
+void AttachVideoView(forms::Control& container, std::map<int, PlacedPlayer>& players, int index);
 
 class FrameScene {
   public:

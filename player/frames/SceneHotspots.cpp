@@ -143,6 +143,8 @@ void FrameScene::LoadAreas() {
                 video.player->SetPlayCount(h.VideoPlayCount);
                 video.player->SetVolume(VolumeForLevel(h.VideoVolume));
                 videoPlayers_[i] = std::move(video);
+                // The video comes to the front; the hotspot's own control goes above it below.
+                AttachVideoView(*PictureBox, videoPlayers_, i);
                 areaLink_[i] = -1;
             } catch (const std::exception& e) {
                 report(e);
@@ -198,6 +200,7 @@ void FrameScene::ShowOrNotShowAreas(const GameVariables& vars, bool overlayVisib
                         if (!overlayVisible) StartVideoPlayer(*video.player);
                         video.visible = true;
                     }
+                    if (video.view.get()) video.view.get()->Refresh();
                 }
             }
         }

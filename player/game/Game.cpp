@@ -63,6 +63,8 @@ Game::Game(Program& program_, ScriptRunner& scripts_, GameServices services_)
     timedEvents_[0]->SetEnabled(false);
 
     BuildWindow();
+    // The spare players scripts show sit on the window, above the frame picture.
+    AttachVideoView(window, CustomMediaPlayer, 0);
     WireInput();
 
     // Menu captions from the message table, where it has a text.
@@ -82,12 +84,14 @@ Game::Game(Program& program_, ScriptRunner& scripts_, GameServices services_)
 }
 
 Game::~Game() {
-    // The subsystems go first (the attached and kept ones, then the inventory), then the
-    // scene's controls before the window that holds them.
+    // The subsystems go first (they may hold controls of the window; the inventory last),
+    // then the scene's and the spare players' controls, before the window that holds them.
     attached.clear();
     kept_.clear();
+    ownedServices.clear();
     ownInventory_.reset();
     scene.reset();
+    CustomMediaPlayer.clear();
     ownAnimated_.reset();
 }
 

@@ -259,6 +259,10 @@ class Game {
     forms::PictureBox* FrameMessageBox = nullptr;
     forms::Label* LabelMessageBox = nullptr;
 
+    // Subsystems that live as long as this game (the assembly hands them over); they go
+    // before the window and the players.
+    std::vector<std::shared_ptr<void>> ownedServices;
+
   private:
     void BuildWindow();
     void BuildWindowMenus();

@@ -600,4 +600,17 @@ void WriteCombination(const ProjectWriter& project, const QString& dragged, cons
                          });
 }
 
+void WriteSoundBlock(SeqWriter& w, const std::vector<SoundBlockEntry>& entries) {
+    for (int i = 0; i < 22; ++i) w.WriteInteger(0);
+    w.EndRecord();
+    for (const SoundBlockEntry& e : entries) {
+        w.WriteInteger(0);
+        w.WriteBoolean(e.Stop);
+        w.WriteBoolean(e.Play);
+        w.WriteString(e.FileName);
+        w.WriteInteger(e.Repeat);
+        w.EndRecord();
+    }
+}
+
 }  // namespace storyloom

@@ -284,6 +284,17 @@ struct AuthoredCombination {
 };
 void WriteCombination(const ProjectWriter& project, const QString& dragged, const QString& target,
                       const AuthoredCombination& c);
+// One entry of an old-style sound block; the entry's place (1 to 5) is its channel.
+struct SoundBlockEntry {
+    bool Stop = false;
+    bool Play = false;
+    QString FileName;  // inside the Areas folder
+    int Repeat = 0;    // 0 plays once, anything else without end
+};
+// A sound block: the 22 leading values, then the entries (at most 5 are read). A frame's
+// ".chn" file is one block; a hotspot's ".fm5" record ends with one.
+void WriteSoundBlock(SeqWriter& w, const std::vector<SoundBlockEntry>& entries);
+
 // `image` saved as BMP at `relativePath` (folders made as needed).
 void WritePicture(const ProjectWriter& project, const QString& relativePath, const QImage& image);
 

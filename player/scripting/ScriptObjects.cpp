@@ -177,6 +177,7 @@ vbs::Ref<vbs::Dispatch> MediaArrays(Game& g, Media which) {
                 placed.player->SetShowControls(false);
                 placed.pixelRect = g.CustomMediaPlayer[0].pixelRect;
                 g.CustomMediaPlayer[i] = std::move(placed);
+                AttachVideoView(g.window, g.CustomMediaPlayer, i);
             };
             access->unload = [&g](int i) {
                 if (i == 0)

@@ -15,6 +15,7 @@
 #include <QProcessEnvironment>
 #include <QSet>
 #include <QTemporaryDir>
+#include <cmath>
 
 #include "app/CommandLine.h"
 #include "app/walkthrough/RandomWalk.h"
@@ -131,6 +132,17 @@ TEST(WalkParse, CommandsAndTheirArguments) {
     c = Parse(QStringLiteral("menu Load game..."), &error);
     EXPECT_EQ(c.name, "Load game...");
     EXPECT_TRUE(error.isEmpty());
+    c = Parse(QStringLiteral("expect sound 6 Surf.WAV"), &error);
+    EXPECT_EQ(c.kind, WalkCommand::Kind::ExpectSound);
+    EXPECT_EQ(c.a, 6);
+    EXPECT_EQ(c.name, "Surf.WAV");
+    c = Parse(QStringLiteral("expect volume 7 7.5"), &error);
+    EXPECT_EQ(c.kind, WalkCommand::Kind::ExpectVolume);
+    EXPECT_EQ(c.name, "7.5");
+    c = Parse(QStringLiteral("expect video none"), &error);
+    EXPECT_EQ(c.kind, WalkCommand::Kind::ExpectVideo);
+    EXPECT_TRUE(c.IsExpectation());
+    EXPECT_TRUE(error.isEmpty());
 }
 
 TEST(WalkParse, PointerDragAndItemCommands) {
@@ -194,6 +206,11 @@ TEST(WalkParse, MalformedLinesSayWhy) {
                              "expect visible",
                              "expect hidden two",
                              "expect box",
+                             "expect sound 8 a.wav",
+                             "expect sound 6",
+                             "expect volume 6 loud",
+                             "expect volume 0 5",
+                             "expect video",
                              "answer",
                              "start now",
                              "menu",
@@ -359,6 +376,67 @@ TEST_F(WalkTest, TheWelcomeWindowsLoadStartsTheSavedGame) {
     EXPECT_FALSE(walk->WelcomeShown());
 }
 
+// One second of a quiet 440 Hz tone: 8 kHz, 16-bit, mono PCM.
+QByteArray ToneWav() {
+    QByteArray data;
+    for (int i = 0; i < 8000; ++i) {
+        const auto v = static_cast<qint16>(3000 * std::sin(2 * 3.14159265358979 * 440 * i / 8000));
+        data.append(char(v & 0xFF));
+        data.append(char((v >> 8) & 0xFF));
+    }
+    auto u32 = [](quint32 v) {
+        QByteArray b;
+        for (int i = 0; i < 4; ++i) b.append(char((v >> (8 * i)) & 0xFF));
+        return b;
+    };
+    auto u16 = [](quint16 v) {
+        QByteArray b;
+        b.append(char(v & 0xFF));
+        b.append(char(v >> 8));
+        return b;
+    };
+    return "RIFF" + u32(36 + quint32(data.size())) + "WAVEfmt " + u32(16) + u16(1) + u16(1) +
+           u32(8000) + u32(16000) + u16(2) + u16(16) + "data" + u32(quint32(data.size())) + data;
+}
+
+TEST_F(WalkTest, SoundsAreCheckedByChannelWithTheirRealLengths) {
+    project.WriteFile(QStringLiteral("Areas/tone.wav"), ToneWav());
+    project.WriteFile(QStringLiteral("Areas/noise.wav"), "RIFF\x10\0\0\0WAVEjunkjunkjunk");
+    FrameFile room;
+    room.BackgroundValue = QString::number(0x2080FF);
+    room.MusicFile = QStringLiteral("tone.wav");
+    room.ChannelFadeDuration = 1000;
+    room.channels = {ChannelRow{}, ChannelRow{0, true, false, 4, QStringLiteral("noise.wav")}};
+    project.WriteFrame(QStringLiteral("Room"), room);
+    Run(
+        QStringLiteral("start\n"
+                       "expect sound 6 none\n"
+                       "click 1\n"
+                       "expect box Another program may be using\n"  // the damaged file on channel 2
+                       "expect sound 6 TONE.wav\n"
+                       "expect volume 6 7\n"
+                       "expect sound 6 other.wav\n"
+                       "expect volume 6 3\n"
+                       "expect video none\n"
+                       "state room.json\n"));
+    EXPECT_EQ(walk->Passed(), 5) << lines.join("\n").toStdString();
+    EXPECT_EQ(walk->Failed(), 2);
+    EXPECT_TRUE(
+        lines.join("\n").contains("line 7: expected channel 6 playing other.wav, got tone.wav"))
+        << lines.join("\n").toStdString();
+    EXPECT_TRUE(lines.join("\n").contains("line 8: expected channel 6 at level 3, got 7"));
+    const QJsonObject state =
+        QJsonDocument::fromJson(ReadAll(out.filePath(QStringLiteral("room.json"))).toUtf8())
+            .object();
+    const QJsonArray players = state[QStringLiteral("mediaPlayers")].toArray();
+    ASSERT_GE(players.size(), 7);
+    const QJsonObject six = players[5].toObject();
+    EXPECT_EQ(six[QStringLiteral("role")].toString(), "MPlayer(6)");
+    EXPECT_EQ(six[QStringLiteral("state")].toString(), "playing");
+    EXPECT_NEAR(six[QStringLiteral("duration")].toDouble(), 1.0, 0.01);
+    EXPECT_EQ(six[QStringLiteral("volume")].toInt(), -1200);
+}
+
 TEST_F(WalkTest, FailuresAreNamedWithTheirLines) {
     Run(
         QStringLiteral("click 1\n"               // 1: before the start
@@ -449,7 +527,8 @@ TEST(WalkOpen, AFolderWithoutAGameIsAFailure) {
     EXPECT_EQ(walk.Failed(), 1);
 }
 
-// ---- The real program ------------------------------------------------------------------------
+// ---- The real program
+// ------------------------------------------------------------------------
 
 struct RunResult {
     int exitCode = -1;

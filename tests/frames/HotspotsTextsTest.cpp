@@ -122,6 +122,22 @@ TEST_F(HotspotsTest, ShortRecordsAndRecordsWithVideo) {
     EXPECT_EQ(v.pixelRect, QRect(102, 102, 56, 56));
     EXPECT_TRUE(v.visible);
     EXPECT_EQ(v.player->PlayState(), MediaPlayer::Playing);
+    // Its face lies in the frame picture, under its own hotspot, where the player is placed.
+    forms::VideoView* view = v.view.get();
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->Parent(), g.PictureBox);
+    EXPECT_EQ(view->Player(), v.player.get());
+    EXPECT_LT(view->ZIndex(), g.scene->Area->Item(3)->ZIndex());
+    ASSERT_TRUE(view->placement);
+    EXPECT_EQ(view->placement(), std::optional<QRect>(QRect(102, 102, 56, 56)));
+    v.visible = false;
+    EXPECT_EQ(view->placement(), std::nullopt);
+    // The next frame takes the videos and their faces away.
+    g.OpenFrame("Room", false, 0, 0);
+    int views = 0;
+    for (const auto& c : g.PictureBox->Children())
+        if (c->Kind() == forms::ControlKind::VideoView) ++views;
+    EXPECT_EQ(views, 1);
 }
 
 TEST_F(HotspotsTest, DamagedRecordIsReportedAndTheOthersLoad) {

@@ -7,13 +7,17 @@
 //
 // The output is committed, so the game runs without this program; run it again after changing
 // a scene, a sound or a frame below. Everything comes out the same on every run.
+#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QFont>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
 #include <QPainterPath>
+#include <QPen>
 #include <QRect>
 #include <QTextStream>
 #include <array>
@@ -74,8 +78,14 @@ struct Action {
     int transitionMs = 0;
     QString script;  // with real double quotes; stored with "|"
     QString pluginActions;
-    QString giveItem;  // an item put in the inventory
-    QString dropKey;   // item-drop records: "2_Key on a cord.drg"
+    QString giveItem;    // an item put in the inventory
+    QString dropKey;     // item-drop records: "2_Key on a cord.drg"
+    QString frameSound;  // a one-time sound from the Frames folder (channel 7)
+    QString video;       // a one-time video from the Frames folder, at its own size
+    QPoint videoAt;
+    // Channel changes (entries 1.. are the channels) and their fade.
+    std::vector<storyloom::AuthoredChannelEntry> channels;
+    int fadeMs = 0;
 };
 
 struct TextBox {
@@ -131,6 +141,9 @@ struct Frame {
     int ownHotspots = 0, ownTexts = 0;
     // The frame's question-and-answer dialogue (none when empty).
     std::vector<storyloom::DialogueQuestion> dialogue;
+    // Sound-channel rows (row r is channel r) and the fade of those that cross-fade.
+    std::vector<storyloom::ChannelRow> channels;
+    int fadeMs = 0;
 };
 
 storyloom::DialogueQuestion Question(QString text, qint16 id, bool shown, QString answer) {
@@ -192,7 +205,9 @@ storyloom::FrameFile FrameSettingsOf(const Frame& f) {
     out.FrameTimerTransitionNumber = f.timerTransitionNumber;
     out.RunLocalScript = !f.script.isEmpty();
     out.LocalScript = f.script;
-    out.ChannelColumns = 5;  // this game uses no sound channels
+    out.ChannelColumns = 5;
+    out.channels = f.channels;
+    out.ChannelFadeDuration = f.fadeMs;
     out.PluginSettings = f.pluginSettings;
     return out;
 }
@@ -276,6 +291,15 @@ std::vector<storyloom::AuthoredAction> ActionsOf(const std::vector<Action>& acti
         r.GiveItemOn = !a.giveItem.isEmpty();
         r.GiveItemName = a.giveItem;
         r.DropKey = a.dropKey;
+        r.PlayFrameSound = !a.frameSound.isEmpty();
+        r.FrameSoundFile = a.frameSound;
+        r.PlayVideoOn = a.video.isEmpty() ? 0 : 1;
+        r.VideoFile = a.video;
+        r.VideoAtPosition = !a.video.isEmpty();
+        r.VideoLeft = a.videoAt.x();
+        r.VideoTop = a.videoAt.y();
+        r.Channels = a.channels;
+        r.FadeDurationMs = a.fadeMs;
         out.push_back(r);
     }
     return out;
@@ -397,6 +421,26 @@ std::vector<float> Steps(int rate) {
     });
 }
 
+// A low drone that loops without a seam: whole cycles of every partial in four seconds.
+std::vector<float> Hum(int rate) {
+    return Tone(rate, 4.0, [](double t) {
+        const double tremolo = 0.75 + 0.25 * std::sin(2 * kPi * 0.5 * t);
+        return 0.3 * tremolo *
+               (std::sin(2 * kPi * 55 * t) + 0.5 * std::sin(2 * kPi * 110 * t) +
+                0.2 * std::sin(2 * kPi * 165 * t));
+    });
+}
+
+// A soft chord for the logbook, looping every four seconds.
+std::vector<float> Pad(int rate) {
+    return Tone(rate, 4.0, [](double t) {
+        const double swell = 0.6 + 0.4 * std::sin(2 * kPi * 0.25 * t);
+        double v = 0;
+        for (double f : {220.0, 277.25, 330.0}) v += std::sin(2 * kPi * f * t);
+        return 0.12 * swell * v;
+    });
+}
+
 std::vector<float> Horn(int rate) {
     return Tone(rate, 3.2, [](double t) {
         double v = 0;
@@ -423,6 +467,7 @@ class Builder {
         Pointers();
         Sounds();
         Items();
+        Videos();
         Scheme();
         Config();
         Plugin();
@@ -471,12 +516,48 @@ class Builder {
         SaveBytes(Path(QStringLiteral("Icons/walk.cur")), CurBytes(PaintWalkPointer(), {16, 2}));
     }
 
+    // Gulls crossing the evening sky: two seconds at ten frames a second, 240 x 100.
+    void Videos() {
+        const QSize size(240, 100);
+        std::vector<QByteArray> jpegs;
+        for (int i = 0; i < 20; ++i) {
+            QImage frame(size, QImage::Format_RGB32);
+            QPainter p(&frame);
+            QLinearGradient sky(0, 0, 0, size.height());
+            sky.setColorAt(0, QColor(74, 64, 120));
+            sky.setColorAt(1, QColor(236, 150, 96));
+            p.fillRect(frame.rect(), sky);
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setPen(QPen(QColor(30, 26, 40), 2.5, Qt::SolidLine, Qt::RoundCap));
+            for (int g = 0; g < 3; ++g) {
+                const double x = -30 + (i * 14.0) + g * 34;
+                const double y = 30 + g * 16 + 6 * std::sin(i * 0.6 + g);
+                const double flap = 6 * std::sin(i * 1.3 + g * 2);
+                QPainterPath wing;
+                wing.moveTo(x - 12, y - flap);
+                wing.quadTo(x - 6, y - 6, x, y);
+                wing.quadTo(x + 6, y - 6, x + 12, y - flap);
+                p.drawPath(wing);
+            }
+            p.end();
+            QByteArray jpeg;
+            QBuffer buffer(&jpeg);
+            buffer.open(QIODevice::WriteOnly);
+            frame.save(&buffer, "JPEG", 80);
+            jpegs.push_back(jpeg);
+        }
+        SaveBytes(Path(QStringLiteral("Frames/gulls.avi")), MjpegAvi(jpegs, size, 10));
+    }
+
     void Sounds() {
         SaveBytes(Path(QStringLiteral("Areas/surf.wav")), WavBytes(Surf(11025), 11025));
         SaveBytes(Path(QStringLiteral("Areas/chime.wav")), WavBytes(Chime(22050), 22050));
         // Stored under its plain-code disguise: "creak.wav" -> "creak.010".
         SaveBytes(Path(QStringLiteral("Areas/creak.010")), WavBytes(Creak(22050), 22050));
-        SaveBytes(Path(QStringLiteral("Areas/ignite.wav")), WavBytes(Ignite(22050), 22050));
+        // Played as the action's one-time sound, beside the music.
+        SaveBytes(Path(QStringLiteral("Frames/ignite.wav")), WavBytes(Ignite(22050), 22050));
+        SaveBytes(Path(QStringLiteral("Areas/hum.wav")), WavBytes(Hum(11025), 11025));
+        SaveBytes(Path(QStringLiteral("Areas/pad.wav")), WavBytes(Pad(11025), 11025));
         SaveBytes(Path(QStringLiteral("Areas/quill.wav")), WavBytes(Quill(22050), 22050));
         SaveBytes(Path(QStringLiteral("Frames/bell.wav")), WavBytes(Bell(22050), 22050));
         SaveBytes(Path(QStringLiteral("Frames/steps.wav")), WavBytes(Steps(11025), 11025));
@@ -875,6 +956,8 @@ End Sub)";
             Action sky;
             sky.name = QStringLiteral("Sky");
             sky.pluginActions = PluginCall(QStringLiteral("WEATHER"), {QStringLiteral("sky")});
+            sky.video = QStringLiteral("gulls.avi");
+            sky.videoAt = QPoint(90, 90);
             Action gull;
             gull.name = QStringLiteral("Gull");
             gull.message = QStringLiteral("A herring gull, riding the westerly.");
@@ -997,6 +1080,9 @@ End Sub)";
             f.pluginSettings =
                 PluginCall(QStringLiteral("WEATHER"), {QStringLiteral("westerly, easing")});
             f.script = QStringLiteral("Text(1).Caption = \"The lamp room, \" & EveningTime()");
+            // The lamp's hum on the music channel, at once (the way up has its transition).
+            f.channels.resize(6);
+            f.channels[5] = storyloom::ChannelRow{0, false, true, 5, QStringLiteral("hum.wav")};
             f.texts = {clock};
             f.hotspots = {
                 Spot(QStringLiteral("Dry lamp"), kLens, {}, hand, {QStringLiteral("OilCan")}, {}),
@@ -1014,7 +1100,12 @@ End Sub)";
             Action light;
             light.name = QStringLiteral("Light the lamp");
             light.script = QStringLiteral("LightLamp");
-            light.hotspotSound = QStringLiteral("ignite.wav");
+            light.frameSound = QStringLiteral("ignite.wav");
+            // The lamp's hum swells as the flame takes, over two seconds.
+            light.channels.resize(6);
+            for (auto& e : light.channels) e.Volume = 0;
+            light.channels[5] = storyloom::AuthoredChannelEntry{4, true, false, 9, QString()};
+            light.fadeMs = 2000;
             Action lit;
             lit.name = QStringLiteral("Lit lamp");
             lit.message = QStringLiteral("Strong and steady. Ships will see it twenty miles out.");
@@ -1028,6 +1119,10 @@ End Sub)";
             Frame f;
             f.name = QStringLiteral("logbook");
             f.background = QStringLiteral("logbook.jpg");
+            // The hum gives way to a soft chord over three seconds.
+            f.channels.resize(6);
+            f.channels[5] = storyloom::ChannelRow{0, true, true, 7, QStringLiteral("pad.wav")};
+            f.fadeMs = 3000;
             f.merged = true;
             f.ownHotspots = 2;
             f.ownTexts = 2;

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QImage>
 #include <QPoint>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <algorithm>
@@ -55,6 +56,81 @@ inline QByteArray WavBytes(const std::vector<float>& samples, int rate) {
     b += "data";
     PutU32(b, std::uint32_t(data.size()));
     b += data;
+    return b;
+}
+
+// A motion-JPEG AVI of `frames` (all of one size) at `fps` frames a second: the RIFF header,
+// one video stream, the frames as "00dc" chunks and the index.
+inline QByteArray MjpegAvi(const std::vector<QByteArray>& jpegs, QSize size, int fps) {
+    auto chunk = [](const char* id, const QByteArray& data) {
+        QByteArray b(id, 4);
+        PutU32(b, std::uint32_t(data.size()));
+        b += data;
+        if (data.size() % 2) b.append('\0');
+        return b;
+    };
+    auto list = [](const char* type, const QByteArray& data) {
+        QByteArray b("LIST");
+        PutU32(b, std::uint32_t(data.size() + 4));
+        b += QByteArray(type, 4);
+        b += data;
+        return b;
+    };
+    std::uint32_t largest = 0;
+    for (const QByteArray& j : jpegs) largest = std::max(largest, std::uint32_t(j.size()));
+    const auto count = std::uint32_t(jpegs.size());
+    QByteArray avih;
+    PutU32(avih, std::uint32_t(1000000 / fps));  // microseconds per frame
+    PutU32(avih, largest * std::uint32_t(fps));
+    PutU32(avih, 0);
+    PutU32(avih, 0x10);  // has an index
+    PutU32(avih, count);
+    PutU32(avih, 0);
+    PutU32(avih, 1);  // streams
+    PutU32(avih, largest);
+    PutU32(avih, std::uint32_t(size.width()));
+    PutU32(avih, std::uint32_t(size.height()));
+    for (int i = 0; i < 4; ++i) PutU32(avih, 0);
+    QByteArray strh("vidsMJPG", 8);
+    PutU32(strh, 0);  // flags
+    PutU32(strh, 0);  // priority, language
+    PutU32(strh, 0);  // initial frames
+    PutU32(strh, 1);  // scale
+    PutU32(strh, std::uint32_t(fps));
+    PutU32(strh, 0);  // start
+    PutU32(strh, count);
+    PutU32(strh, largest);
+    PutU32(strh, 0xFFFFFFFF);  // quality
+    PutU32(strh, 0);           // sample size
+    PutU16(strh, 0);
+    PutU16(strh, 0);
+    PutU16(strh, unsigned(size.width()));
+    PutU16(strh, unsigned(size.height()));
+    QByteArray strf;
+    PutU32(strf, 40);
+    PutU32(strf, std::uint32_t(size.width()));
+    PutU32(strf, std::uint32_t(size.height()));
+    PutU16(strf, 1);
+    PutU16(strf, 24);
+    strf += "MJPG";
+    PutU32(strf, std::uint32_t(size.width() * size.height() * 3));
+    for (int i = 0; i < 4; ++i) PutU32(strf, 0);
+    const QByteArray hdrl =
+        list("hdrl", chunk("avih", avih) + list("strl", chunk("strh", strh) + chunk("strf", strf)));
+    QByteArray movi;
+    QByteArray idx;
+    for (const QByteArray& j : jpegs) {
+        idx += "00dc";
+        PutU32(idx, 0x10);                            // a key frame
+        PutU32(idx, std::uint32_t(movi.size() + 4));  // from the "movi" type
+        PutU32(idx, std::uint32_t(j.size()));
+        movi += chunk("00dc", j);
+    }
+    const QByteArray body = hdrl + list("movi", movi) + chunk("idx1", idx);
+    QByteArray b("RIFF");
+    PutU32(b, std::uint32_t(body.size() + 4));
+    b += "AVI ";
+    b += body;
     return b;
 }
 

@@ -21,7 +21,10 @@
 #include "game/Game.h"
 #include "game/dialogues/Dialogues.h"
 #include "game/saves/SavedGames.h"
+#include "game/video/OneTimeVideo.h"
 #include "platform/forms/controls/AnimatedGif.h"
+#include "platform/media/GstMediaPlayer.h"
+#include "platform/media/PathMappingMediaPlayer.h"
 #include "project/ItemFiles.h"
 
 namespace storyloom {
@@ -96,6 +99,9 @@ bool WalkCommand::IsExpectation() const {
         case Kind::ExpectItems:
         case Kind::ExpectInventory:
         case Kind::ExpectPixel:
+        case Kind::ExpectSound:
+        case Kind::ExpectVolume:
+        case Kind::ExpectVideo:
             return true;
         default:
             return false;
@@ -283,6 +289,24 @@ std::optional<WalkCommand> ParseWalkLine(const QString& text, int line, QString*
             c.text = Rest(trimmed, 2);
             if (c.text.isEmpty())
                 return malformed(QStringLiteral("expect %1 needs a text").arg(what));
+        } else if (what == u"sound" || what == u"volume") {
+            c.kind = what == u"sound" ? K::ExpectSound : K::ExpectVolume;
+            if (!words(4) || !ToInt(w[2], &c.a, 1, 7))
+                return malformed(QStringLiteral("expect %1 needs a channel 1 to 7 and %2")
+                                     .arg(what, what == u"sound"
+                                                    ? QStringLiteral("a file name or none")
+                                                    : QStringLiteral("a level")));
+            c.name = w[3];
+            if (c.kind == K::ExpectVolume) {
+                bool ok = false;
+                w[3].toDouble(&ok);
+                if (!ok) return malformed(QStringLiteral("no volume level: %1").arg(w[3]));
+            }
+        } else if (what == u"video") {
+            c.kind = K::ExpectVideo;
+            if (!words(3))
+                return malformed(QStringLiteral("expect video needs a file name or none"));
+            c.name = w[2];
         } else {
             return malformed(QStringLiteral("cannot expect %1").arg(w[1]));
         }
@@ -306,6 +330,38 @@ std::optional<WalkCommand> ParseWalkLine(const QString& text, int line, QString*
 
 // ---- The platform and the program ----------------------------------------------------------
 
+namespace {
+
+// The test platform with media players that open files with the real decoders (real
+// durations, real video frames) and take their time from the virtual clock.
+class WalkPlatform : public TestPlatform {
+  public:
+    explicit WalkPlatform(QSize screen) : TestPlatform(screen), gst(loop, VirtualOptions()) {}
+    Platform Services() override {
+        const Platform p = TestPlatform::Services();
+        return Platform{p.files, p.settings, p.loop,    p.dialogs, p.display,
+                        p.shell, p.printing, p.windows, mapped};
+    }
+    GstMediaFactory gst;
+    PathMappingMediaFactory mapped{gst,
+                                   [this](const QString& path) { return files.NativePath(path); }};
+
+  private:
+    static GstMediaFactory::Options VirtualOptions() {
+        GstMediaFactory::Options o;
+        o.virtualClock = true;
+        return o;
+    }
+};
+
+// The file name part of a path, for comparisons without regard to folder.
+QString NamePart(const QString& path) {
+    const qsizetype cut = std::max(path.lastIndexOf(u'\\'), path.lastIndexOf(u'/'));
+    return path.mid(cut + 1);
+}
+
+}  // namespace
+
 // The test platform and, over it, the same assembly as the desktop program's.
 struct Walkthrough::Parts {
     explicit Parts(QSize screen) : platform(screen), player(platform) {
@@ -315,13 +371,12 @@ struct Walkthrough::Parts {
     }
 
     QTemporaryDir userData;
-    TestPlatform platform;
+    WalkPlatform platform;
     PlayerAssembly player;
     ScriptedDialogs& dialogs = platform.dialogs;
     VirtualEventLoop& loop = platform.loop;
     FixedDisplay& display = platform.display;
     HeadlessWindowHost& windows = platform.windows;
-    NullMediaLibrary& media = platform.media;
     Program& program = player.program;
     frmWelcome& welcome = player.welcome;
 };
@@ -329,9 +384,12 @@ struct Walkthrough::Parts {
 Walkthrough::Walkthrough(QString outDir, std::function<void(const QString&)> print, QSize screen)
     : p_(std::make_unique<Parts>(screen)), outDir_(std::move(outDir)), print_(std::move(print)) {
     p_->player.transitionStepWait = [this](int ms) { TransitionStepWait(ms); };
+    p_->loop.onWait = [this] { RunDuringWait(); };
 }
 
-Walkthrough::~Walkthrough() = default;
+Walkthrough::~Walkthrough() {
+    p_->loop.onWait = nullptr;
+}
 
 bool Walkthrough::Open(const QString& folder) {
     const bool shown = p_->welcome.Start(QDir(folder).absolutePath());
@@ -404,6 +462,29 @@ void Walkthrough::TransitionStepWait(int ms) {
         } else {
             loop.Advance(target - now);
         }
+    }
+}
+
+void Walkthrough::RunQueuedLine() {
+    const qsizetype i = nextLine_++;
+    QString l = lines_[i];
+    if (l.endsWith(u'\r')) l.chop(1);
+    RunLine(l, int(i + 1));
+}
+
+void Walkthrough::RunDuringWait() {
+    // Only the wait for a one-time video lets the player act (not the pause before it).
+    auto waitingForVideo = [this] {
+        Game* game = CurrentGame();
+        return game && !game->Closed() && !p_->program.MoviePlaying && !game->state.StopMovie &&
+               game->IsOneTimeVideoPlaying();
+    };
+    while (nextLine_ < lines_.size() && waitingForVideo()) {
+        QString error;
+        const auto command = ParseWalkLine(lines_[nextLine_].trimmed(), int(nextLine_ + 1), &error);
+        RunQueuedLine();
+        // A wait lets the time pass in the game's own wait.
+        if (command && error.isEmpty() && command->kind == WalkCommand::Kind::Wait) break;
     }
 }
 
@@ -795,6 +876,32 @@ void Walkthrough::Execute(const WalkCommand& c) {
             held = shown && game->MessageStripText().contains(c.text);
             break;
         }
+        case K::ExpectSound:
+        case K::ExpectVolume: {
+            Game* game = RunningGame(c);
+            if (!game) return;
+            const MediaPlayer& player = game->ChannelPlayer(c.a);
+            if (c.kind == K::ExpectSound) {
+                const bool playing = player.PlayState() == MediaPlayer::Playing;
+                got = playing ? NamePart(player.FileName()) : QStringLiteral("none");
+                held = got.compare(NamePart(c.name), Qt::CaseInsensitive) == 0;
+            } else {
+                const double level = player.Volume() / 400.0 + 10;
+                got = QString::number(level);
+                held = std::abs(level - c.name.toDouble()) < 0.005;
+            }
+            break;
+        }
+        case K::ExpectVideo: {
+            Game* game = RunningGame(c);
+            if (!game) return;
+            const auto* movie = dynamic_cast<const OneTimeVideo*>(game->services.video);
+            const MediaPlayer* player = movie ? movie->Player() : nullptr;
+            got = player && game->IsOneTimeVideoPlaying() ? NamePart(player->FileName())
+                                                          : QStringLiteral("none");
+            held = got.compare(NamePart(c.name), Qt::CaseInsensitive) == 0;
+            break;
+        }
         default:
             break;
     }
@@ -821,6 +928,12 @@ void Walkthrough::Execute(const WalkCommand& c) {
                                 .arg(c.tolerance)
                                 .arg(c.a)
                                 .arg(c.b)
+                      : c.kind == K::ExpectSound
+                          ? QStringLiteral("channel %1 playing %2").arg(c.a).arg(c.name)
+                      : c.kind == K::ExpectVolume
+                          ? QStringLiteral("channel %1 at level %2").arg(c.a).arg(c.name)
+                      : c.kind == K::ExpectVideo
+                          ? QStringLiteral("video %1").arg(c.name)
                           : QStringLiteral("the strip with \"%1\"").arg(c.text),
                       c.kind == K::ExpectVar ? QStringLiteral("\"%1\"").arg(got) : got));
 }
@@ -1034,22 +1147,36 @@ void Walkthrough::WriteState(const QString& path) {
              QDateTime::fromMSecsSinceEpoch(e.modifiedNs / 1000000).toString(Qt::ISODateWithMs)}});
     o[QStringLiteral("saves")] = saves;
     // Each player by its role in the game window, so a dump says which sound is which.
-    std::map<const MediaPlayer*, QString> roles;
-    if (game) {
+    std::vector<std::pair<const MediaPlayer*, QString>> roles;
+    if (game && !game->Closed()) {
         for (size_t i = 1; i < game->MPlayer.size(); ++i)
-            roles[game->MPlayer[i].get()] = QStringLiteral("MPlayer(%1)").arg(i);
+            roles.emplace_back(game->MPlayer[i].get(), QStringLiteral("MPlayer(%1)").arg(i));
         for (const auto& [index, custom] : game->CustomMediaPlayer)
-            roles[custom.player.get()] =
-                index == 0 ? QStringLiteral("custom") : QStringLiteral("custom %1").arg(index);
+            if (custom.player)
+                roles.emplace_back(
+                    custom.player.get(),
+                    index == 0 ? QStringLiteral("custom") : QStringLiteral("custom %1").arg(index));
         for (const auto& [index, video] : game->scene->VideoPlayers())
-            roles[video.player.get()] = QStringLiteral("hotspot %1 video").arg(index);
+            if (video.player)
+                roles.emplace_back(video.player.get(),
+                                   QStringLiteral("hotspot %1 video").arg(index));
+        if (const auto* movie = dynamic_cast<const OneTimeVideo*>(game->services.video))
+            if (movie->Player())
+                roles.emplace_back(movie->Player(), QStringLiteral("one-time video"));
     }
     QJsonArray players;
-    for (const NullMediaPlayer* m : p_->media.Players())
-        players.append(QJsonObject{{QStringLiteral("player"), m->Id()},
-                                   {QStringLiteral("role"), roles.count(m) ? roles[m] : QString()},
-                                   {QStringLiteral("file"), m->FileName()},
-                                   {QStringLiteral("playing"), m->PlayState() == 2}});
+    for (const auto& [m, role] : roles) {
+        static const char* const kStates[] = {"stopped", "paused", "playing"};
+        const int st = m->PlayState();
+        players.append(QJsonObject{
+            {QStringLiteral("role"), role},
+            {QStringLiteral("file"), m->FileName()},
+            {QStringLiteral("state"), QString::fromLatin1(st >= 0 && st <= 2 ? kStates[st] : "?")},
+            {QStringLiteral("playing"), st == MediaPlayer::Playing},
+            {QStringLiteral("position"), m->CurrentPosition()},
+            {QStringLiteral("duration"), m->Duration()},
+            {QStringLiteral("volume"), m->Volume()}});
+    }
     o[QStringLiteral("mediaPlayers")] = players;
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) ||

@@ -1,9 +1,10 @@
 #pragma once
 // The walkthrough runner: plays a game headless from a walkthrough file, one command per line,
-// on the test platform (offscreen windows, a virtual clock, null media players, boxes answered
-// from a queue) with the real welcome window, game window and script host. Expectations that
-// do not hold and commands that cannot be carried out are failures, each reported with its
-// line number; the run goes on after a failure so one walk shows every problem at once.
+// on the test platform (offscreen windows, a virtual clock, media players that decode for real
+// but take their time from the virtual clock, boxes answered from a queue) with the real welcome
+// window, game window and script host. Expectations that do not hold and commands that cannot be
+// carried out are failures, each reported with its line number; the run goes on after a failure so
+// one walk shows every problem at once.
 #include <QPoint>
 #include <QSize>
 #include <QString>
@@ -41,6 +42,9 @@ struct WalkCommand {
         ExpectBox,
         ExpectStrip,
         ExpectPixel,
+        ExpectSound,
+        ExpectVolume,
+        ExpectVideo,
         Screenshot,
         WindowShot,
         State,
@@ -90,6 +94,8 @@ class Walkthrough {
     // the program would end before showing a window.
     bool Open(const QString& folder);
     // Runs every line of a walkthrough text, then checks that every queued answer was used.
+    // While the game waits for a one-time video, the lines that follow the command that
+    // started it run inside that wait (up to the next `wait`), as a player's clicks would.
     void RunText(const QString& text);
     // Runs one line (numbered `line`); blank lines and comments do nothing.
     void RunLine(const QString& text, int line);
@@ -126,6 +132,9 @@ class Walkthrough {
     void ReportNewBoxes(int line);
     QString OutPath(const WalkCommand& c, const QString& extension);
     void WriteState(const QString& path);
+    // The loop's wait hook: the next queued lines, while a one-time video plays.
+    void RunDuringWait();
+    void RunQueuedLine();
 
     std::unique_ptr<Parts> p_;
     QString outDir_;

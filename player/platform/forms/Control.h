@@ -78,6 +78,7 @@ enum class ControlKind {
     DirListBox,
     DriveListBox,
     AnimatedGif,
+    VideoView,
 };
 
 enum class MousePointer : int {

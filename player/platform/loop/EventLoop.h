@@ -99,6 +99,11 @@ class VirtualEventLoop : public EventLoop {
     // Intervals of the timers that are running now, for tests and state dumps.
     int ActiveTimerCount() const;
 
+    // Called when code under test waits (Wait), before the clock moves: a driver that feeds
+    // input (the walkthrough) may carry out its next commands there, as a player acts while
+    // the program waits.
+    std::function<void()> onWait;
+
   private:
     struct Impl;
     std::unique_ptr<Impl> impl_;

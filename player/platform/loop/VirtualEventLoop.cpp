@@ -118,6 +118,11 @@ void VirtualEventLoop::ProcessEvents() {
 }
 
 void VirtualEventLoop::Wait(int ms) {
+    if (onWait) {
+        // A copy: the hook may replace itself.
+        const std::function<void()> hook = onWait;
+        hook();
+    }
     Advance(ms);
 }
 
