@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSettings>
 
 namespace storyloom {
 
@@ -41,7 +42,26 @@ CommandLine ParseCommandLine(const QStringList& args) {
         c.action = CommandLine::Action::Info;
         rest.removeFirst();
     }
-    for (const QString& a : rest) {
+    for (qsizetype i = 0; i < rest.size(); ++i) {
+        const QString& a = rest[i];
+        if (c.action == CommandLine::Action::Play &&
+            (a == QLatin1String("--fullscreen") || a == QLatin1String("--window"))) {
+            c.fullScreen = a == QLatin1String("--fullscreen");
+            continue;
+        }
+        if (c.action == CommandLine::Action::Play && a == QLatin1String("--scale")) {
+            static const QStringList kModes = {QStringLiteral("original"), QStringLiteral("sharp"),
+                                               QStringLiteral("smooth"), QStringLiteral("stretch")};
+            const QString mode = i + 1 < rest.size() ? rest[i + 1].toLower() : QString();
+            if (!kModes.contains(mode)) {
+                c.action = CommandLine::Action::Mistake;
+                c.error = QStringLiteral("--scale needs original, sharp, smooth or stretch");
+                return c;
+            }
+            c.scale = mode;
+            ++i;
+            continue;
+        }
         if (a.startsWith(u'-') && a != QLatin1String("-")) {
             c.action = CommandLine::Action::Mistake;
             c.error = QStringLiteral("unknown option %1").arg(a);
@@ -57,9 +77,31 @@ CommandLine ParseCommandLine(const QStringList& args) {
     return c;
 }
 
+ViewPreference LoadViewPreference(const QString& gameFolder) {
+    QSettings store(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("storyloom"),
+                    QStringLiteral("view"));
+    store.beginGroup(QString::fromLatin1(QDir(gameFolder).absolutePath().toUtf8().toHex()));
+    ViewPreference p;
+    p.windowed = store.value(QStringLiteral("windowed"), p.windowed).toString();
+    p.fullScreen = store.value(QStringLiteral("fullScreen"), p.fullScreen).toString();
+    p.fullScreenOn = store.value(QStringLiteral("fullScreenOn"), p.fullScreenOn).toBool();
+    return p;
+}
+
+void SaveViewPreference(const QString& gameFolder, const ViewPreference& preference) {
+    QSettings store(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("storyloom"),
+                    QStringLiteral("view"));
+    store.beginGroup(QString::fromLatin1(QDir(gameFolder).absolutePath().toUtf8().toHex()));
+    store.setValue(QStringLiteral("windowed"), preference.windowed);
+    store.setValue(QStringLiteral("fullScreen"), preference.fullScreen);
+    store.setValue(QStringLiteral("fullScreenOn"), preference.fullScreenOn);
+}
+
 QString UsageText() {
     return QStringLiteral(
-        "usage: run [FOLDER]                  play the game in FOLDER (or the program's own)\n"
+        "usage: run [--fullscreen | --window] [--scale MODE] [FOLDER]\n"
+        "                                     play the game in FOLDER (or the program's own);\n"
+        "                                     MODE is original, sharp, smooth or stretch\n"
         "       run --info [FOLDER]           print what the player finds in the game\n"
         "       run --walkthrough FILE [--out DIR] [FOLDER]\n"
         "                                     play the game headless from a walkthrough file\n"

@@ -3,6 +3,7 @@
 // touched, so that help, version and mistakes need no display.
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace storyloom {
 
@@ -19,6 +20,10 @@ struct CommandLine {
     Action action = Action::Play;
     QString folder;  // as given; empty when none
     QString error;
+    // For this run only, over the remembered choice: full screen or a window, and the scaling
+    // ("original", "sharp", "smooth" or "stretch"; empty when not given).
+    std::optional<bool> fullScreen;
+    QString scale;
 };
 
 // `args` without the program name.
@@ -28,6 +33,16 @@ CommandLine ParseCommandLine(const QStringList& args);
 QString UsageText();
 // "storyloom VERSION".
 QString VersionText();
+
+// How a game window shows its picture, remembered per game folder in the per-user settings
+// (~/.config/storyloom/view.ini): the scaling in a window and in full screen, and full screen.
+struct ViewPreference {
+    QString windowed = QStringLiteral("sharp");
+    QString fullScreen = QStringLiteral("smooth");
+    bool fullScreenOn = false;
+};
+ViewPreference LoadViewPreference(const QString& gameFolder);
+void SaveViewPreference(const QString& gameFolder, const ViewPreference& preference);
 
 // Empty when `folder` holds a game (its Config/General, in any letter case); otherwise the
 // message for the user, "FOLDER is not a game folder: Config/General is missing", with `/`

@@ -15,6 +15,8 @@
 #include "app/CommandLine.h"
 #include "app/Commands.h"
 #include "app/PlayerAssembly.h"
+#include "core/PlatformBundle.h"
+#include "platform/forms/Renderer.h"
 
 namespace {
 
@@ -33,7 +35,34 @@ QString ProjectFolder(const QString& given) {
     return given.isEmpty() ? storyloom::DefaultProjectFolder() : QDir(given).absolutePath();
 }
 
-int Play(int argc, char** argv, const QString& given) {
+storyloom::forms::ScalingMode ModeNamed(const QString& name,
+                                        storyloom::forms::ScalingMode fallback) {
+    return storyloom::forms::ScalingModeNamed(name).value_or(fallback);
+}
+
+// The remembered choice of the game (with this run's overrides) for the game window, and
+// every change the player makes remembered again.
+void ApplyViewPreference(storyloom::QtWindowHost& windows, const QString& folder,
+                         const storyloom::CommandLine& command) {
+    using storyloom::forms::ScalingMode;
+    storyloom::ViewPreference p = storyloom::LoadViewPreference(folder);
+    storyloom::QtWindowHost::ViewChoice choice;
+    choice.windowed = ModeNamed(p.windowed, ScalingMode::Sharp);
+    choice.fullScreen = ModeNamed(p.fullScreen, ScalingMode::Smooth);
+    choice.fullScreenOn = command.fullScreen.value_or(p.fullScreenOn);
+    if (!command.scale.isEmpty())
+        (choice.fullScreenOn ? choice.fullScreen : choice.windowed) =
+            ModeNamed(command.scale, ScalingMode::Smooth);
+    windows.SetViewChoice(choice);
+    windows.onViewChoiceChanged = [folder](const storyloom::QtWindowHost::ViewChoice& c) {
+        storyloom::SaveViewPreference(
+            folder, {storyloom::forms::ScalingModeName(c.windowed),
+                     storyloom::forms::ScalingModeName(c.fullScreen), c.fullScreenOn});
+    };
+}
+
+int Play(int argc, char** argv, const storyloom::CommandLine& command) {
+    const QString& given = command.folder;
     // Refused before the window system is opened: no display is needed to be told.
     const QString folder = ProjectFolder(given);
     if (const QString why = storyloom::NotAGameFolder(folder); !why.isEmpty()) {
@@ -47,6 +76,7 @@ int Play(int argc, char** argv, const QString& given) {
     // The program ends when the welcome window is unloaded, not when a window closes.
     app.setQuitOnLastWindowClosed(false);
     const auto platform = storyloom::MakeDesktopPlatform();
+    ApplyViewPreference(platform->windows, folder, command);
     storyloom::PlayerAssembly player(*platform);
     if (!player.Start(folder)) return player.ExitCode();
     return app.exec();
@@ -110,5 +140,5 @@ int main(int argc, char** argv) {
         case Action::Play:
             break;
     }
-    return Play(argc, argv, command.folder);
+    return Play(argc, argv, command);
 }

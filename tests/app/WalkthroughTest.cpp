@@ -721,6 +721,26 @@ TEST(CommandLineParse, SaysWhatARunIsAskedToDo) {
               A::Mistake);
 }
 
+TEST(CommandLineParse, FullScreenAndScalingForOneRun) {
+    using A = CommandLine::Action;
+    const CommandLine c =
+        ParseCommandLine({QStringLiteral("--fullscreen"), QStringLiteral("--scale"),
+                          QStringLiteral("Stretch"), QStringLiteral("/g")});
+    EXPECT_EQ(c.action, A::Play);
+    EXPECT_EQ(c.fullScreen, true);
+    EXPECT_EQ(c.scale, QStringLiteral("stretch"));
+    EXPECT_EQ(c.folder, QStringLiteral("/g"));
+    EXPECT_EQ(ParseCommandLine({QStringLiteral("--window")}).fullScreen, false);
+    EXPECT_FALSE(ParseCommandLine({QStringLiteral("/g")}).fullScreen.has_value());
+    const CommandLine bad = ParseCommandLine({QStringLiteral("--scale"), QStringLiteral("blur")});
+    EXPECT_EQ(bad.action, A::Mistake);
+    EXPECT_TRUE(bad.error.contains(QStringLiteral("original, sharp, smooth or stretch")));
+    EXPECT_EQ(ParseCommandLine({QStringLiteral("--scale")}).action, A::Mistake);
+    // Only a game that is played has a window to show.
+    EXPECT_EQ(ParseCommandLine({QStringLiteral("--info"), QStringLiteral("--fullscreen")}).action,
+              A::Mistake);
+}
+
 TEST(CommandLineParse, AGameFolderIsOneWithItsProjectInformationInAnyCase) {
     QTemporaryDir dir;
     const QString root = dir.path();
