@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 
 #include "TestApp.h"
+#include "WalkFixture.h"
 #include "app/walkthrough/Walkthrough.h"
 #include "project/ProjectWriter.h"
 
@@ -43,21 +44,9 @@ void WriteFadingGame(const ProjectWriter& p) {
     WriteActions(p, QStringLiteral("Start"), {go});
 }
 
-class TransitionWalkTest : public ::testing::Test {
+class TransitionWalkTest : public WalkFixture {
   protected:
-    TransitionWalkTest() {
-        EnsureApp();
-        WriteFadingGame(project);
-    }
-    void Run(const QString& text) {
-        walk = std::make_unique<Walkthrough>(out.path(), [this](const QString& l) { lines << l; });
-        ASSERT_TRUE(walk->Open(project.Root()));
-        walk->RunText(text);
-    }
-    ProjectWriter project;
-    QTemporaryDir out;
-    QStringList lines;
-    std::unique_ptr<Walkthrough> walk;
+    TransitionWalkTest() : WalkFixture(WriteFadingGame) {}
 };
 
 TEST_F(TransitionWalkTest, WaitsMoveTheCrossFadeAndPixelsAreChecked) {

@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <cmath>
 
+#include "WalkFixture.h"
 #include "app/CommandLine.h"
 #include "app/walkthrough/RandomWalk.h"
 #include "app/walkthrough/Walkthrough.h"
@@ -26,14 +27,6 @@
 
 namespace storyloom::test {
 namespace {
-
-void EnsureApp() {
-    if (QCoreApplication::instance()) return;
-    static int argc = 1;
-    static char name[] = "walkthrough_tests";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-}
 
 AuthoredHotspot Spot(double leftPx, double topPx) {
     AuthoredHotspot h;
@@ -230,22 +223,10 @@ TEST(WalkParse, MalformedLinesSayWhy) {
 
 // ---- The commands on a small game ------------------------------------------------------------
 
-class WalkTest : public ::testing::Test {
+class WalkTest : public WalkFixture {
   protected:
-    WalkTest() {
-        EnsureApp();
-        WriteSmallGame(project);
-    }
-    // Runs `text` on the small game from its welcome window.
-    void Run(const QString& text) {
-        walk = std::make_unique<Walkthrough>(out.path(), [this](const QString& l) { lines << l; });
-        ASSERT_TRUE(walk->Open(project.Root()));
-        walk->RunText(text);
-    }
-    ProjectWriter project;
-    QTemporaryDir out;
-    QStringList lines;
-    std::unique_ptr<Walkthrough> walk;
+    // Runs walks on the small game from its welcome window.
+    WalkTest() : WalkFixture(WriteSmallGame) {}
 };
 
 TEST_F(WalkTest, TheSmallWalkHoldsAndWritesItsFiles) {
