@@ -65,7 +65,7 @@ std::unique_ptr<Game> PlayerAssembly::CreateGame() {
     game->UseInventory(std::make_unique<Inventory>(*game));
     auto dialogues = std::make_shared<Dialogues>(*game);
     game->services.dialogues = dialogues.get();
-    game->attached.push_back(std::move(dialogues));
+    game->Keep(std::move(dialogues));
     // The frame transitions and the water draw on the game window itself.
     auto transitions = std::make_shared<GameTransitions>(*game);
     if (transitionStepWait) transitions->stepWait = transitionStepWait;
@@ -80,8 +80,8 @@ std::unique_ptr<Game> PlayerAssembly::CreateGame() {
     auto video = std::make_shared<OneTimeVideo>(*game);
     game->services.sound = sound.get();
     game->services.video = video.get();
-    game->ownedServices.push_back(sound);
-    game->ownedServices.push_back(video);
+    game->Keep(sound);
+    game->Keep(video);
     scripts.Attach(*game);
     return game;
 }

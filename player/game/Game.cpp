@@ -86,9 +86,7 @@ Game::Game(Program& program_, ScriptRunner& scripts_, GameServices services_)
 Game::~Game() {
     // The subsystems go first (they may hold controls of the window; the inventory last),
     // then the scene's and the spare players' controls, before the window that holds them.
-    attached.clear();
     kept_.clear();
-    ownedServices.clear();
     ownInventory_.reset();
     scene.reset();
     CustomMediaPlayer.clear();

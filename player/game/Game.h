@@ -238,17 +238,15 @@ class Game {
                                                           kKeyF1 + 10};  // F12 F9 F10 F11
 
     GameServices services;
-    // Subsystems built over this game after it (their controls live in its window): they go
-    // before the window does.
-    std::vector<std::shared_ptr<void>> attached;
     // Gives the game its inventory (built over this game's window), which it keeps for as long
     // as it lives; services.inventory points at it from then on.
     void UseInventory(std::unique_ptr<InventoryService> inventory);
     // The same for the animated pictures of the hotspots (the scene was built with
     // services.animated: this only keeps the object alive).
     void KeepAnimatedObjects(std::unique_ptr<AnimatedObjectService> animated);
-    // Keeps a subsystem alive as long as the game (the services that the assembly makes for
-    // this game); kept objects go before the window and its controls.
+    // Keeps a subsystem built over this game after it (dialogues, transitions, water, sound
+    // channels, the one-time video) alive as long as the game; kept objects go, in the order
+    // they were kept, before the inventory, the scene, the players and the window.
     void Keep(std::shared_ptr<void> subsystem) { kept_.push_back(std::move(subsystem)); }
 
     // ---- The window and its controls ------------------------------------------------------
@@ -258,10 +256,6 @@ class Game {
     std::unique_ptr<FrameScene> scene;
     forms::PictureBox* FrameMessageBox = nullptr;
     forms::Label* LabelMessageBox = nullptr;
-
-    // Subsystems that live as long as this game (the assembly hands them over); they go
-    // before the window and the players.
-    std::vector<std::shared_ptr<void>> ownedServices;
 
   private:
     void BuildWindow();

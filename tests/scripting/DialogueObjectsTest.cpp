@@ -21,7 +21,7 @@ TEST_F(ScriptTest, DialogueObjectsReachThePanelAndQuitDialogueClosesIt) {
     Game& g = Start();
     auto dialogue = std::make_shared<Dialogues>(g);
     g.services.dialogues = dialogue.get();
-    g.attached.push_back(dialogue);
+    g.Keep(dialogue);
     // As the player assembles it: the dialogue is in place before the host builds the objects.
     host.Attach(g);
     g.OpenFrame("Talk", false, 0, 0);
