@@ -14,6 +14,7 @@
 
 #include "app/CommandLine.h"
 #include "app/Commands.h"
+#include "app/Launcher.h"
 #include "app/PlayerAssembly.h"
 #include "core/PlatformBundle.h"
 #include "platform/forms/Renderer.h"
@@ -63,9 +64,12 @@ void ApplyViewPreference(storyloom::QtWindowHost& windows, const QString& folder
 
 int Play(int argc, char** argv, const storyloom::CommandLine& command) {
     const QString& given = command.folder;
-    // Refused before the window system is opened: no display is needed to be told.
-    const QString folder = ProjectFolder(given);
-    if (const QString why = storyloom::NotAGameFolder(folder); !why.isEmpty()) {
+    QString folder = ProjectFolder(given);
+    // Without a game of its own, the program asks which game to play.
+    const bool launcher = given.isEmpty() && !storyloom::NotAGameFolder(folder).isEmpty();
+    // A folder given that is not a game is refused before the window system is opened: no
+    // display is needed to be told.
+    if (const QString why = storyloom::NotAGameFolder(folder); !why.isEmpty() && !launcher) {
         Print(stderr, why + u'\n');
         return 2;
     }
@@ -73,12 +77,18 @@ int Play(int argc, char** argv, const storyloom::CommandLine& command) {
     QApplication::setApplicationName(QStringLiteral("storyloom"));
     QApplication::setDesktopFileName(QStringLiteral("storyloom"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("storyloom")));
+    if (launcher) {
+        folder = storyloom::RunLauncher();
+        if (folder.isEmpty()) return 0;
+    }
     // The program ends when the welcome window is unloaded, not when a window closes.
     app.setQuitOnLastWindowClosed(false);
     const auto platform = storyloom::MakeDesktopPlatform();
     ApplyViewPreference(platform->windows, folder, command);
     storyloom::PlayerAssembly player(*platform);
+    platform->windows.applicationTitle = [&player] { return player.program.info.GameName; };
     if (!player.Start(folder)) return player.ExitCode();
+    storyloom::RememberRecentGame(folder, player.program.info.GameName);
     return app.exec();
 }
 

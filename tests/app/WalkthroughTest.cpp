@@ -229,6 +229,45 @@ class WalkTest : public WalkFixture {
     WalkTest() : WalkFixture(WriteSmallGame) {}
 };
 
+TEST_F(WalkTest, ScreenshotsShowThePictureAsEachScalingModePlacesIt) {
+    Run(QStringLiteral("start\nscreenshot plain.png"));
+    EXPECT_EQ(QImage(out.filePath(QStringLiteral("plain.png"))).size(), QSize(1024, 768));
+    const QRgb frame = qRgb(0x20, 0x40, 0x80), black = qRgb(0, 0, 0);
+    // The 320x240 picture in a 1280x800 inner area: sharp takes the whole multiple 3 (960x720
+    // from 160,40), smooth the largest fit (1067x800 from 107,0), original 1:1 in the middle,
+    // stretch all of it.
+    struct Case {
+        forms::ScalingMode mode;
+        std::vector<std::pair<QPoint, QRgb>> pixels;
+    };
+    const std::vector<Case> cases = {
+        {forms::ScalingMode::Sharp,
+         {{{155, 400}, black},
+          {{165, 400}, frame},
+          {{640, 35}, black},
+          {{640, 45}, frame},
+          {{1115, 400}, frame},
+          {{1125, 400}, black}}},
+        {forms::ScalingMode::Smooth,
+         {{{100, 400}, black}, {{115, 400}, frame}, {{640, 2}, frame}, {{1180, 400}, black}}},
+        {forms::ScalingMode::Original,
+         {{{475, 400}, black}, {{485, 400}, frame}, {{640, 275}, black}, {{640, 285}, frame}}},
+        {forms::ScalingMode::Stretch, {{{0, 0}, frame}, {{1279, 799}, frame}}},
+    };
+    for (const Case& c : cases) {
+        const QString name = forms::ScalingModeName(c.mode);
+        walk = std::make_unique<Walkthrough>(out.path(), [this](const QString& l) { lines << l; });
+        walk->SetScreenshotScaling(c.mode, QSize(1280, 800));
+        ASSERT_TRUE(walk->Open(project.Root()));
+        walk->RunText(QStringLiteral("start\nscreenshot %1.png").arg(name));
+        const QImage shot(out.filePath(name + QStringLiteral(".png")));
+        ASSERT_EQ(shot.size(), QSize(1280, 800)) << name.toStdString();
+        for (const auto& [point, colour] : c.pixels)
+            EXPECT_EQ(shot.pixel(point), colour)
+                << name.toStdString() << " at " << point.x() << "," << point.y();
+    }
+}
+
 TEST_F(WalkTest, TheSmallWalkHoldsAndWritesItsFiles) {
     Run(ReadAll(QStringLiteral(STORYLOOM_SOURCE_DIR "/tests/app/small.walk")));
     EXPECT_EQ(walk->Summary(), "11 passed, 0 failed") << lines.join(u'\n').toStdString();

@@ -137,6 +137,8 @@ TEST_F(QtHostTest, WelcomeWindowOnTheDesktopIsBorderlessAndOnTop) {
     QCoreApplication::processEvents();
     QWidget* widget = qt.WidgetOf(welcome->window);
     ASSERT_NE(widget, nullptr);
+    // Without the program's title, a window is titled by its own caption.
+    EXPECT_EQ(widget->windowTitle(), QStringLiteral("Welcome"));
     EXPECT_TRUE(widget->isVisible());
     EXPECT_TRUE(widget->windowFlags() & Qt::FramelessWindowHint);
     EXPECT_EQ(widget->size(), QSize(320, 210));
@@ -171,6 +173,8 @@ namespace {
 
 TEST_F(QtHostTest, GameFillsTheScreenAndTheWelcomeWindowComesBack) {
     QtWindowHost qt(display);
+    // Every window of the game carries the game's name on the desktop, whatever its caption.
+    qt.applicationTitle = [this] { return t.program.info.GameName; };
     t.project.WriteGeneral(general);
     welcome = std::make_unique<frmWelcome>(
         t.program, WelcomeServices{display, resolutions, shell, qt,
@@ -185,6 +189,8 @@ TEST_F(QtHostTest, GameFillsTheScreenAndTheWelcomeWindowComesBack) {
     EXPECT_TRUE(gameWidget->isFullScreen());
     EXPECT_EQ(gameWidget->geometry(), gameWidget->screen()->geometry());
     EXPECT_FALSE(qt.WidgetOf(welcome->window)->isVisible());
+    EXPECT_EQ(gameWidget->windowTitle(), general.GameName);
+    EXPECT_EQ(qt.WidgetOf(welcome->window)->windowTitle(), general.GameName);
     // The game's virtual screen (the 1024x768 display) letterboxed on the real one; its 64x48
     // green picture in the middle.
     forms::FormView* view = qt.ViewOf(game.window);

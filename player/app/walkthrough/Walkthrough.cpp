@@ -722,6 +722,7 @@ void Walkthrough::Execute(const WalkCommand& c) {
                                       icon.Image());
                 }
             }
+            if (shotScaling_) shot = Scaled(shot);
             if (path.isEmpty() || !shot.save(path))
                 Fail(c.line, QStringLiteral("cannot write %1").arg(QDir(outDir_).filePath(c.name)));
             return;
@@ -1187,22 +1188,58 @@ void Walkthrough::WriteState(const QString& path) {
 // ---- The command
 // -------------------------------------------------------------------------------
 
+void Walkthrough::SetScreenshotScaling(forms::ScalingMode mode, QSize size) {
+    shotScaling_ = std::pair{mode, size};
+}
+
+QImage Walkthrough::Scaled(const QImage& screen) const {
+    // The game window's picture when a game is on the screen, else the whole screen.
+    QImage picture = screen;
+    if (Game* game = CurrentGame(); game && !game->Closed() && p_->windows.IsShown(game->window))
+        picture = screen.copy(game->window.PixelRect());
+    const auto [mode, size] = *shotScaling_;
+    QImage out(size, QImage::Format_RGB32);
+    out.fill(Qt::black);
+    QPainter painter(&out);
+    forms::Present(painter, picture, forms::LetterboxRect(picture.size(), size, mode), mode);
+    return out;
+}
+
 int RunWalkthroughCommand(const QStringList& args, const QString& defaultFolder) {
     QString walkFile, outDir, folder;
+    std::optional<forms::ScalingMode> scale;
+    QSize size;
+    constexpr const char* kUsage =
+        "usage: run --walkthrough FILE [--out DIR] [--scale MODE [--size WxH]] [FOLDER]\n";
     for (qsizetype i = 0; i < args.size(); ++i) {
         if (args[i] == u"--out" && i + 1 < args.size()) {
             outDir = args[++i];
+        } else if (args[i] == u"--scale" && i + 1 < args.size()) {
+            scale = forms::ScalingModeNamed(args[++i]);
+            if (!scale) {
+                std::fprintf(stderr, "run: --scale needs original, sharp, smooth or stretch\n");
+                return 2;
+            }
+        } else if (args[i] == u"--size" && i + 1 < args.size()) {
+            const QStringList wh = args[++i].split(u'x');
+            bool okW = false, okH = false;
+            if (wh.size() == 2) size = QSize(wh[0].toInt(&okW), wh[1].toInt(&okH));
+            if (!okW || !okH || size.width() < 1 || size.height() < 1 || size.width() > 16384 ||
+                size.height() > 16384) {
+                std::fprintf(stderr, "run: --size needs WIDTHxHEIGHT, for example 1280x720\n");
+                return 2;
+            }
         } else if (walkFile.isEmpty()) {
             walkFile = args[i];
         } else if (folder.isEmpty() && !args[i].startsWith(u'-')) {
             folder = args[i];
         } else {
-            std::fprintf(stderr, "usage: run --walkthrough FILE [--out DIR] [FOLDER]\n");
+            std::fprintf(stderr, "%s", kUsage);
             return 2;
         }
     }
     if (walkFile.isEmpty()) {
-        std::fprintf(stderr, "usage: run --walkthrough FILE [--out DIR] [FOLDER]\n");
+        std::fprintf(stderr, "%s", kUsage);
         return 2;
     }
     if (folder.isEmpty()) folder = defaultFolder;
@@ -1218,6 +1255,10 @@ int RunWalkthroughCommand(const QStringList& args, const QString& defaultFolder)
         std::fflush(stdout);
     };
     Walkthrough walk(outDir, print);
+    // Screenshots keep the game's own pixels unless a scaling (or a size) is asked for.
+    if ((scale && *scale != forms::ScalingMode::Original) || size.isValid())
+        walk.SetScreenshotScaling(scale.value_or(forms::ScalingMode::Original),
+                                  size.isValid() ? size : QSize(1280, 720));
     if (walk.Open(folder)) walk.RunText(text);
     print(walk.Summary());
     return walk.Failed() == 0 ? 0 : 1;

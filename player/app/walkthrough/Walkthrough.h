@@ -5,6 +5,7 @@
 // window, game window and script host. Expectations that do not hold and commands that cannot be
 // carried out are failures, each reported with its line number; the run goes on after a failure so
 // one walk shows every problem at once.
+#include <QImage>
 #include <QPoint>
 #include <QSize>
 #include <QString>
@@ -12,7 +13,10 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
+
+#include "platform/forms/Renderer.h"
 
 namespace storyloom {
 
@@ -111,6 +115,11 @@ class Walkthrough {
     // "N passed, N failed".
     QString Summary() const;
 
+    // Screenshots as the game window shows its picture in an inner area of `size` with the
+    // scaling `mode`. Without it (and with "original" without a size) a screenshot is the
+    // screen as it is, the game's own pixels.
+    void SetScreenshotScaling(forms::ScalingMode mode, QSize size);
+
     // The game window of the last start (null before it).
     Game* CurrentGame() const;
     bool WelcomeShown() const;
@@ -138,6 +147,8 @@ class Walkthrough {
 
     std::unique_ptr<Parts> p_;
     QString outDir_;
+    std::optional<std::pair<forms::ScalingMode, QSize>> shotScaling_;
+    QImage Scaled(const QImage& screen) const;
     std::function<void(const QString&)> print_;
     int passed_ = 0;
     int failed_ = 0;

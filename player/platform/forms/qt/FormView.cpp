@@ -436,7 +436,7 @@ void FormHost::RebuildMenus() {
         }
     }
     menuBar_->setVisible(anyVisible);
-    setWindowTitle(window_.Caption());
+    setWindowTitle(title ? title() : window_.Caption());
 }
 
 void FormHost::closeEvent(QCloseEvent* event) {

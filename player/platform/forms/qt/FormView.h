@@ -87,6 +87,8 @@ class FormHost : public QWidget {
     std::function<void()> onToggleFullScreen;
     std::function<void(ScalingMode)> onScaling;
     std::function<bool()> isFullScreen;
+    // The title on the desktop; the window's caption when not set.
+    std::function<QString()> title;
 
   protected:
     void closeEvent(QCloseEvent* event) override;

@@ -27,6 +27,15 @@ QtWindowHost::Entry* QtWindowHost::Find(const QObject* widget) {
     return nullptr;
 }
 
+QString QtWindowHost::TitleOf(const forms::Window& window) const {
+    if (applicationTitle) {
+        const QString name = applicationTitle().trimmed();
+        if (!name.isEmpty()) return name;
+    }
+    const QString caption = window.Caption().trimmed();
+    return caption.isEmpty() ? QStringLiteral("Storyloom") : caption;
+}
+
 void QtWindowHost::Create(Entry& entry, forms::Window& window, const WindowStyle& style) {
     entry.window = &window;
     entry.style = style;
@@ -42,8 +51,9 @@ void QtWindowHost::Create(Entry& entry, forms::Window& window, const WindowStyle
         widget = view;
     }
     widget->setAttribute(Qt::WA_DeleteOnClose, false);
-    widget->setWindowTitle(window.Caption().trimmed().isEmpty() ? QStringLiteral("Storyloom")
-                                                                : window.Caption().trimmed());
+    widget->setWindowTitle(TitleOf(window));
+    if (entry.hostHasMenus)
+        static_cast<forms::FormHost*>(widget)->title = [this, &window] { return TitleOf(window); };
     Qt::WindowFlags flags = Qt::Window;
     if (style.borderless) flags |= Qt::FramelessWindowHint;
     if (entry.topmost) flags |= Qt::WindowStaysOnTopHint;

@@ -39,6 +39,10 @@ class QtWindowHost : public QObject, public WindowHost {
 
     // Called once a window has been painted on the screen for the first time.
     std::function<void(forms::Window&)> onFirstShown;
+    // The name every window of the program carries on the desktop (the game's name); when it
+    // is empty, a window's own caption, and "Storyloom" for a window without one.
+    std::function<QString()> applicationTitle;
+    QString TitleOf(const forms::Window& window) const;
 
     // How a game window with menus shows its picture: the scaling in a window and in full
     // screen, and whether it is full screen. The window can be resized and maximised; the
