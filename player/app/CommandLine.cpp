@@ -100,10 +100,11 @@ void SaveViewPreference(const QString& gameFolder, const ViewPreference& prefere
 QString UsageText() {
     return QStringLiteral(
         "usage: run [--fullscreen | --window] [--scale MODE] [FOLDER]\n"
-        "                                     play the game in FOLDER (or the program's own);\n"
+        "                                     play the game in FOLDER (or the program's own;\n"
+        "                                     without either, choose one in the launcher);\n"
         "                                     MODE is original, sharp, smooth or stretch\n"
         "       run --info [FOLDER]           print what the player finds in the game\n"
-        "       run --walkthrough FILE [--out DIR] [FOLDER]\n"
+        "       run --walkthrough FILE [--out DIR] [--scale MODE [--size WxH]] [FOLDER]\n"
         "                                     play the game headless from a walkthrough file\n"
         "       run --random-walk [--seed S] [--walks N] [--commands N] [--damage FILES]\n"
         "                         [--verbose] [FOLDER]\n"

@@ -1,8 +1,10 @@
 // The player program.
-//   run                    plays the game in the program's own folder (a game keeps its player)
+//   run                    plays the game in the program's own folder (a game keeps its player);
+//                          without one, the launcher lists the games played recently
 //   run FOLDER             plays the game in FOLDER
 //   run --info [FOLDER]    prints what the player finds in the project
-//   run --walkthrough FILE [--out DIR] [FOLDER]   plays the game headless from a walkthrough
+//   run --walkthrough FILE [--out DIR] [--scale MODE [--size WxH]] [FOLDER]
+//                          plays the game headless from a walkthrough
 //   run --random-walk ...  random walkthroughs over the game
 //   run --help | --version
 #include <QApplication>
