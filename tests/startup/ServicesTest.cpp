@@ -212,3 +212,39 @@ TEST_F(QtHostTest, GameFillsTheScreenAndTheWelcomeWindowComesBack) {
 
 }  // namespace
 }  // namespace storyloom::test
+
+namespace storyloom::test {
+namespace {
+
+TEST_F(QtHostTest, AResizedGameWindowComesBackToItsSizeAfterFullScreen) {
+    QtWindowHost qt(display);
+    general.RunInWindow = true;
+    t.project.WriteGeneral(general);
+    welcome = std::make_unique<frmWelcome>(
+        t.program, WelcomeServices{display, resolutions, shell, qt,
+                                   [this] { return std::make_unique<Game>(t.program, scripts); }});
+    ASSERT_TRUE(welcome->Start(t.project.Root()));
+    welcome->ClickButton(0);
+    QCoreApplication::processEvents();
+    ASSERT_NE(welcome->CurrentGame(), nullptr);
+    QWidget* widget = qt.WidgetOf(welcome->CurrentGame()->window);
+    ASSERT_NE(widget, nullptr);
+    ASSERT_FALSE(widget->isFullScreen());
+    // The player makes the window larger, then goes full screen and back.
+    widget->resize(700, 500);
+    QCoreApplication::processEvents();
+    const QRect before = widget->geometry();
+    qt.ToggleFullScreen();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(widget->isFullScreen());
+    qt.ToggleFullScreen();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(widget->isFullScreen());
+    EXPECT_EQ(widget->geometry(), before);
+    widget->close();
+    QCoreApplication::processEvents();
+    welcome.reset();
+}
+
+}  // namespace
+}  // namespace storyloom::test

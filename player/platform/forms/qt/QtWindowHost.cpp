@@ -121,10 +121,16 @@ void QtWindowHost::ApplyChoice(Entry& entry) {
     entry.view->SetScaling(choice_.fullScreenOn ? choice_.fullScreen : choice_.windowed);
     if (entry.widget->isVisible() && choice_.fullScreenOn != entry.widget->isFullScreen()) {
         if (choice_.fullScreenOn) {
+            if (!entry.widget->isMaximized()) entry.normalGeometry = entry.widget->geometry();
             entry.widget->showFullScreen();
         } else {
             entry.widget->showNormal();
-            PlaceWidget(entry);
+            // Back to the size and place the player gave the window before, or else to the
+            // picture's own.
+            if (entry.normalGeometry.isValid())
+                entry.widget->setGeometry(entry.normalGeometry);
+            else
+                PlaceWidget(entry);
         }
     }
     host->RebuildMenus();

@@ -72,6 +72,7 @@ class QtWindowHost : public QObject, public WindowHost {
         bool topmost = false;
         bool hostHasMenus = false;
         bool painted = false;
+        QRect normalGeometry;  // the window's place before it went full screen
     };
     Entry* Find(const QObject* widget);
     void Create(Entry& entry, forms::Window& window, const WindowStyle& style);
