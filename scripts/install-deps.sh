@@ -5,7 +5,7 @@ PACKAGES=(
   cmake ninja-build g++ clang libclang-rt-14-dev clang-format pkg-config
   googletest libgtest-dev libgmock-dev
   qt6-base-dev qt6-svg-dev libgl-dev
-  fontconfig fonts-liberation fonts-dejavu-core fonts-dejavu-extra fonts-comic-neue
+  fontconfig libfontconfig-dev fonts-liberation fonts-dejavu-core fonts-dejavu-extra fonts-comic-neue
   fonts-urw-base35
   libwmf-dev libemf2svg-dev libpcre2-dev
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
