@@ -11,6 +11,13 @@
 
 namespace storyloom {
 
+// A number no collection had before: every change of a collection's entries gives it one, so
+// what was worked out from a collection (an index) stays valid while its number is the same.
+inline quint64 NextCollectionRevision() {
+    static quint64 last = 0;
+    return ++last;
+}
+
 template <typename T>
 class KeyedCollection {
   public:
@@ -25,17 +32,34 @@ class KeyedCollection {
   public:
     KeyedCollection() = default;
     // A copy holds copies of the items (a saved state does not change with the live one).
-    KeyedCollection(const KeyedCollection& other) {
+    KeyedCollection(const KeyedCollection& other) : revision_(other.revision_) {
         entries_.reserve(other.entries_.size());
         for (const Entry& e : other.entries_)
             entries_.push_back(Entry{e.item ? std::make_shared<T>(*e.item) : nullptr, e.key});
     }
     KeyedCollection& operator=(const KeyedCollection& other) {
-        if (this != &other) entries_ = KeyedCollection(other).entries_;
+        if (this != &other) {
+            entries_ = KeyedCollection(other).entries_;
+            revision_ = other.revision_;
+        }
         return *this;
     }
-    KeyedCollection(KeyedCollection&&) noexcept = default;
-    KeyedCollection& operator=(KeyedCollection&&) noexcept = default;
+    KeyedCollection(KeyedCollection&& other) noexcept
+        : entries_(std::move(other.entries_)), revision_(other.revision_) {
+        other.entries_.clear();
+        other.revision_ = NextCollectionRevision();
+    }
+    KeyedCollection& operator=(KeyedCollection&& other) noexcept {
+        if (this != &other) {
+            entries_ = std::move(other.entries_);
+            revision_ = other.revision_;
+            other.entries_.clear();
+            other.revision_ = NextCollectionRevision();
+        }
+        return *this;
+    }
+    // Changes whenever the entries do (see NextCollectionRevision).
+    quint64 Revision() const { return revision_; }
     // Equal when the keys and the items' values are equal, in order.
     bool operator==(const KeyedCollection& other) const {
         if (entries_.size() != other.entries_.size()) return false;
@@ -52,6 +76,7 @@ class KeyedCollection {
     void Add(Ptr item, const QString& key = {}) {
         if (!key.isEmpty() && Find(key) >= 0) throw RunError::DuplicateKey();
         entries_.push_back(Entry{std::move(item), key});
+        revision_ = NextCollectionRevision();
     }
     const Ptr& Item(int index) const { return entries_.at(CheckedIndex(index)).item; }
     const Ptr& Item(const QString& key) const {
@@ -68,11 +93,13 @@ class KeyedCollection {
     int Count() const { return static_cast<int>(entries_.size()); }
     void Remove(int index) {
         entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(CheckedIndex(index)));
+        revision_ = NextCollectionRevision();
     }
     void Remove(const QString& key) {
         const int i = Find(key);
         if (i < 0) throw RunError::InvalidCall();
         entries_.erase(entries_.begin() + i);
+        revision_ = NextCollectionRevision();
     }
     void Remove(const char* key) { Remove(QString::fromUtf8(key)); }
     void Remove(const QVariant& indexOrKey) {
@@ -81,7 +108,10 @@ class KeyedCollection {
         else
             Remove(static_cast<int>(CLng(indexOrKey)));
     }
-    void Clear() { entries_.clear(); }
+    void Clear() {
+        entries_.clear();
+        revision_ = NextCollectionRevision();
+    }
 
     // Enumeration in list order (Basic's For Each over NewEnum).
     class Iterator {
@@ -114,6 +144,7 @@ class KeyedCollection {
         return -1;
     }
     std::vector<Entry> entries_;
+    quint64 revision_ = 0;
 };
 
 }  // namespace storyloom

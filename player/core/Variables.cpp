@@ -6,6 +6,18 @@
 
 namespace storyloom {
 
+namespace {
+quint64 namesEpoch = 1;
+}  // namespace
+
+void NoteVariableRenamed() {
+    ++namesEpoch;
+}
+
+quint64 VariableNamesEpoch() {
+    return namesEpoch;
+}
+
 std::shared_ptr<ClassVariable> VariablesCollection::Add(const QString& Name, qint16 Value,
                                                         const QString& sKey) {
     auto variable = std::make_shared<ClassVariable>();
@@ -27,7 +39,10 @@ std::shared_ptr<ClassVariableVariant> VariantCollection::Add(const QString& Name
 
 void GameVariables::ChangeVariableValue(Program& program, const QString& VariableName,
                                         qint32 NewValue) {
-    for (const auto& variable : Variables) {
+    const std::vector<int>* found = integerIndex_.Find(Variables, VariableName);
+    if (!found) return;
+    for (int i : *found) {
+        const auto& variable = Variables.Item(i + 1);
         if (variable->Name != VariableName) continue;
         if (NewValue == -1) {
             variable->Value = static_cast<qint16>(variable->Value ^ 1);
@@ -46,26 +61,26 @@ void GameVariables::ChangeVariableValue(Program& program, const QString& Variabl
 
 void GameVariables::ChangeVariableVariantValue(const QString& VariableName,
                                                const QVariant& NewValue) {
-    for (const auto& variable : VariablesVariant)
-        if (variable->Name == VariableName) variable->Value = NewValue;
+    if (const std::vector<int>* found = variantIndex_.Find(VariablesVariant, VariableName))
+        for (int i : *found)
+            if (const auto& variable = VariablesVariant.Item(i + 1); variable->Name == VariableName)
+                variable->Value = NewValue;
 }
 
 qint16 GameVariables::GetVariableValue(const QString& VariableName) const {
-    for (const auto& variable : Variables)
-        if (variable->Name == VariableName) return variable->Value;
+    if (const std::vector<int>* found = integerIndex_.Find(Variables, VariableName))
+        for (int i : *found)
+            if (const auto& variable = Variables.Item(i + 1); variable->Name == VariableName)
+                return variable->Value;
     return -32000;
 }
 
 bool GameVariables::DoesIntergerVariableExist(const QString& sVariableName) const {
-    for (const auto& variable : Variables)
-        if (variable->Name.compare(sVariableName, Qt::CaseInsensitive) == 0) return true;
-    return false;
+    return integerIndex_.Find(Variables, sVariableName) != nullptr;
 }
 
 bool GameVariables::DoesVariantVariableExist(const QString& sVariableName) const {
-    for (const auto& variable : VariablesVariant)
-        if (variable->Name.compare(sVariableName, Qt::CaseInsensitive) == 0) return true;
-    return false;
+    return variantIndex_.Find(VariablesVariant, sVariableName) != nullptr;
 }
 
 }  // namespace storyloom

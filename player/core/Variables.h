@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "core/KeyedCollection.h"
@@ -40,6 +41,36 @@ class VariantCollection : public KeyedCollection<ClassVariableVariant> {
     bool operator==(const VariantCollection&) const = default;
 };
 
+// A variable's Name set after it was added must be followed by NoteVariableRenamed(): what
+// is looked up by name (the lists' name indexes, the names scripts see) is rebuilt then.
+void NoteVariableRenamed();
+quint64 VariableNamesEpoch();
+
+// The positions (0-based, in list order) of a list's entries by name without regard to case,
+// built when first needed and again after the list or a name changed.
+class NameIndex {
+  public:
+    template <class Collection>
+    const std::vector<int>* Find(const Collection& list, const QString& name) const {
+        if (revision_ != list.Revision() || epoch_ != VariableNamesEpoch() || !built_) {
+            positions_.clear();
+            int i = 0;
+            for (const auto& item : list) positions_[item->Name.toCaseFolded()].push_back(i++);
+            revision_ = list.Revision();
+            epoch_ = VariableNamesEpoch();
+            built_ = true;
+        }
+        auto it = positions_.find(name.toCaseFolded());
+        return it == positions_.end() ? nullptr : &it->second;
+    }
+
+  private:
+    mutable std::unordered_map<QString, std::vector<int>> positions_;
+    mutable quint64 revision_ = 0;
+    mutable quint64 epoch_ = 0;
+    mutable bool built_ = false;
+};
+
 // The variable names a plug-in declares.
 struct DeclaredVariables {
     QStringList integerNames;
@@ -65,7 +96,14 @@ struct GameVariables {
     bool DoesIntergerVariableExist(const QString& sVariableName) const;
     bool DoesVariantVariableExist(const QString& sVariableName) const;
 
-    bool operator==(const GameVariables&) const = default;
+    bool operator==(const GameVariables& other) const {
+        return Variables == other.Variables && VariablesVariant == other.VariablesVariant &&
+               Disappear == other.Disappear;
+    }
+
+  private:
+    NameIndex integerIndex_;
+    NameIndex variantIndex_;
 };
 
 }  // namespace storyloom

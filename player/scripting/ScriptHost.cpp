@@ -47,6 +47,8 @@ ScriptHost::ScriptHost(Program& program_)
         const std::optional<QString> answer = program.platform.dialogs.InputBox(box);
         return vbs::Variant::String(U16(answer.value_or(QString())));
     };
+    // The two engines add the same procedures: compiled once, for both.
+    ScriptControl2.ShareCompiledCode(ScriptControl);
     for (vbs::Engine* engine : {&ScriptControl, &ScriptControl2}) {
         engine->SetMsgBoxHook(msgBox);
         engine->SetInputBoxHook(inputBox);
@@ -141,6 +143,53 @@ QString ScriptHost::Described(const vbs::ScriptError& error, const ProgramLayout
            QStringLiteral(" (line %1 of %2)").arg(error.line - part->first + 1).arg(part->second);
 }
 
+namespace {
+
+// Equal texts, most often the very same string.
+bool SameText(const QString& a, const QString& b) {
+    return a.size() == b.size() && (a.constData() == b.constData() || a == b);
+}
+
+}  // namespace
+
+const ScriptHost::ProgramPrefix& ScriptHost::Prefix(vbs::Engine& engine) {
+    const QString procedures = game ? game->state.ProceduresText : QString();
+    const std::vector<Plugin>& plugins = plugins_.Plugins();
+    bool same = prefix_.built && SameText(prefix_.procedures, procedures) &&
+                prefix_.plugins.size() == plugins.size();
+    for (size_t i = 0; same && i < plugins.size(); ++i)
+        same = SameText(prefix_.plugins[i].first, plugins[i].Name) &&
+               SameText(prefix_.plugins[i].second, plugins[i].GlobalCode);
+    if (same) {
+        // Keep the strings in hand, so the next comparison is one of addresses.
+        prefix_.procedures = procedures;
+        for (size_t i = 0; i < plugins.size(); ++i)
+            prefix_.plugins[i] = {plugins[i].Name, plugins[i].GlobalCode};
+        return prefix_;
+    }
+    ProgramPrefix p;
+    p.procedures = procedures;
+    QString text = procedures + kCrLf;
+    p.layout.parts.push_back({1, QStringLiteral("the project procedures")});
+    int line = 1 + LinesIn(text);
+    for (const Plugin& plugin : plugins) {
+        p.plugins.emplace_back(plugin.Name, plugin.GlobalCode);
+        p.layout.parts.push_back({line, QStringLiteral("the plug-in ") + plugin.Name});
+        text += plugin.GlobalCode + kCrLf;
+        line = 1 + LinesIn(text);
+    }
+    text += kCrLf;
+    p.nextLine = 1 + LinesIn(text);
+    p.callsCreateObject = text.contains(QStringLiteral("CreateObject("));
+    p.text = U16(text);
+    // A prefix that does not compile alone goes to the engine with each run's code, so its
+    // error is the one the whole program has.
+    p.module = engine.CompileModule(p.text);
+    p.built = true;
+    prefix_ = std::move(p);
+    return prefix_;
+}
+
 bool ScriptHost::AddCodeToScriptControl(vbs::Engine& engine, const QString& startupCode) {
     lastFailure_.clear();
     if (!engine.Reset()) {
@@ -154,24 +203,16 @@ bool ScriptHost::AddCodeToScriptControl(vbs::Engine& engine, const QString& star
     }
     bool ok = engine.AddObject(u"Action", functions_.get(), true);
 
-    // The program: procedures, plug-in code, then the piece to run as StartupProcedure.
-    ProgramLayout layout;
-    const QString procedures = game ? game->state.ProceduresText : QString();
-    QString text = procedures + kCrLf;
-    layout.parts.push_back({1, QStringLiteral("the project procedures")});
-    int line = 1 + LinesIn(text);
-    for (const Plugin& plugin : plugins_.Plugins()) {
-        layout.parts.push_back({line, QStringLiteral("the plug-in ") + plugin.Name});
-        text += plugin.GlobalCode + kCrLf;
-        line = 1 + LinesIn(text);
-    }
-    text += kCrLf + QStringLiteral("Sub StartupProcedure") + kCrLf;
-    layout.parts.push_back({line, QStringLiteral("the program")});
-    line = 1 + LinesIn(text);
-    layout.parts.push_back({line, QStringLiteral("the script")});
-    text += startupCode + kCrLf;
-    layout.parts.push_back({1 + LinesIn(text), QStringLiteral("the program")});
-    text += QStringLiteral("End Sub");
+    // The program: procedures, plug-in code (the prefix, compiled once), then the piece to run
+    // as StartupProcedure.
+    const ProgramPrefix& prefix = Prefix(engine);
+    ProgramLayout layout = prefix.layout;
+    const QString code = QStringLiteral("Sub StartupProcedure") + kCrLf + startupCode + kCrLf +
+                         QStringLiteral("End Sub");
+    layout.parts.push_back({prefix.nextLine, QStringLiteral("the program")});
+    layout.parts.push_back({prefix.nextLine + 1, QStringLiteral("the script")});
+    layout.parts.push_back(
+        {prefix.nextLine + 2 + LinesIn(startupCode), QStringLiteral("the program")});
     layout_ = layout;
 
     auto reserved = [this](const QString& description) {
@@ -181,7 +222,9 @@ bool ScriptHost::AddCodeToScriptControl(vbs::Engine& engine, const QString& star
                                      "Scripting Engine returned the following error message:"),
                       description);
     };
-    if (text.contains(QStringLiteral("CreateObject(")) && !AllowCreateObject(program)) {
+    const bool callsCreateObject =
+        prefix.callsCreateObject || startupCode.contains(QStringLiteral("CreateObject("));
+    if (callsCreateObject && !AllowCreateObject(program)) {
         if (!program.StopRequested)
             program.platform.dialogs.Show(
                 BoxIcon::Critical, QStringLiteral("VBScript Execution Aborted"),
@@ -193,7 +236,8 @@ bool ScriptHost::AddCodeToScriptControl(vbs::Engine& engine, const QString& star
         ok = engine.AddCode(
                  U16(QStringLiteral("Sub StartupProcedure") + kCrLf + QStringLiteral("End Sub"))) &&
              ok;
-    } else if (!engine.AddCode(U16(text))) {
+    } else if (!(prefix.module ? engine.AddModule(*prefix.module, U16(code))
+                               : engine.AddCode(prefix.text + U16(code)))) {
         reserved(Described(engine.LastError(), layout_));
         return false;
     } else if (!AllowCreateObject(program)) {
@@ -210,18 +254,40 @@ bool ScriptHost::AddCodeToScriptControl(vbs::Engine& engine, const QString& star
     return ok;
 }
 
+const vbs::ObjectSetCode& ScriptHost::Objects() {
+    const quint64 epoch = VariableNamesEpoch();
+    const auto& integers = game->state.vars.Variables;
+    const auto& variants = game->state.vars.VariablesVariant;
+    bool same =
+        objects_.set && objects_.namesEpoch == epoch &&
+        objects_.variables.size() == static_cast<size_t>(integers.Count() + variants.Count());
+    if (same) {
+        size_t i = 0;
+        for (const auto& v : integers) same = same && objects_.variables[i++] == v.get();
+        for (const auto& v : variants) same = same && objects_.variables[i++] == v.get();
+    }
+    if (same) return *objects_.set;
+    std::vector<vbs::NamedObject> all;
+    objects_.variables.clear();
+    for (const auto& variable : integers) {
+        objects_.variables.push_back(variable.get());
+        all.push_back({U16(variable->Name),
+                       vbs::Ref<vbs::Dispatch>(new IntegerVariableObject(variable)), true});
+    }
+    for (const auto& variable : variants) {
+        objects_.variables.push_back(variable.get());
+        all.push_back({U16(variable->Name),
+                       vbs::Ref<vbs::Dispatch>(new VariantVariableObject(variable)), true});
+    }
+    for (const NamedObject& o : fixedObjects_) all.push_back({U16(o.name), o.object, o.addMembers});
+    objects_.namesEpoch = epoch;
+    objects_.set = ScriptControl.PrepareObjects(all);
+    return *objects_.set;
+}
+
 bool ScriptHost::AddObjects(vbs::Engine& engine) {
     if (!game) return true;
-    for (const auto& variable : game->state.vars.Variables) {
-        vbs::Ref<vbs::Dispatch> obj(new IntegerVariableObject(variable));
-        if (!engine.AddObject(U16(variable->Name), obj.get(), true)) return false;
-    }
-    for (const auto& variable : game->state.vars.VariablesVariant) {
-        vbs::Ref<vbs::Dispatch> obj(new VariantVariableObject(variable));
-        if (!engine.AddObject(U16(variable->Name), obj.get(), true)) return false;
-    }
-    for (const NamedObject& o : fixedObjects_)
-        if (!engine.AddObject(U16(o.name), o.object.get(), o.addMembers)) return false;
+    if (!engine.AddObjects(Objects())) return false;
     if (game->state.frame.ControlsReferencePolicy == 2 &&
         !engine.AddObject(u"SoftwareObjects", softwareObjects_.get(), true))
         return false;

@@ -109,8 +109,30 @@ class ScriptHost : public ScriptRunner {
         std::vector<std::pair<int, QString>> parts;  // first line, what the part is
     };
 
+    // The program's text before StartupProcedure (procedures, plug-in code, a blank line),
+    // compiled once and rebuilt when the procedures or the plug-ins change.
+    struct ProgramPrefix {
+        QString procedures;                                // what it was built from
+        std::vector<std::pair<QString, QString>> plugins;  // name, global code
+        std::u16string text;
+        std::shared_ptr<const vbs::ModuleCode> module;  // null: it does not compile alone
+        ProgramLayout layout;                           // its parts
+        int nextLine = 1;                               // the line after it, as the layout counts
+        bool callsCreateObject = false;
+        bool built = false;
+    };
+    // The objects every run adds (the game variables, then the fixed objects), their names
+    // looked up once; made again when a variable list or a name changes.
+    struct PreparedObjects {
+        std::vector<const void*> variables;  // the variables they were made for, in order
+        quint64 namesEpoch = 0;
+        std::shared_ptr<const vbs::ObjectSetCode> set;
+    };
+
     void BuildObjects();
     bool AddObjects(vbs::Engine& engine);
+    const ProgramPrefix& Prefix(vbs::Engine& engine);
+    const vbs::ObjectSetCode& Objects();
     QString Described(const vbs::ScriptError& error, const ProgramLayout& layout) const;
     void ShowScriptBox(const QString& sentence, const QString& description);
 
@@ -120,6 +142,8 @@ class ScriptHost : public ScriptRunner {
     std::vector<NamedObject> fixedObjects_;
     vbs::Ref<vbs::Dispatch> softwareObjects_;
     ProgramLayout layout_;
+    ProgramPrefix prefix_;
+    PreparedObjects objects_;
     QString lastFailure_;  // description of the last failure while preparing the engine
 };
 

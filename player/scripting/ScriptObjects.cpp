@@ -200,6 +200,7 @@ vbs::Ref<vbs::Dispatch> MediaArrays(Game& g, Media which) {
 void ScriptHost::BuildObjects() {
     Game& g = *game;
     fixedObjects_.clear();
+    objects_ = PreparedObjects{};
     auto add = [this](const char* name, vbs::Ref<vbs::Dispatch> object, bool members) {
         fixedObjects_.push_back({QString::fromLatin1(name), std::move(object), members});
     };

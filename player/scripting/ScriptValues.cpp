@@ -388,6 +388,7 @@ vbs::Variant IntegerVariableObject::Invoke(int id, vbs::InvokeKind kind,
     if (id == 1) {
         if (assign) {
             variable_->Name = ScriptText(args.back());
+            NoteVariableRenamed();
             return {};
         }
         return vbs::Variant::String(U16(variable_->Name));
@@ -415,6 +416,7 @@ vbs::Variant VariantVariableObject::Invoke(int id, vbs::InvokeKind kind,
     if (id == 1) {
         if (assign) {
             variable_->Name = ScriptText(args.back());
+            NoteVariableRenamed();
             return {};
         }
         return vbs::Variant::String(U16(variable_->Name));

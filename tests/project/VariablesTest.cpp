@@ -114,6 +114,50 @@ TEST_F(VariablesTest, GetVariableValueAndExistenceChecks) {
     EXPECT_EQ(vars.VariablesVariant.Item(1)->Value, QVariant(3.5));
 }
 
+// The lookups go through a name index: it must follow every change of the lists and names.
+TEST_F(VariablesTest, LookupsFollowAddsRemovesCopiesAndRenames) {
+    auto door = vars.Variables.Add("Door", 4);
+    vars.VariablesVariant.Add("Name", "Ann");
+    EXPECT_EQ(vars.GetVariableValue("Door"), 4);
+    vars.Variables.Remove(1);
+    EXPECT_EQ(vars.GetVariableValue("Door"), -32000);
+    EXPECT_FALSE(vars.DoesIntergerVariableExist("DOOR"));
+    vars.Variables.Add("door", 1);
+    vars.Variables.Add("Door", 2);
+    EXPECT_EQ(vars.GetVariableValue("Door"), 2);
+    EXPECT_EQ(vars.GetVariableValue("door"), 1);
+    vars.ChangeVariableValue(t.program, "door", 9);
+    EXPECT_EQ(vars.GetVariableValue("door"), 9);
+    EXPECT_EQ(vars.GetVariableValue("Door"), 2);
+
+    // A copy changes apart from the original; assigning brings the changes over.
+    GameVariables copy = vars;
+    copy.Variables.Add("Lamp", 3);
+    EXPECT_EQ(copy.GetVariableValue("Lamp"), 3);
+    EXPECT_EQ(vars.GetVariableValue("Lamp"), -32000);
+    vars = copy;
+    EXPECT_EQ(vars.GetVariableValue("Lamp"), 3);
+    GameVariables moved = std::move(copy);
+    EXPECT_EQ(moved.GetVariableValue("Lamp"), 3);
+    EXPECT_EQ(copy.GetVariableValue("Lamp"), -32000);
+
+    // A renamed variable is found under its new name only.
+    auto lamp = vars.Variables.Item(3);
+    lamp->Name = "Torch";
+    NoteVariableRenamed();
+    EXPECT_EQ(vars.GetVariableValue("Torch"), 3);
+    EXPECT_EQ(vars.GetVariableValue("Lamp"), -32000);
+
+    vars.VariablesVariant.Clear();
+    EXPECT_FALSE(vars.DoesVariantVariableExist("Name"));
+    vars.VariablesVariant.Add("NAME", 1);
+    vars.ChangeVariableVariantValue("NAME", 2);
+    EXPECT_EQ(vars.VariablesVariant.Item(1)->Value, QVariant(2));
+    vars.Variables.Clear();
+    EXPECT_EQ(vars.GetVariableValue("door"), -32000);
+    EXPECT_EQ(door->Value, 4);  // removed before any change reached it
+}
+
 TEST(KeyedCollectionTest, PositionsKeysAndErrors) {
     VariablesCollection c;
     c.Add("a", 1, "KeyA");

@@ -299,5 +299,76 @@ TEST_F(ScriptTest, CallOfAnUndefinedProcedureInsideAProcedureIsARunError) {
     EXPECT_FALSE(Run("Caller"));
 }
 
+// Every run is prepared from the procedures compiled once and the objects made once: what
+// changes between runs must still reach the next one, and nothing of a run may be left over.
+TEST_F(ScriptTest, RunsStartFreshAndSeeChangedProceduresWithTheirLines) {
+    QStringList procedures = {"Dim counter", "Sub Bump()", "  counter = counter + 1",
+                              "  Score = counter", "End Sub"};
+    for (int i = 0; i < 30; ++i)  // long enough to be compiled in pieces
+        procedures << QStringLiteral("Function Pad%1()").arg(i) << QStringLiteral("End Function");
+    t.project.WriteProcedures(procedures);
+    Start();
+    EXPECT_TRUE(Run("Bump"));
+    EXPECT_TRUE(Run("Bump"));
+    EXPECT_EQ(Var("Score"), 1);
+    EXPECT_FALSE(Run("Score = 2\r\nScore = 1 / 0"));
+    ASSERT_EQ(t.Boxes().size(), 1u);
+    EXPECT_EQ(t.Boxes()[0].text, RunErrorBox("Division by zero (line 2 of the script)"));
+
+    game->state.ProceduresText = QStringLiteral(
+        "Function Twice(x)\r\n  Twice = x * 3\r\nEnd Function\r\nSub Fail()\r\n"
+        "  x = 1 / 0\r\nEnd Sub");
+    EXPECT_TRUE(Run("Score = Twice(2)"));
+    EXPECT_EQ(Var("Score"), 6);
+    EXPECT_FALSE(Run("Bump"));
+    EXPECT_FALSE(Run("Fail"));
+    ASSERT_EQ(t.Boxes().size(), 3u);
+    EXPECT_EQ(t.Boxes()[2].text,
+              RunErrorBox("Division by zero (line 5 of the project procedures)"));
+    // Procedures that do not compile are reported at their line on every run.
+    game->state.ProceduresText = QStringLiteral("Sub Open()\r\n  x = (\r\nEnd Sub");
+    EXPECT_FALSE(Run("Score = 3"));
+    EXPECT_FALSE(Run("Score = 3"));
+    ASSERT_EQ(t.Boxes().size(), 7u);
+    EXPECT_EQ(t.Boxes()[3].text,
+              ReservedBox("Expected expression (line 2 of the project procedures)"));
+    EXPECT_EQ(t.Boxes()[5].text, t.Boxes()[3].text);
+    EXPECT_EQ(Var("Score"), 6);
+}
+
+TEST_F(ScriptTest, ScriptsFollowTheVariablesAsTheyAreReplacedAndRenamed) {
+    Start();
+    EXPECT_TRUE(Run("Score = 5"));
+    // A new game makes the variables again: the next run must reach the new ones.
+    game->ResetAll();
+    EXPECT_TRUE(Run("Score = Score + 1"));
+    EXPECT_EQ(Var("Score"), 1);
+    EXPECT_TRUE(Run("Score.Name = \"Points\""));
+    EXPECT_TRUE(Run("Points = Points + 2"));
+    EXPECT_EQ(Var("Points"), 3);
+    EXPECT_EQ(Var("Score"), -32000);
+    EXPECT_TRUE(t.Boxes().empty());
+}
+
+TEST_F(ScriptTest, TheTwoEnginesShareProceduresButNotTheirGlobals) {
+    t.project.WriteProcedures({"Dim stored", "Sub Keep(v)", "  stored = v", "End Sub",
+                               "Function Kept()", "  Kept = stored", "End Function"});
+    Start();  // the reset prepares the component engine too
+    EXPECT_TRUE(Run("Keep 4 : Score = Kept()"));
+    EXPECT_EQ(Var("Score"), 4);
+    vbs::Variant value;
+    ASSERT_TRUE(host.ScriptControl2.Run(u"Kept", {}, &value));
+    EXPECT_TRUE(value.IsEmpty());
+    ASSERT_TRUE(host.ScriptControl2.Run(u"Keep", std::vector<vbs::Variant>{vbs::Variant::Long(9)}));
+    EXPECT_TRUE(Run("Score = Kept()"));
+    EXPECT_EQ(Var("Score"), 0);
+    // Changed procedures reach the component engine when it is prepared again.
+    game->state.ProceduresText = QStringLiteral("Function Kept()\r\n  Kept = 11\r\nEnd Function");
+    host.AddCodeToScriptControl(QString());
+    ASSERT_TRUE(host.ScriptControl2.Run(u"Kept", {}, &value));
+    EXPECT_EQ(value.AsLong(), 11);
+    EXPECT_TRUE(t.Boxes().empty());
+}
+
 }  // namespace
 }  // namespace storyloom::test

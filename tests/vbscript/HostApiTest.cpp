@@ -209,6 +209,113 @@ TEST_F(LongPrograms, ExplicitCodeAssignsHostMembers) {
     EXPECT_EQ(Run("Option Explicit\nLevel = 3\nOut.Print Level"), "3\n");
 }
 
+// Modules and object sets prepared once and added on every run, by one engine or by two
+// sharing their compiled code.
+class PreparedCode : public ScriptTest {
+  protected:
+    // Reset, then the run the host makes: Out, the module with `text`, Run("Main").
+    std::string RunModule(Engine& e, const ModuleCode& module, std::string_view text) {
+        printed_.clear();
+        e.Reset();
+        e.AddObject(u"Out", out_.get(), false);
+        if (!e.AddModule(module, U16(text)) || !e.Run(u"Main"))
+            return printed_ + "error " + std::to_string(e.LastError().number) + " (line " +
+                   std::to_string(e.LastError().line) + ")";
+        return printed_;
+    }
+};
+
+TEST_F(PreparedCode, EveryRunStartsFreshAndSeesTheModule) {
+    auto module = engine_.CompileModule(
+        u"Dim n\r\nn = n + 1\r\nFunction Count()\r\n Count = n\r\nEnd Function\r\n");
+    ASSERT_TRUE(module);
+    // The second run must not see what the first left in script-level variables.
+    EXPECT_EQ(RunModule(engine_, *module,
+                        "extra = 5\r\nSub Main\r\nn = 10\r\nOut.Print Count()\r\nEnd Sub"),
+              "10\n");
+    EXPECT_EQ(
+        RunModule(engine_, *module, "Sub Main\r\nOut.Print Count(), IsEmpty(extra)\r\nEnd Sub"),
+        "1 True\n");
+    EXPECT_EQ(engine_.Procedures().size(), 2u);
+}
+
+TEST_F(PreparedCode, ContinuationKeepsTheLinesAndOptionExplicitOfOneText) {
+    const std::u16string head = u"Option Explicit\r\nDim a\r\nOut.Print \"head\"\r\n";
+    auto module = engine_.CompileModule(head);
+    ASSERT_TRUE(module);
+    // Line 4 is the continuation's first, as in the text made of both.
+    const std::string tail = "Sub Main\r\n a = 1\r\n a = a / 0\r\nEnd Sub";
+    EXPECT_EQ(RunModule(engine_, *module, tail), "head\nerror 11 (line 6)");
+    printed_.clear();
+    ASSERT_TRUE(engine_.Reset());
+    engine_.AddObject(u"Out", out_.get(), false);
+    EXPECT_TRUE(engine_.AddCode(head + U16(tail)));
+    EXPECT_TRUE(engine_.Run(u"Main") == false && engine_.LastError().line == 6);
+    // The module's Option Explicit holds in the continuation.
+    EXPECT_EQ(RunModule(engine_, *module, "Sub Main\r\n b = 1\r\nEnd Sub"),
+              "head\nerror 500 (line 5)");
+    // A compile error in the continuation: its own line, and nothing of the module ran.
+    EXPECT_EQ(RunModule(engine_, *module, "Sub Main\r\nIf\r\nEnd Sub"), "error 1023 (line 5)");
+    // A module that does not compile names its line.
+    EXPECT_FALSE(engine_.CompileModule(u"Sub A\r\nEnd Sub\r\nx = (\r\n"));
+    EXPECT_EQ(engine_.LastError().line, 3);
+}
+
+TEST_F(PreparedCode, EnginesSharingCodeKeepTheirOwnGlobals) {
+    Engine second;
+    ASSERT_TRUE(second.ShareCompiledCode(engine_));
+    auto module = engine_.CompileModule(
+        u"Dim g\r\nSub Store(v)\r\n g = v\r\nEnd Sub\r\nFunction Stored()\r\n"
+        u" Stored = g\r\nEnd Function\r\n");
+    ASSERT_TRUE(module);
+    EXPECT_EQ(RunModule(engine_, *module, "Sub Main\r\nStore 5\r\nOut.Print Stored()\r\nEnd Sub"),
+              "5\n");
+    // A run of the other engine that engine_ is inside of (as a component event during a
+    // script), with names neither engine has seen yet.
+    auto nested = MakeRef<HostObject>();
+    std::string inner;
+    nested->AddMethod(u"Other", [&](std::span<Variant>) {
+        inner = RunModule(second, *module,
+                          "Sub Main\r\nfreshName = 2\r\nOut.Print IsEmpty(Stored()), freshName\r\n"
+                          "Store 7\r\nEnd Sub");
+        return Variant();
+    });
+    engine_.AddObject(u"Nested", nested.get(), false);
+    ASSERT_TRUE(engine_.AddCode(u"Nested.Other\r\nfreshName = 3\r\nOut.Print Stored(), freshName"));
+    EXPECT_EQ(inner, "True 2\n");
+    EXPECT_EQ(printed_, "True 2\n5 3\n");
+    // A module of an engine that shares nothing with this one is refused.
+    Engine apart;
+    EXPECT_FALSE(apart.AddModule(*module));
+    EXPECT_EQ(apart.LastError().number, 5);
+}
+
+TEST_F(PreparedCode, PreparedObjectsAreAddedInOrderUpToTheFirstThatFails) {
+    auto v = MakeRef<ValueObject>();
+    const Ref<Dispatch> score(v.get()), lives(MakeRef<ValueObject>().get());
+    const NamedObject good[] = {{u"Score", score, true}, {u"Lives", lives, false}};
+    auto set = engine_.PrepareObjects(good);
+    for (int run = 0; run < 2; ++run) {
+        ASSERT_TRUE(engine_.Reset());
+        engine_.AddObject(u"Out", out_.get(), false);
+        ASSERT_TRUE(engine_.AddObjects(*set));
+        EXPECT_EQ(Run("Score = Score + 1\r\nOut.Print Score, Lives.Value, Describe"),
+                  std::to_string(run + 2) + " 1 described\n");
+    }
+    const NamedObject bad[] = {
+        {u"First", score, false}, {u"Dim", score, false}, {u"Third", score, false}};
+    ASSERT_TRUE(engine_.Reset());
+    EXPECT_FALSE(engine_.AddObjects(*engine_.PrepareObjects(bad)));
+    EXPECT_EQ(engine_.LastError().number, 1010);
+    EXPECT_EQ(Eval("IsObject(First)"), "True");
+    EXPECT_EQ(Eval("IsEmpty(Third)"), "True");
+    // A name the code already uses.
+    ASSERT_TRUE(engine_.Reset());
+    ASSERT_TRUE(engine_.AddCode(u"Sub Score\r\nEnd Sub"));
+    EXPECT_FALSE(engine_.AddObjects(*set));
+    EXPECT_EQ(engine_.LastError().number, 1041);
+}
+
 }  // namespace
 }  // namespace vbs::test
 

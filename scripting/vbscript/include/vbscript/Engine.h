@@ -34,7 +34,18 @@
 //
 // Compiled code is cached by its text (long texts piece by piece), so re-adding the same
 // procedures after Reset costs little; every Reset still starts with fresh script-level
-// variables. The engine is single-threaded: use one instance from one thread; a host callback
+// variables. A host that adds the same long text and the same objects on every run prepares
+// them once instead, and each run then costs what its own small text costs:
+//
+//   second.ShareCompiledCode(engine);                  // one names table, one compile cache
+//   auto procs = engine.CompileModule(proceduresText); // null: LastError() says why
+//   auto vars = engine.PrepareObjects(namedObjects);   // names looked up once
+//   // every run, in either engine:
+//   e.Reset();
+//   e.AddModule(*procs, u"Sub StartupProcedure\r\n" + snippet + u"\r\nEnd Sub");
+//   e.AddObjects(*vars);
+//   e.Run(u"StartupProcedure"); The engine is single-threaded: use one instance from one thread; a
+//   host callback
 // may call Run again (nested), but Reset is refused until the outer run has returned.
 #pragma once
 
@@ -138,6 +149,15 @@ class HostObject : public Dispatch {
 };
 
 class EngineImpl;
+struct ModuleCode;
+struct ObjectSetCode;
+
+// An object to add under a name (Engine::PrepareObjects).
+struct NamedObject {
+    std::u16string name;
+    Ref<Dispatch> object;
+    bool addMembers = false;
+};
 
 class Engine {
   public:
@@ -163,6 +183,26 @@ class Engine {
     // Evaluates an expression / executes statements in the global scope.
     bool Eval(std::u16string_view expression, Variant& result);
     bool ExecuteStatement(std::u16string_view text);
+
+    // ---- prepared code and objects ----
+    // Drops everything this engine holds (as Reset) and from now on shares other's names and
+    // compile cache, so modules and object sets prepared by one are added by both. Each
+    // engine keeps its own variables, objects and runs. False while either one is running.
+    bool ShareCompiledCode(Engine& other);
+    // Compiles text (its lines numbered from 1) without declaring or running anything. Null
+    // when it does not compile (LastError() says where). The module can be added any number
+    // of times, by this engine and by every engine sharing its compiled code.
+    std::shared_ptr<const ModuleCode> CompileModule(std::u16string_view text);
+    // What AddCode of the module's text followed by `text` does, with only `text` compiled:
+    // its lines are numbered on from the module's and the module's Option Explicit holds in
+    // it. Everything is compiled before anything is declared or run. The module's text
+    // should end with a line break. False for a module of an engine that shares nothing
+    // with this one.
+    bool AddModule(const ModuleCode& module, std::u16string_view text = {});
+    // Looks the names up once; AddObjects then adds the objects in order as AddObject would
+    // one by one, stopping at the first that fails (LastError() says why).
+    std::shared_ptr<const ObjectSetCode> PrepareObjects(std::span<const NamedObject> objects);
+    bool AddObjects(const ObjectSetCode& objects);
 
     // Milliseconds a call into the engine may take; -1 = no limit.
     void SetTimeout(int ms);

@@ -2,6 +2,8 @@
 // errors into LastError().
 #include "vbscript/Engine.h"
 
+#include <optional>
+
 #include "engine/EngineImpl.h"
 #include "lib/strings/strings.h"
 #include "parser/Parser.h"
@@ -25,27 +27,108 @@ bool Engine::Reset() {
     return true;
 }
 
-bool Engine::AddObject(std::u16string_view name, Dispatch* obj, bool addMembers) {
-    EngineImpl& e = *impl_;
-    e.lastError = ScriptError();
-    auto fail = [&](int n) {
-        e.lastError.number = n;
-        e.lastError.description = ErrorDescription(n);
-        e.lastError.source = u"Microsoft VBScript runtime error";
-        return false;
-    };
+namespace {
+
+bool FailWith(EngineImpl& e, int number) {
+    e.lastError.number = number;
+    e.lastError.description = ErrorDescription(number);
+    e.lastError.source = u"Microsoft VBScript runtime error";
+    return false;
+}
+
+// The atom an object may be added under; -1 for an empty or reserved name.
+int ObjectAtom(EngineImpl& e, std::u16string_view name) {
     // "Me" outside a class names the host's own object, so a host may add it.
     std::u16string lower = rt::LCase(name);
-    if (name.empty() || (KeywordOf(lower) != Kw::None && lower != u"me")) return fail(1010);
-    int atom = e.AtomOf(name);
+    if (name.empty() || (KeywordOf(lower) != Kw::None && lower != u"me")) return -1;
+    return e.AtomOf(name);
+}
+
+bool BindObject(EngineImpl& e, int atom, Dispatch* obj, bool addMembers) {
+    if (atom < 0) return FailWith(e, 1010);
     GlobalSlot& g = e.Slot(atom);
-    if (g.kind != SlotKind::Unset && g.kind != SlotKind::HostMember) return fail(1041);
+    if (g.kind != SlotKind::Unset && g.kind != SlotKind::HostMember) return FailWith(e, 1041);
     g = GlobalSlot();
     g.kind = SlotKind::NamedItem;
     g.value = Variant::Object(obj);
     e.namedItems.push_back({atom, Ref<Dispatch>(obj), addMembers});
+    return true;
+}
+
+}  // namespace
+
+bool Engine::AddObject(std::u16string_view name, Dispatch* obj, bool addMembers) {
+    EngineImpl& e = *impl_;
+    e.lastError = ScriptError();
+    if (!BindObject(e, ObjectAtom(e, name), obj, addMembers)) return false;
     ++e.resolveGen;
     return true;
+}
+
+bool Engine::ShareCompiledCode(Engine& other) {
+    EngineImpl& e = *impl_;
+    e.lastError = ScriptError();
+    if (e.running > 0 || other.impl_->running > 0) return FailWith(e, kErrBusy);
+    if (e.Store() != other.impl_->Store()) e.UseStore(other.impl_->Store());
+    return true;
+}
+
+std::shared_ptr<const ModuleCode> Engine::CompileModule(std::u16string_view text) {
+    EngineImpl& e = *impl_;
+    auto module = std::make_shared<ModuleCode>();
+    module->store = e.Store();
+    bool ok = e.Guard([&] {
+        module->pieces = e.CompilePieces(text, 1, false, std::nullopt);
+        if (!module->pieces.empty())
+            module->optionExplicit = module->pieces.front()->optionExplicit;
+    });
+    if (!ok) return nullptr;
+    int line = 1;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        if (text[i] == '\r' || text[i] == '\n') ++line;
+    }
+    module->nextLine = line;
+    return module;
+}
+
+bool Engine::AddModule(const ModuleCode& module, std::u16string_view text) {
+    EngineImpl& e = *impl_;
+    if (module.store != e.Store()) {
+        e.lastError = ScriptError();
+        return FailWith(e, kErrInvalidCall);
+    }
+    return e.Guard([&] {
+        std::vector<std::shared_ptr<Program>> pieces = module.pieces;
+        if (!text.empty()) {
+            auto more = e.CompilePieces(text, module.nextLine, false, module.optionExplicit);
+            pieces.insert(pieces.end(), std::make_move_iterator(more.begin()),
+                          std::make_move_iterator(more.end()));
+        }
+        e.RunPieces(pieces);
+    });
+}
+
+std::shared_ptr<const ObjectSetCode> Engine::PrepareObjects(std::span<const NamedObject> objects) {
+    EngineImpl& e = *impl_;
+    auto set = std::make_shared<ObjectSetCode>();
+    set->store = e.Store();
+    set->items.reserve(objects.size());
+    for (const NamedObject& o : objects)
+        set->items.push_back({ObjectAtom(e, o.name), o.object, o.addMembers});
+    return set;
+}
+
+bool Engine::AddObjects(const ObjectSetCode& objects) {
+    EngineImpl& e = *impl_;
+    e.lastError = ScriptError();
+    if (objects.store != e.Store()) return FailWith(e, kErrInvalidCall);
+    e.namedItems.reserve(e.namedItems.size() + objects.items.size());
+    bool ok = true;
+    for (const auto& item : objects.items)
+        if (!(ok = BindObject(e, item.atom, item.obj.get(), item.addMembers))) break;
+    ++e.resolveGen;
+    return ok;
 }
 
 bool Engine::AddCode(std::u16string_view text) {

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -181,6 +182,52 @@ class SlotTable {
     size_t size_ = 0;
 };
 
+// What engines sharing compiled code have in common: the names (atoms, which compiled code
+// refers to) and the compile cache. Each engine keeps its own slots; the table of every
+// sharing engine grows with the names.
+struct CodeStore {
+    std::vector<Atom> atoms;
+    std::unordered_map<std::u16string, int> atomIndex;
+    // Compiled programs by text and how it was compiled (first line, flags), reused across
+    // Reset. Looked up without copying the text.
+    struct CacheKey {
+        std::u16string_view text;  // points into `owned` once stored
+        uint64_t how = 0;
+        bool operator==(const CacheKey&) const = default;
+    };
+    struct CacheHash {
+        size_t operator()(const CacheKey& k) const noexcept {
+            return std::hash<std::u16string_view>()(k.text) ^ (k.how * 0x9E3779B97F4A7C15ull);
+        }
+    };
+    struct CacheEntry {
+        std::unique_ptr<std::u16string> owned;
+        std::shared_ptr<Program> program;
+    };
+    std::unordered_map<CacheKey, CacheEntry, CacheHash> cache;
+    size_t cacheChars = 0;
+    std::vector<SlotTable*> tables;
+};
+
+// A text compiled once (Engine::CompileModule), added by any engine sharing the store.
+struct ModuleCode {
+    std::shared_ptr<CodeStore> store;
+    std::vector<std::shared_ptr<Program>> pieces;
+    bool optionExplicit = false;
+    int nextLine = 1;  // the line a text continuing this one starts on
+};
+
+// Named objects with their names looked up once (Engine::PrepareObjects).
+struct ObjectSetCode {
+    std::shared_ptr<CodeStore> store;
+    struct Item {
+        int atom = -1;  // -1: the name is reserved or empty
+        Ref<Dispatch> obj;
+        bool addMembers = false;
+    };
+    std::vector<Item> items;
+};
+
 struct Frame {
     Variant* locals = nullptr;
     ClassInstance* me = nullptr;
@@ -243,7 +290,7 @@ class EngineImpl {
     // ---- names ----
     int AtomOf(std::u16string_view name);
     GlobalSlot& Slot(int atom) { return globals_[size_t(atom)]; }
-    const Atom& AtomAt(int atom) const { return atoms_[size_t(atom)]; }
+    const Atom& AtomAt(int atom) const { return store_->atoms[size_t(atom)]; }
     // Binds an unset slot to a global member of a host object; false when nothing has the name.
     bool ResolveHostMember(int atom, GlobalSlot& g);
 
@@ -278,6 +325,17 @@ class EngineImpl {
     // Compiles and runs code in the global scope (AddCode, ExecuteGlobal, Execute).
     // With localScope (Execute, Eval) the code also sees the calling procedure's variables.
     void AddProgram(std::u16string_view text, int firstLine, bool localScope = false);
+    // Compiles text piece by piece (nothing declared or run). `continues`: the Option Explicit
+    // of a text this one continues (else the first piece's holds for the others).
+    std::vector<std::shared_ptr<Program>> CompilePieces(std::u16string_view text, int firstLine,
+                                                        bool localScope,
+                                                        std::optional<bool> continues);
+    // Declares every piece, then runs the pieces' top-level statements in order.
+    void RunPieces(const std::vector<std::shared_ptr<Program>>& pieces);
+    // Uses `store` (another engine's) for names and compiled code from now on; this engine's
+    // own state is reset.
+    void UseStore(std::shared_ptr<CodeStore> store);
+    const std::shared_ptr<CodeStore>& Store() const { return store_; }
     Variant EvalText(std::u16string_view text, bool localScope = false);
     // The caller's variable of that name while Execute/Eval code runs (nullptr when none).
     Variant* ExecLocal(int atom);
@@ -323,16 +381,11 @@ class EngineImpl {
                                      bool optionExplicit = false, bool dynamicScope = false);
     void Declare(const std::shared_ptr<Program>& p);
 
-    std::vector<Atom> atoms_;
-    std::unordered_map<std::u16string, int> atomIndex_;
+    std::shared_ptr<CodeStore> store_;
     SlotTable globals_;
     uint32_t steps_ = 0;
     std::chrono::steady_clock::time_point deadline_;
     bool hasDeadline_ = false;
-    // Compiled programs by text (and first line), reused across Reset.
-    std::unordered_map<std::u16string, std::shared_ptr<Program>> cache_;
-    size_t cacheChars_ = 0;
-
     friend class Engine;
 };
 

@@ -381,7 +381,7 @@ void EngineImpl::SetErr(const ScriptException& ex) {
 }
 
 void EngineImpl::ThrowUndefined(int atom) {
-    ThrowNamed(kErrUndefined, atoms_[size_t(atom)].name);
+    ThrowNamed(kErrUndefined, store_->atoms[size_t(atom)].name);
 }
 
 void EngineImpl::ThrowNamed(int32_t number, const std::u16string& name) {

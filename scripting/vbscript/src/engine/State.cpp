@@ -2,6 +2,7 @@
 // added code, and the guard every public call runs under.
 #include <algorithm>
 #include <new>
+#include <optional>
 
 #include "codegen/Nodes.h"
 #include "engine/EngineImpl.h"
@@ -10,28 +11,41 @@
 
 namespace vbs {
 
-EngineImpl::EngineImpl() = default;
+EngineImpl::EngineImpl() : store_(std::make_shared<CodeStore>()) {
+    store_->tables.push_back(&globals_);
+}
 
 EngineImpl::~EngineImpl() {
     dying = true;
     *alive = false;
     namedItems.clear();
     globals_.clear();
+    std::erase(store_->tables, &globals_);
 }
 
 int EngineImpl::AtomOf(std::u16string_view name) {
+    CodeStore& s = *store_;
     std::u16string lower = rt::LCase(name);
-    auto it = atomIndex_.find(lower);
-    if (it != atomIndex_.end()) return it->second;
-    int id = int(atoms_.size());
+    auto it = s.atomIndex.find(lower);
+    if (it != s.atomIndex.end()) return it->second;
+    int id = int(s.atoms.size());
     Atom a;
     a.name = std::u16string(name);
     a.lower = lower;
     a.builtin = FindBuiltin(lower);
-    atoms_.push_back(std::move(a));
-    globals_.emplace_back();
-    atomIndex_.emplace(std::move(lower), id);
+    s.atoms.push_back(std::move(a));
+    for (SlotTable* t : s.tables) t->emplace_back();
+    s.atomIndex.emplace(std::move(lower), id);
     return id;
+}
+
+void EngineImpl::UseStore(std::shared_ptr<CodeStore> store) {
+    ResetState();
+    std::erase(store_->tables, &globals_);
+    store_ = std::move(store);
+    globals_.clear();
+    for (size_t i = 0; i < store_->atoms.size(); ++i) globals_.emplace_back();
+    store_->tables.push_back(&globals_);
 }
 
 bool EngineImpl::ResolveHostMember(int atom, GlobalSlot& g) {
@@ -39,7 +53,7 @@ bool EngineImpl::ResolveHostMember(int atom, GlobalSlot& g) {
     if (g.kind != SlotKind::Unset || g.missGen == resolveGen) return false;
     for (auto& item : namedItems) {
         if (!item.addMembers) continue;
-        int id = item.obj->FindMember(atoms_[size_t(atom)].name);
+        int id = item.obj->FindMember(store_->atoms[size_t(atom)].name);
         if (id != kDispUnknown) {
             g.kind = SlotKind::HostMember;
             g.host = item.obj.get();
@@ -59,22 +73,21 @@ void EngineImpl::CheckTime() {
 std::shared_ptr<Program> EngineImpl::Compile(std::u16string_view text, int firstLine,
                                              bool asExpression, bool optionExplicit,
                                              bool dynamicScope) {
-    std::u16string key(text);
-    key += asExpression ? u'\x02' : u'\x01';
-    key += dynamicScope ? u'D' : u'-';
-    key += optionExplicit ? u'E' : u'-';
-    key += char16_t(firstLine & 0xFFFF);
-    key += char16_t((firstLine >> 16) & 0xFFFF);
-    auto it = cache_.find(key);
-    if (it != cache_.end()) return it->second;
+    const uint64_t how = (uint64_t(uint32_t(firstLine)) << 8) | (asExpression ? 1u : 0u) |
+                         (dynamicScope ? 2u : 0u) | (optionExplicit ? 4u : 0u);
+    CodeStore& s = *store_;
+    auto it = s.cache.find(CodeStore::CacheKey{text, how});
+    if (it != s.cache.end()) return it->second.program;
     auto p = CompileProgram(*this, text, firstLine, asExpression, optionExplicit, dynamicScope);
     // Bounded: the texts of a game fit many times over.
-    if (cache_.size() >= 8192 || cacheChars_ > (size_t(16) << 20)) {
-        cache_.clear();
-        cacheChars_ = 0;
+    if (s.cache.size() >= 8192 || s.cacheChars > (size_t(16) << 20)) {
+        s.cache.clear();
+        s.cacheChars = 0;
     }
-    cacheChars_ += key.size();
-    cache_.emplace(std::move(key), p);
+    s.cacheChars += text.size();
+    auto owned = std::make_unique<std::u16string>(text);
+    CodeStore::CacheKey key{*owned, how};
+    s.cache.emplace(key, CodeStore::CacheEntry{std::move(owned), p});
     return p;
 }
 
@@ -127,7 +140,7 @@ void EngineImpl::Declare(const std::shared_ptr<Program>& p) {
 Variant* EngineImpl::ExecLocal(int atom) {
     Frame* f = execFrame;
     if (!f || !f->proc) return nullptr;
-    const std::u16string& lower = atoms_[size_t(atom)].lower;
+    const std::u16string& lower = store_->atoms[size_t(atom)].lower;
     for (auto& [name, slot] : f->proc->slotNames)
         if (name == lower) return &f->locals[slot].Deref();
     if (f->me) {
@@ -139,29 +152,25 @@ Variant* EngineImpl::ExecLocal(int atom) {
     return nullptr;
 }
 
-void EngineImpl::AddProgram(std::u16string_view text, int firstLine, bool localScope) {
-    // Execute in a procedure sees its variables; elsewhere it is ExecuteGlobal.
-    localScope = localScope && frame && frame->proc;
-    Frame* savedExec = execFrame;
-    if (localScope) execFrame = frame;
-    struct RestoreExec {
-        EngineImpl* e;
-        Frame* saved;
-        ~RestoreExec() { e->execFrame = saved; }
-    } restoreExec{this, savedExec};
-    // Every piece is compiled before anything is declared or run, as one text would be.
+std::vector<std::shared_ptr<Program>> EngineImpl::CompilePieces(std::u16string_view text,
+                                                                int firstLine, bool localScope,
+                                                                std::optional<bool> continues) {
     std::vector<std::shared_ptr<Program>> pieces;
     try {
-        bool explicitOpt = false;
+        bool explicitOpt = continues.value_or(false);
         for (const Chunk& c : SplitChunks(text, firstLine, 64)) {
             pieces.push_back(Compile(text.substr(c.offset, c.length), c.firstLine, false,
                                      explicitOpt, localScope));
-            explicitOpt = pieces.front()->optionExplicit;
+            if (!continues) explicitOpt = pieces.front()->optionExplicit;
         }
     } catch (const CompileFailure& f) {
         if (!frame) throw;
         ThrowError(f.number);  // inside Execute/ExecuteGlobal: a run-time error of the caller
     }
+    return pieces;
+}
+
+void EngineImpl::RunPieces(const std::vector<std::shared_ptr<Program>>& pieces) {
     struct Restore {
         EngineImpl* e;
         Frame* saved;
@@ -184,6 +193,20 @@ void EngineImpl::AddProgram(std::u16string_view text, int firstLine, bool localS
         p->top.body.Exec(*this);
         frame = restore.saved;
     }
+}
+
+void EngineImpl::AddProgram(std::u16string_view text, int firstLine, bool localScope) {
+    // Execute in a procedure sees its variables; elsewhere it is ExecuteGlobal.
+    localScope = localScope && frame && frame->proc;
+    Frame* savedExec = execFrame;
+    if (localScope) execFrame = frame;
+    struct RestoreExec {
+        EngineImpl* e;
+        Frame* saved;
+        ~RestoreExec() { e->execFrame = saved; }
+    } restoreExec{this, savedExec};
+    // Every piece is compiled before anything is declared or run, as one text would be.
+    RunPieces(CompilePieces(text, firstLine, localScope, std::nullopt));
 }
 
 Variant EngineImpl::EvalText(std::u16string_view text, bool localScope) {
@@ -224,7 +247,10 @@ void EngineImpl::ResetState() {
     // Objects released here may run Class_Terminate, which may touch globals: clear slot by
     // slot without holding iterators.
     for (size_t i = 0; i < globals_.size(); ++i) {
-        GlobalSlot old = std::move(globals_[i]);
+        GlobalSlot& g = globals_[i];
+        // Most names have never been bound: nothing to release.
+        if (g.kind == SlotKind::Unset && g.value.Type() == vtEmpty && !g.owner) continue;
+        GlobalSlot old = std::move(g);
         globals_[i] = GlobalSlot();
     }
     programs.clear();

@@ -41,7 +41,10 @@ std::vector<Chunk> SplitChunks(std::u16string_view text, int firstLine, int minL
         size_t lineStart = p;
         size_t q = p;
         while (q < text.size() && IsBlank(text[q])) ++q;
-        if (!continued && !inClass) {
+        // Only a line starting with one of these letters can open a definition.
+        const char16_t first = q < text.size() ? char16_t(text[q] | 0x20) : u' ';
+        const bool mayOpen = first == 'p' || first == 's' || first == 'f' || first == 'c';
+        if (!continued && !inClass && mayOpen) {
             size_t w = q;
             StartsWord(text, w, u"public") || StartsWord(text, w, u"private");
             size_t w2 = w;
@@ -58,7 +61,7 @@ std::vector<Chunk> SplitChunks(std::u16string_view text, int firstLine, int minL
                 linesInChunk = 0;
             }
             if (isClass) inClass = true;
-        } else if (inClass && !continued) {
+        } else if (inClass && !continued && first == 'e') {
             size_t w = q;
             if (StartsWord(text, w, u"end") && StartsWord(text, w, u"class")) inClass = false;
             w = q;

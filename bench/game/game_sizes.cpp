@@ -1,0 +1,252 @@
+// How the cost of playing grows with the size of the game. A game is generated at each size
+// (frames; 20 hotspots, 10 lines of procedures and 2 variables per frame) and played on the
+// test platform with the real script host, each size in a child process of its own:
+//   click, no script     a hotspot whose action only changes the frame
+//   click, script        a hotspot whose action runs a one-line script
+//   frame script         the frame change again, with a project frame script on every opening
+//   start-up             from reading the project to the initial frame on screen (the game
+//                        window, the reset, the start-up script; no welcome window)
+//   peak memory          the child's maximum resident set
+// Prints one table, with the ratio of the largest size to the smallest.
+//
+//   bench_game_sizes [--clicks N] [FRAMES ...]   (default 200 clicks; sizes 10 100 1000)
+// GAME_SIZES_PHASES=1 also prints when each part of the start-up ended.
+#include <sys/resource.h>
+
+#include <QApplication>
+#include <QProcess>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <thread>
+#include <vector>
+
+#include "core/PlatformBundle.h"
+#include "core/Program.h"
+#include "game/Game.h"
+#include "project/Messages.h"
+#include "project/ProjectFolder.h"
+#include "project/ProjectInformation.h"
+#include "project/ProjectWriter.h"
+#include "scripting/ScriptHost.h"
+
+namespace {
+
+using namespace storyloom;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kHotspotsPerFrame = 20;
+constexpr int kProcedureLinesPerFrame = 10;
+constexpr int kVariablesPerFrame = 2;
+constexpr int kTwips = 15;
+constexpr int kCell = 100;  // hotspot squares, pixels: five across, four down
+
+QString FrameName(int i) {
+    return QStringLiteral("F%1").arg(i);
+}
+
+void WriteGame(ProjectWriter& project, int frames) {
+    for (const char* folder : {"Frames", "FramesData", "Areas", "Icons", "Config", "External"})
+        project.MakeFolder(QString::fromLatin1(folder));
+    GeneralFile general;
+    general.ProjectWidth = 800;
+    general.ProjectHeight = 600;
+    general.InitialFrameName = FrameName(0);
+    general.RunStartupScript = true;
+    general.StartupScript = QStringLiteral("var_1 = 1");
+    general.FrameScript = QStringLiteral("var_3 = var_3 + 1");  // switched on by the bench
+    project.WriteGeneral(general);
+
+    const int variables = frames * kVariablesPerFrame;
+    QStringList names;
+    for (int i = 0; i < variables; ++i) names << QStringLiteral("var_%1").arg(i);
+    project.WriteVariables(names);
+
+    QStringList lines;
+    for (int i = 0; i < frames * kProcedureLinesPerFrame / 5; ++i)
+        lines << QStringLiteral("Function Helper%1(a, b)").arg(i)
+              << QStringLiteral("  Dim t : t = a * %1 + b").arg(i)
+              << QStringLiteral("  If t > 100 Then t = t - 100")
+              << QStringLiteral("  Helper%1 = t").arg(i) << QStringLiteral("End Function");
+    project.WriteProcedures(lines);
+
+    for (int f = 0; f < frames; ++f) {
+        FrameFile frame;
+        frame.BackgroundType = 0;
+        frame.BackgroundValue = QStringLiteral("0");
+        project.WriteFrame(FrameName(f), frame);
+        std::vector<AuthoredHotspot> hotspots;
+        std::vector<AuthoredAction> actions;
+        for (int h = 0; h < kHotspotsPerFrame; ++h) {
+            AuthoredHotspot spot;
+            spot.Left = (h % 5) * kCell * kTwips;
+            spot.Top = (h / 5) * kCell * kTwips;
+            spot.Width = spot.Height = (kCell - 10) * kTwips;
+            AuthoredAction action;
+            if (h == 0) {  // to the next frame
+                action.GoToFrameOn = 1;
+                action.TargetFrame = FrameName((f + 1) % frames);
+            } else if (h == 1) {
+                action.ScriptOn = true;
+                action.ScriptCode = QStringLiteral("var_7 = var_7 + 1");
+            } else {
+                // Conditions on variables spread over the whole list.
+                spot.HasConditions = 1;
+                spot.HideIfTrue = QStringList({names.at((f * kHotspotsPerFrame + h) % variables)});
+            }
+            hotspots.push_back(spot);
+            actions.push_back(action);
+        }
+        WriteHotspots(project, FrameName(f), hotspots);
+        WriteActions(project, FrameName(f), actions);
+    }
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+double Ms(Clock::time_point from) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - from).count();
+}
+
+// One size: prints "click script frame startup maxrss-kB" on one line.
+int Child(int argc, char** argv, int frames, int clicks) {
+    QApplication app(argc, argv);
+    ProjectWriter project;
+    WriteGame(project, frames);
+    // Folders changed in the last two seconds are listed again at every lookup (their times
+    // may not move on): a game is played long after it was written.
+    std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+
+    const Clock::time_point start = Clock::now();
+    TestPlatform platform;
+    Program program(platform.Services());
+    program.paths.SetProject(ProjectPathOf(project.Root()));
+    SetDefaultMessages(program.Messages, 0);
+    LoadProjectInformation(program);
+    const double tInfo = Ms(start);
+    ScriptHost host(program);
+    GameServices services;
+    services.plugins = &host.Plugins();
+    Game game(program, host, services);
+    game.ScreenWidthPx = 800;
+    game.ScreenHeightPx = 600;
+    host.Attach(game);
+    const double tGame = Ms(start);
+    game.ResetAll();
+    const double tReset = Ms(start);
+    game.StartNewGame();
+    const double startup = Ms(start);
+    if (qEnvironmentVariableIsSet("GAME_SIZES_PHASES"))
+        std::fprintf(stderr, "project %.1f, game window %.1f, reset %.1f, new game %.1f ms\n",
+                     tInfo, tGame, tReset, startup);
+    if (game.state.frame.CurrentFrameName != FrameName(0) ||
+        game.GetVariableValue(QStringLiteral("var_1")) != 1) {
+        std::fprintf(stderr, "the game did not start\n");
+        return 1;
+    }
+
+    const auto click = [&](int hotspot) {
+        const int x = (hotspot % 5) * kCell + kCell / 3, y = (hotspot / 5) * kCell + kCell / 3;
+        const Clock::time_point begin = Clock::now();
+        game.MouseDownAt(x, y, MouseButton::Left);
+        return Ms(begin);
+    };
+    const auto series = [&](int hotspot) {
+        std::vector<double> times;
+        for (int i = 0; i < clicks + 5; ++i) {
+            const double ms = click(hotspot);
+            if (i >= 5) times.push_back(ms);
+        }
+        return Median(times);
+    };
+    const QString before = game.state.frame.CurrentFrameName;
+    const double plain = series(0);
+    const bool moved = game.state.frame.CurrentFrameName != before;
+    const double script = series(1);
+    program.info.RunFrameScript = true;
+    const double withFrameScript = series(0);
+    if (!moved || game.GetVariableValue(QStringLiteral("var_7")) != clicks + 5 ||
+        game.GetVariableValue(QStringLiteral("var_3")) != clicks + 5 ||
+        !platform.dialogs.shown.empty()) {
+        std::fprintf(
+            stderr, "the clicks did not do what they should (var_7 %d, var_3 %d)%s%s\n",
+            game.GetVariableValue(QStringLiteral("var_7")),
+            game.GetVariableValue(QStringLiteral("var_3")),
+            platform.dialogs.shown.empty() ? "" : ": ",
+            platform.dialogs.shown.empty() ? "" : qPrintable(platform.dialogs.shown.front().text));
+        return 1;
+    }
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("%.4f %.4f %.4f %.3f %ld\n", plain, script, withFrameScript, startup,
+                usage.ru_maxrss);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int clicks = 200;
+    std::vector<int> sizes;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--clicks") == 0 && i + 1 < argc)
+            clicks = std::max(1, std::atoi(argv[++i]));
+        else if (std::strcmp(argv[i], "--child") == 0 && i + 1 < argc)
+            return Child(argc, argv, std::max(1, std::atoi(argv[i + 1])), clicks);
+        else
+            sizes.push_back(std::max(1, std::atoi(argv[i])));
+    }
+    if (sizes.empty()) sizes = {10, 100, 1000};
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    QCoreApplication app(argc, argv);
+    struct Row {
+        int frames;
+        double values[5];
+    };
+    std::vector<Row> rows;
+    for (int frames : sizes) {
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--clicks"), QString::number(clicks), QStringLiteral("--child"),
+                     QString::number(frames)});
+        if (!child.waitForFinished(-1) || child.exitCode() != 0) {
+            std::fprintf(stderr, "size %d failed: %s\n", frames,
+                         child.readAllStandardError().constData());
+            return 1;
+        }
+        Row row{frames, {}};
+        const QList<QByteArray> fields = child.readAllStandardOutput().trimmed().split(' ');
+        for (int i = 0; i < 5 && i < fields.size(); ++i) row.values[i] = fields[i].toDouble();
+        row.values[4] /= 1024.0;  // MB
+        rows.push_back(row);
+    }
+
+    std::printf(
+        "%d clicks of each kind; per frame %d hotspots, %d lines of procedures, %d "
+        "variables (medians, ms)\n",
+        clicks, kHotspotsPerFrame, kProcedureLinesPerFrame, kVariablesPerFrame);
+    std::printf("%7s %9s %10s %9s | %10s %10s %12s %10s %10s\n", "frames", "hotspots", "proc-lines",
+                "variables", "click", "click+scr", "frame+fscr", "start-up", "peak MB");
+    for (const Row& r : rows)
+        std::printf("%7d %9d %10d %9d | %10.3f %10.3f %12.3f %10.2f %10.1f\n", r.frames,
+                    r.frames * kHotspotsPerFrame, r.frames * kProcedureLinesPerFrame,
+                    r.frames * kVariablesPerFrame, r.values[0], r.values[1], r.values[2],
+                    r.values[3], r.values[4]);
+    if (rows.size() > 1) {
+        const Row &a = rows.front(), &b = rows.back();
+        std::printf("%38s | ", "largest / smallest");
+        const int widths[5] = {10, 10, 12, 10, 10};
+        for (int i = 0; i < 5; ++i)
+            std::printf(
+                "%*s ", widths[i],
+                qPrintable(QStringLiteral("x%1").arg(b.values[i] / a.values[i], 0, 'f', 2)));
+        std::printf("\n");
+    }
+    return 0;
+}
