@@ -19,7 +19,7 @@ class RunFromDiscTest : public GameTest {
         t.project.WriteDiscIndex(2, {{"hall.bmp", 2, 1}, {"bell.wav", 2, 2}});
         ProjectWriter disc2(Disc2());
         WritePicture(disc2, "Data/Quest/Frames/hall.bmp", SolidImage(64, 48, QColor(0, 0, 200)));
-        disc2.WriteFile("data/quest/areas/BELL.WAV", "RIFF");
+        disc2.WriteFile("Data/Quest/areas/BELL.WAV", "RIFF");
         FrameFile hall;
         hall.BackgroundType = 1;
         hall.BackgroundValue = "hall.bmp";
@@ -74,8 +74,8 @@ TEST_F(RunFromDiscTest, CancellingTheWindowEndsTheGame) {
 TEST_F(RunFromDiscTest, AFolderThatDoesNotExistIsRefusedAndTheGameGoesOnOnceFound) {
     t.project.WriteFile("mounts", "/dev/sr0 /media/cdrom iso9660 ro 0 0\n");
     t.files.SetMountTable(t.project.NativePath("mounts"));
-    t.program.SaveUserSetting(UserKeys::kDriveLetter, folders.path());
     Game& g = Begin();
+    t.program.SaveUserSetting(UserKeys::kDriveLetter, folders.path());
     g.ShowTextMessage("Hello", true, false);
     const int event = g.AddTimedEvent("x = 1", 10, true);
     g.StartTimedEvents();
@@ -123,6 +123,7 @@ TEST_F(RunFromDiscTest, AFolderThatDoesNotExistIsRefusedAndTheGameGoesOnOnceFoun
     EXPECT_FALSE(t.program.StopRequested);
 
     // The hall's picture is found on the same disc without asking.
+    g.HideTextMessage();
     g.OpenFrame("Hall", false, 0, 0);
     EXPECT_EQ(windows, 1);
     EXPECT_EQ(g.RenderFrame().pixel(10, 10), qRgb(0, 0, 200));

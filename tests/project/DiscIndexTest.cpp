@@ -138,7 +138,7 @@ TEST_F(DiscIndexTest, FilesAreFoundOnTheChosenDiscWhateverTheirLetterCase) {
     t.project.WriteDiscIndex(2, {{"hall.bmp", 2, 1}, {"bell.wav", 2, 2}});
     Load();
     OnDisc(2, "data/QUEST/frames/Hall.BMP");
-    OnDisc(2, "DATA/quest/Areas/bell.213");  // disguised on the disc as in the game's folder
+    OnDisc(2, "data/QUEST/AREAS/bell.213");  // disguised on the disc as in the game's folder
     t.program.SaveUserSetting(UserKeys::kDriveLetter, Disc(2) + QStringLiteral("/"));
     const QString hall = ResolveMediaPath(t.program, Frames("hall.bmp"));
     EXPECT_EQ(hall, Disc(2) + QStringLiteral("/Data/Quest/Frames/hall.bmp"));
