@@ -50,9 +50,13 @@ PlayerAssembly::PlayerAssembly(PlatformBundle& platform)
     const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     if (!data.isEmpty()) saves.userSavesRoot = data + QStringLiteral("/storyloom/saves");
     welcome.showLoadGameWindow = [this] { saves.ShowLoadGameWindow(false); };
+    discs.currentGame = [this] { return welcome.CurrentGame(); };
+    program.discPrompt = &discs;
 }
 
-PlayerAssembly::~PlayerAssembly() = default;
+PlayerAssembly::~PlayerAssembly() {
+    program.discPrompt = nullptr;
+}
 
 std::unique_ptr<Game> PlayerAssembly::CreateGame() {
     GameServices services;

@@ -9,6 +9,7 @@
 
 #include "core/PlatformBundle.h"
 #include "core/Program.h"
+#include "game/discs/RunFromDisc.h"
 #include "game/saves/SavedGames.h"
 #include "scripting/ScriptHost.h"
 #include "startup/Resolutions.h"
@@ -44,6 +45,8 @@ class PlayerAssembly {
     // Saving and loading games, and the save and load windows.
     SavedGames saves;
     frmWelcome welcome;
+    // Asking for the discs of a game spread over several (program.discPrompt).
+    RunFromDisc discs{program};
 };
 
 }  // namespace storyloom

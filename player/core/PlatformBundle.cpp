@@ -13,6 +13,8 @@ Platform DesktopPlatform::Services() {
 
 TestPlatform::TestPlatform(QSize screen) : display(screen) {
     dialogs.onModalOpening = [this] { windows.CancelMouseModes(); };
+    // The machine's discs are none of a test's business.
+    files.SetMountTable({});
 }
 
 Platform TestPlatform::Services() {

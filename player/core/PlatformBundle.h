@@ -30,7 +30,7 @@ class PlatformBundle {
 };
 
 // The test platform, with its services by their own types so that tests and the walkthrough
-// can queue answers, move the clock and look at the screen.
+// can queue answers, move the clock and look at the screen. It sees no removable media.
 class TestPlatform : public PlatformBundle {
   public:
     explicit TestPlatform(QSize screen = QSize(1024, 768));

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include "core/MessageTable.h"
+#include "core/MultiDisc.h"
 
 namespace storyloom {
 
@@ -112,6 +113,11 @@ class Program {
     bool TransitionInProgress = false;
     bool MoviePlaying = false;
     bool DialogueActive = false;
+
+    // The disc index of a game spread over several discs (empty otherwise), and the game's
+    // side of asking for a disc (null: nobody can be asked, the file is simply missing).
+    DiscIndex discs;
+    DiscPrompt* discPrompt = nullptr;
 
     // The shared error box: critical icon, title Messages(29), text Messages(30), two line
     // breaks, Messages(31), the operation's sentence (with its leading blank) and, when given,

@@ -130,6 +130,7 @@ class Game {
     int MessageTimerInterval() const { return timerMessageBox_.Interval(); }
     bool MessageTimerArmed() const { return timerMessageBox_.Armed(); }
     bool MessageTimerEnabled() const { return timerMessageBox_.Enabled(); }
+    void SetMessageTimerEnabled(bool on) { timerMessageBox_.SetEnabled(on); }
 
     // ---- Shutdown -------------------------------------------------------------------------
     void StartUnloading();

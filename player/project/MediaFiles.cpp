@@ -8,6 +8,7 @@
 #include "platform/dialogs/Dialogs.h"
 #include "platform/files/FileSystem.h"
 #include "platform/text/Codepage1252.h"
+#include "project/DiscIndex.h"
 
 namespace storyloom {
 
@@ -28,10 +29,11 @@ int ExtensionCode(const QString& extension) {
     return 0;
 }
 
-// The copy of a file on another disc of a multi-disc game. Multi-disc support is not built yet:
-// nothing is tried, so the lookup ends with the disguised names.
-std::optional<QString> DiscCopyPath(Program&, const QString&) {
-    return std::nullopt;
+// The copy of a file on another disc of a game spread over several discs; nothing for a game on
+// one disc, so that the lookup ends with the disguised names.
+std::optional<QString> DiscCopyPath(Program& program, const QString& path) {
+    if (!MultiDiscActive(program)) return std::nullopt;
+    return ResolveDiscPath(program, path);
 }
 
 }  // namespace

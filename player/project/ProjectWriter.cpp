@@ -242,6 +242,28 @@ void ProjectWriter::WriteMore(const QString& section, const QString& key,
         throw std::runtime_error("cannot write the More file");
 }
 
+void ProjectWriter::WriteDiscIndex(int discCount, const std::vector<AuthoredDiscEntry>& entries,
+                                   bool marker) const {
+    WriteRecords(QStringLiteral("Config/CDContents"), [&](SeqWriter& w) {
+        w.WriteString(QStringLiteral("CD Contents"));
+        w.WriteInteger(1);
+        w.WriteInteger(static_cast<qint64>(entries.size()));
+        w.EndRecord();
+        w.WriteInteger(discCount);
+        w.EndRecord();
+        w.WriteInteger(0);
+        w.WriteInteger(0);
+        w.EndRecord();
+        for (const AuthoredDiscEntry& e : entries) {
+            w.WriteString(e.Name);
+            w.WriteInteger(e.Disc);
+            w.WriteInteger(e.Kind);
+            w.EndRecord();
+        }
+    });
+    if (marker) WriteFile(QStringLiteral("RunFromCD.dat"), QByteArray());
+}
+
 void ProjectWriter::WriteFrame(const QString& name, const FrameFile& f) const {
     WriteRecords(QStringLiteral("Frames/") + name + QStringLiteral(".fme"), [&f](SeqWriter& w) {
         auto rec = [&w]() { w.EndRecord(); };

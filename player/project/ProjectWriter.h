@@ -209,6 +209,14 @@ struct AuthoredAction {
     QString rawText;
 };
 
+// One file of the disc index: its name inside the disc's Frames (kind 1) or Areas (kind 2)
+// folder and the disc it lies on.
+struct AuthoredDiscEntry {
+    QString Name;
+    int Disc = 2;
+    int Kind = 1;
+};
+
 class ProjectWriter {
   public:
     ProjectWriter();                                    // a fresh temp folder, removed at the end
@@ -240,6 +248,11 @@ class ProjectWriter {
     void WriteProcedures(const QStringList& lines, std::optional<qint64> scrambleOffset = {}) const;
     void WriteMore(const QString& section, const QString& key, const QString& value) const;
     void WriteFrame(const QString& name, const FrameFile& frame) const;
+    // The disc index "Config/CDContents" of a game on `discCount` discs (three leading fields,
+    // the number of discs, two more fields, then one record per entry) and, with `marker`, the
+    // file "RunFromCD.dat" that makes the player use it.
+    void WriteDiscIndex(int discCount, const std::vector<AuthoredDiscEntry>& entries,
+                        bool marker = true) const;
     void WriteHotspotCount(const QString& frameName, int count) const;
     // The frame's rippling water: "<frame>.rwe" with the region and wave settings (six leading
     // fields the player skips; `withReverse` false writes the 12-field form of older files) and,

@@ -4,6 +4,7 @@
 #include "platform/dialogs/Dialogs.h"
 #include "platform/display/Display.h"
 #include "platform/files/FileSystem.h"
+#include "project/DiscIndex.h"
 #include "project/Messages.h"
 #include "project/ProjectFolder.h"
 #include "project/ProjectInformation.h"
@@ -34,9 +35,6 @@ bool LargeFontsDeclined(Program& program, const Display* display) {
     return program.platform.dialogs.MessageBox(box) != BoxResult::Yes;
 }
 
-// Reads the multi-disc index of the project.
-void ReadDiscIndex(Program&) {}
-
 }  // namespace
 
 InitializeResult InitializeProject(Program& program, const QString& nativeFolder,
@@ -62,7 +60,7 @@ InitializeResult InitializeProject(Program& program, const QString& nativeFolder
     }
     if (LargeFontsDeclined(program, display)) return InitializeResult::Declined;
     LoadProjectInformation(program);
-    ReadDiscIndex(program);
+    LoadDiscIndex(program);
     return InitializeResult::Ready;
 }
 

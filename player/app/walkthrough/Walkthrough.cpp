@@ -20,6 +20,7 @@
 #include "core/Program.h"
 #include "game/Game.h"
 #include "game/dialogues/Dialogues.h"
+#include "game/discs/RunFromDisc.h"
 #include "game/saves/SavedGames.h"
 #include "game/video/OneTimeVideo.h"
 #include "platform/forms/controls/AnimatedGif.h"
@@ -385,6 +386,37 @@ Walkthrough::Walkthrough(QString outDir, std::function<void(const QString&)> pri
     : p_(std::make_unique<Parts>(screen)), outDir_(std::move(outDir)), print_(std::move(print)) {
     p_->player.transitionStepWait = [this](int ms) { TransitionStepWait(ms); };
     p_->loop.onWait = [this] { RunDuringWait(); };
+    // The run-from-disc window takes the queued answers as a player would act on it: "Cancel"
+    // cancels, "OK" presses OK, anything else is a folder (relative ones inside the game's
+    // folder) chosen and confirmed. A box it opens takes the next answer, as every box does;
+    // while the window stays open it takes the answer after that.
+    p_->player.discs.runModal = [this](RunFromDiscWindow& w) {
+        ScriptedDialogs& dialogs = p_->dialogs;
+        while (w.Shown()) {
+            if (dialogs.answers.empty()) {
+                Fail(lastLine_, QStringLiteral("the run-from-disc window (\"%1\") opened "
+                                               "without a queued answer: cancelled")
+                                    .arg(w.lblMessage->Caption()));
+                w.Press(w.cmdCancel);
+                return;
+            }
+            const QString answer = dialogs.answers.front();
+            dialogs.answers.pop_front();
+            print_(QStringLiteral("line %1: run-from-disc window \"%2\" answered: %3")
+                       .arg(lastLine_)
+                       .arg(w.lblMessage->Caption(), answer));
+            if (answer.compare(QStringLiteral("Cancel"), Qt::CaseInsensitive) == 0) {
+                w.Press(w.cmdCancel);
+            } else {
+                if (answer.compare(QStringLiteral("OK"), Qt::CaseInsensitive) != 0) {
+                    const QString game =
+                        p_->program.platform.files.NativePath(p_->program.paths.ProjectPath);
+                    w.TypeFolder(QDir::cleanPath(QDir(game).absoluteFilePath(answer)));
+                }
+                w.Press(w.cmdOk);
+            }
+        }
+    };
 }
 
 Walkthrough::~Walkthrough() {

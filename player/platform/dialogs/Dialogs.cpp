@@ -127,4 +127,27 @@ std::optional<QString> ScriptedDialogs::InputBox(const InputBoxRequest& request)
     return result;
 }
 
+std::optional<QString> Dialogs::ChooseFolder(const QString&, const QString&) {
+    return std::nullopt;
+}
+
+std::optional<QString> ScriptedDialogs::ChooseFolder(const QString& title, const QString&) {
+    ModalOpening();
+    Record rec;
+    rec.isInput = true;
+    rec.title = title;
+    std::optional<QString> result;
+    if (!answers.empty()) {
+        const QString answer = answers.front();
+        answers.pop_front();
+        rec.answeredFromQueue = true;
+        if (answer != QLatin1String("\x1b") &&
+            answer.compare(QLatin1String("Cancel"), Qt::CaseInsensitive) != 0)
+            result = answer;
+    }
+    rec.answer = result ? *result : QStringLiteral("Cancel");
+    shown.push_back(rec);
+    return result;
+}
+
 }  // namespace storyloom

@@ -47,6 +47,9 @@ class Dialogs {
     virtual BoxResult MessageBox(const MessageBoxRequest& request) = 0;
     // nullopt when cancelled.
     virtual std::optional<QString> InputBox(const InputBoxRequest& request) = 0;
+    // The folder chooser, starting at the native folder `start`: the native folder chosen, or
+    // nullopt when cancelled (and where no chooser can be shown).
+    virtual std::optional<QString> ChooseFolder(const QString& title, const QString& start);
 
     // Shortcut for a box with the OK button only.
     void Show(BoxIcon icon, const QString& title, const QString& text);
@@ -74,6 +77,9 @@ class ScriptedDialogs : public Dialogs {
 
     BoxResult MessageBox(const MessageBoxRequest& request) override;
     std::optional<QString> InputBox(const InputBoxRequest& request) override;
+    // Recorded as an input box titled `title`; takes the next queued answer as the folder
+    // ("Cancel" cancels), and is cancelled without one.
+    std::optional<QString> ChooseFolder(const QString& title, const QString& start) override;
 
     // Answers for the next boxes, in order: a button name ("OK", "Cancel", "Abort", "Retry",
     // "Ignore", "Yes", "No", case-insensitive) for a message box, the text for an input box
@@ -92,6 +98,7 @@ class QtDialogs : public Dialogs {
   public:
     BoxResult MessageBox(const MessageBoxRequest& request) override;
     std::optional<QString> InputBox(const InputBoxRequest& request) override;
+    std::optional<QString> ChooseFolder(const QString& title, const QString& start) override;
 };
 
 // "OK", "Cancel", "Abort", "Retry", "Ignore", "Yes", "No".

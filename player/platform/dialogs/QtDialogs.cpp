@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
@@ -93,6 +94,14 @@ std::optional<QString> QtDialogs::InputBox(const InputBoxRequest& request) {
     for (QLabel* label : dialog.findChildren<QLabel*>()) label->setTextFormat(Qt::PlainText);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return dialog.textValue();
+}
+
+std::optional<QString> QtDialogs::ChooseFolder(const QString& title, const QString& start) {
+    ModalOpening();
+    const QString folder =
+        QFileDialog::getExistingDirectory(QApplication::activeWindow(), title, start);
+    if (folder.isEmpty()) return std::nullopt;
+    return folder;
 }
 
 }  // namespace storyloom

@@ -71,6 +71,13 @@ class FileSystem {
     bool IsWritableFolder(const QString& path) const;
     std::optional<qint64> Size(const QString& path) const;
 
+    // The folders where removable media (discs, memory sticks) are mounted, in the order they
+    // were mounted, read from the system's mount table (see RemovableMountPoints).
+    QStringList RemovableMedia() const;
+    // The mount table read by RemovableMedia ("/proc/mounts"); empty: no media at all (the
+    // test platform's choice, so that tests do not see the machine's discs).
+    void SetMountTable(const QString& nativePath) { mountTable_ = nativePath; }
+
     // Helpers for Windows-style path strings.
     static QString WithTrailingBackslash(const QString& folder);
     static QString FileNamePart(const QString& path);  // after the last "\" or "/"
@@ -82,7 +89,14 @@ class FileSystem {
     // Case-insensitive lookup of one name in a native folder; empty when absent.
     QString FindNameIgnoringCase(const QString& nativeFolder, const QString& name) const;
     std::shared_ptr<detail::DirCache> cache_;
+    QString mountTable_ = QStringLiteral("/proc/mounts");
 };
+
+// The mount points of removable media in a mount table in the format of /proc/mounts (device,
+// mount point, type, options, ...; blanks in names written as octal escapes), in table order:
+// file systems of discs and memory sticks (iso9660, udf, vfat, exfat, ntfs, ...) mounted at or
+// below /media, /run/media or /mnt.
+QStringList RemovableMountPoints(const QByteArray& mountTable);
 
 // Writes `bytes` to the native path through a temporary file in the same folder, flushed to
 // disk and renamed over the target, so the target holds either the old or the new contents
