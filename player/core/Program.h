@@ -18,6 +18,7 @@ class Shell;
 class Printing;
 class WindowHost;
 class MediaPlayerFactory;
+class ControlFacility;
 
 // The services a run reaches the machine through (see PlatformBundle.h for who owns them).
 struct Platform {
@@ -30,6 +31,7 @@ struct Platform {
     Printing& printing;
     WindowHost& windows;
     MediaPlayerFactory& media;
+    ControlFacility& controls;
 };
 
 // Every folder path ends with a backslash. Set once by the project initialisation.
