@@ -156,7 +156,7 @@ TEST_F(ComponentsTest, IsComponentInstalledAsksWithoutABox) {
     EXPECT_EQ(Var("Score"), 1);
     EXPECT_EQ(Var("door_open"), 2);
     EXPECT_TRUE(BoxTexts().isEmpty());
-    EXPECT_EQ(View("progidtestcomponent"), nullptr);
+    EXPECT_EQ(View("ProgIDTestComponent"), nullptr);
     EXPECT_EQ(components->ComponentsList.Count(), 0);
 }
 
