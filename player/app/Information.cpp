@@ -70,7 +70,7 @@ int RunInformation(const QString& folder) {
     ConsoleDialogs dialogs;
     const Platform p = platform.Services();
     Program program(Platform{p.files, p.settings, p.loop, dialogs, p.display, p.shell, p.printing,
-                             p.windows, p.media});
+                             p.windows, p.media, p.controls});
     switch (InitializeProject(program, QDir(folder).absolutePath())) {
         case InitializeResult::MissingGeneral:
         case InitializeResult::Declined:

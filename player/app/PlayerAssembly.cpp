@@ -11,6 +11,7 @@
 #include "game/video/OneTimeVideo.h"
 #include "game/water/GameWater.h"
 #include "platform/forms/controls/TimerControl.h"
+#include "scripting/Components.h"
 
 namespace storyloom {
 
@@ -70,12 +71,16 @@ std::unique_ptr<Game> PlayerAssembly::CreateGame() {
     auto dialogues = std::make_shared<Dialogues>(*game);
     game->services.dialogues = dialogues.get();
     game->Keep(std::move(dialogues));
+    // The run-time components live on the frame picture; the transitions move them.
+    auto components = std::make_shared<Components>(*game, scripts);
+    game->services.components = components.get();
     // The frame transitions and the water draw on the game window itself.
-    auto transitions = std::make_shared<GameTransitions>(*game);
+    auto transitions = std::make_shared<GameTransitions>(*game, components.get());
     if (transitionStepWait) transitions->stepWait = transitionStepWait;
     transitions->InitTransitions();
     game->services.transitions = transitions.get();
     game->Keep(transitions);
+    game->Keep(components);
     auto water = std::make_shared<GameWater>(*game);
     game->services.ripple = water.get();
     game->Keep(water);

@@ -1,6 +1,24 @@
 #include "core/PlatformBundle.h"
 
+#include <QCoreApplication>
+#include <QFileInfo>
+
 namespace storyloom {
+
+std::vector<std::string> OwnControlLibraries() {
+    const QString file = QStringLiteral("libMenulet.so");
+    QStringList candidates;
+    if (QCoreApplication::instance()) {
+        const QString bin = QCoreApplication::applicationDirPath();
+        candidates << bin + QStringLiteral("/../" STORYLOOM_INSTALL_LIBDIR "/storyloom/") + file;
+    }
+    candidates << QStringLiteral(STORYLOOM_MENULET_BUILD_PATH);
+    for (const QString& candidate : candidates) {
+        const QFileInfo info(candidate);
+        if (info.isFile()) return {info.canonicalFilePath().toStdString()};
+    }
+    return {};
+}
 
 DesktopPlatform::DesktopPlatform() {
     dialogs.onModalOpening = [this] { windows.CancelMouseModes(); };
@@ -8,7 +26,8 @@ DesktopPlatform::DesktopPlatform() {
 DesktopPlatform::~DesktopPlatform() = default;
 
 Platform DesktopPlatform::Services() {
-    return Platform{files, settings, loop, dialogs, display, shell, printing, windows, media};
+    return Platform{files, settings, loop,    dialogs, display,
+                    shell, printing, windows, media,   controls};
 }
 
 TestPlatform::TestPlatform(QSize screen) : display(screen) {
@@ -18,7 +37,8 @@ TestPlatform::TestPlatform(QSize screen) : display(screen) {
 }
 
 Platform TestPlatform::Services() {
-    return Platform{files, settings, loop, dialogs, display, shell, printing, windows, media};
+    return Platform{files, settings, loop,    dialogs, display,
+                    shell, printing, windows, media,   controls};
 }
 
 std::unique_ptr<DesktopPlatform> MakeDesktopPlatform() {

@@ -7,6 +7,8 @@
 #include <memory>
 
 #include "core/Program.h"
+#include "platform/components/ControlFacility.h"
+#include "platform/components/SettingsProgIdStore.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/display/Display.h"
 #include "platform/files/FileSystem.h"
@@ -21,6 +23,11 @@
 #include "platform/shell/Shell.h"
 
 namespace storyloom {
+
+// The player's own control libraries (Menulet): installed beside the program
+// (<prefix>/lib/storyloom), else in the build tree the program was built in. Paths that do not
+// exist are left to the caller to skip.
+std::vector<std::string> OwnControlLibraries();
 
 class PlatformBundle {
   public:
@@ -46,6 +53,9 @@ class TestPlatform : public PlatformBundle {
     RecordingPrinting printing;
     HeadlessWindowHost windows;
     NullMediaLibrary media{loop};
+    // Control registrations last for the run only.
+    MemoryProgIdStore progIds;
+    ControlFacility controls{progIds, OwnControlLibraries()};
 };
 
 // The desktop's services (Qt windows and boxes, the real clock, settings on disk); needs a
@@ -69,6 +79,9 @@ class DesktopPlatform : public PlatformBundle {
     GstMediaFactory gst{loop};
     PathMappingMediaFactory media{gst,
                                   [this](const QString& path) { return files.NativePath(path); }};
+    // Control registrations are kept in the per-user settings, from one run to the next.
+    SettingsProgIdStore progIds{settings};
+    ControlFacility controls{progIds, OwnControlLibraries()};
 };
 
 std::unique_ptr<DesktopPlatform> MakeDesktopPlatform();

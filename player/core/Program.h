@@ -19,6 +19,7 @@ class Shell;
 class Printing;
 class WindowHost;
 class MediaPlayerFactory;
+class ControlFacility;
 
 // The services a run reaches the machine through (see PlatformBundle.h for who owns them).
 struct Platform {
@@ -31,6 +32,7 @@ struct Platform {
     Printing& printing;
     WindowHost& windows;
     MediaPlayerFactory& media;
+    ControlFacility& controls;
 };
 
 // Every folder path ends with a backslash. Set once by the project initialisation.

@@ -2,8 +2,10 @@
 // The game's view of the script side: run a piece of script code and read back what the code
 // asked the game to do (the script host implements it; tests use a recording double), and the
 // plug-ins and run-time components that the script side provides.
+#include <QRect>
 #include <QString>
 #include <QStringList>
+#include <vector>
 
 namespace storyloom {
 
@@ -68,11 +70,24 @@ class PluginService {
     virtual QStringList VariantVariables() const { return {}; }
 };
 
+// A run-time component as the game's reports show it.
+struct ComponentInfo {
+    QString name;    // lower case
+    QString progId;  // as the script gave it
+    QRect rect;      // pixels, in its container
+    bool visible = false;
+    bool created = false;  // false: its control could not be made
+};
+
 class ComponentService {
   public:
     virtual ~ComponentService() = default;
+    // Removes every component (the game's reset, the window's closing).
     virtual void ResetComponents() {}
+    // Files the procedures of the second engine as component event handlers.
     virtual void BuildAllEventsList() {}
+    // The components in creation order.
+    virtual std::vector<ComponentInfo> List() const { return {}; }
 };
 
 }  // namespace storyloom

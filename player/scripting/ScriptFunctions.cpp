@@ -18,6 +18,7 @@
 #include "platform/shell/Shell.h"
 #include "project/MediaFiles.h"
 #include "project/ProjectInformation.h"
+#include "scripting/Components.h"
 #include "scripting/ScriptHost.h"
 #include "scripting/ScriptValues.h"
 
@@ -79,7 +80,7 @@ QString FailureDescription(const std::exception& e) {
 ScriptFunctions::ScriptFunctions(ScriptHost& host)
     : vbs::HostObject(u"VBScriptActionModule"), host_(host) {
     AddLibrary();
-    AddLater();
+    AddComponentFunctions();
 }
 
 void ScriptFunctions::ErrorBox(const QString& sentence, const QString& description) {
@@ -628,16 +629,38 @@ void ScriptFunctions::AddLibrary() {
     fn("InterceptComponentEvents", [](Args) { return vbs::Variant(); });
 }
 
-// Functions whose subsystem (components) arrives later: a
-// script that calls one gets a run-time error that names it rather than "Variable is undefined".
-void ScriptFunctions::AddLater() {
-    for (const char* name : {"AddComponent", "RemoveComponent", "Component", "DoesComponentExist",
-                             "IsComponentInstalled"}) {
-        const QString n = QString::fromLatin1(name);
-        AddMethod(U16(n), [n](Args) -> vbs::Variant {
-            RaiseScriptError(445, QStringLiteral("%1 is not available in this player yet").arg(n));
-        });
-    }
+// The run-time components (the game's, see Components.h).
+void ScriptFunctions::AddComponentFunctions() {
+    ScriptHost& h = host_;
+    auto components = [&h]() -> Components& {
+        if (!h.components) RaiseScriptError(91, QStringLiteral("Object variable not set"));
+        return *h.components;
+    };
+    auto fn = [this](const char* name, Getter get) {
+        AddMethod(U16(QString::fromLatin1(name)), std::move(get));
+    };
+    fn("AddComponent", [components](Args a) {
+        components().AddAdditionalComponent(ScriptText(Arg(a, 0)), ScriptText(Arg(a, 1)),
+                                            ScriptBool(Arg(a, 2)), ScriptBool(Arg(a, 3)));
+        return vbs::Variant();
+    });
+    fn("RemoveComponent", [components](Args a) {
+        components().RemoveAdditionalComponent(ScriptText(Arg(a, 0)));
+        return vbs::Variant();
+    });
+    fn("Component",
+       [components](Args a) { return components().GetComponentRef(ScriptText(Arg(a, 0))); });
+    fn("DoesComponentExist", [this, components](Args a) {
+        try {
+            return vbs::Variant::Bool(components().DoesComponentExist(ScriptText(Arg(a, 0))));
+        } catch (const std::exception& e) {
+            ErrorBox(QStringLiteral(" Error in DoesComponentExist. "), FailureDescription(e));
+            return vbs::Variant::Bool(false);
+        }
+    });
+    fn("IsComponentInstalled", [components](Args a) {
+        return vbs::Variant::Bool(components().DoesProgIDExist(ScriptText(Arg(a, 0))));
+    });
 }
 
 }  // namespace storyloom

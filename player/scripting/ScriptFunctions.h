@@ -24,7 +24,7 @@ class ScriptFunctions : public vbs::HostObject {
 
   private:
     void AddLibrary();
-    void AddLater();
+    void AddComponentFunctions();
     // The shared error box with the function's sentence.
     void ErrorBox(const QString& sentence, const QString& description = {});
     ScriptHost& host_;

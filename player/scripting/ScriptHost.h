@@ -42,6 +42,7 @@ class Game;
 class Program;
 class Shell;
 class ScriptFunctions;
+class Components;
 
 class ScriptHost : public ScriptRunner {
   public:
@@ -94,6 +95,8 @@ class ScriptHost : public ScriptRunner {
     // Native folders inside which scripts may write files, besides the game's own folder (the
     // player's per-user folder). Files elsewhere are refused.
     QStringList WritableFolders;
+    // The game's run-time components while a game has them (null otherwise).
+    Components* components = nullptr;
 
     ScriptFunctions& Functions() { return *functions_; }
     PictureRegistry& Pictures() { return *pictures_; }

@@ -1,6 +1,7 @@
 #include "startup/ProjectStartup.h"
 
 #include "core/Program.h"
+#include "platform/components/ControlFacility.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/display/Display.h"
 #include "platform/files/FileSystem.h"
@@ -20,7 +21,10 @@ namespace {
 void RecordDisplayMode(Program&) {}
 
 // Registers one control library of the project folder; the result is ignored.
-void RegisterControlLibrary(Program&, const QString&) {}
+void RegisterControlLibrary(Program& program, const QString& path) {
+    program.platform.controls.RegisterComponentFile(
+        program.platform.files.NativePath(path).toStdString());
+}
 
 // True when the display uses large fonts and the player declined to continue. The games were
 // laid out for small fonts, so the player is warned and may stop; No is the default answer.
@@ -43,9 +47,12 @@ InitializeResult InitializeProject(Program& program, const QString& nativeFolder
     RecordDisplayMode(program);
     if (program.paths.ProjectPath.isEmpty()) program.paths.SetProject(ProjectPathOf(nativeFolder));
 
-    for (const QString& name :
-         ListFiles(program, program.paths.CPDataPath, QStringLiteral("*.ocx")))
-        RegisterControlLibrary(program, program.paths.CPDataPath + name);
+    // The player's own control libraries, then the game's (its Windows control files and any
+    // control libraries of this player's kind it ships).
+    program.platform.controls.RegisterOwnLibraries();
+    for (const QString& pattern : {QStringLiteral("*.ocx"), QStringLiteral("*.so")})
+        for (const QString& name : ListFiles(program, program.paths.CPDataPath, pattern))
+            RegisterControlLibrary(program, program.paths.CPDataPath + name);
 
     FileSystem& fs = program.platform.files;
     if (fs.FileExists(program.paths.ConfigPath + QStringLiteral("Texts")).isEmpty())

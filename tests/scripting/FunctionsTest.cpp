@@ -260,13 +260,11 @@ TEST_F(FunctionsTest, MessageStripAndDefaultCursor) {
     EXPECT_TRUE(t.Boxes().empty());
 }
 
-TEST_F(FunctionsTest, FunctionsOfLaterSubsystemsRaiseAClearError) {
+TEST_F(FunctionsTest, ComponentFunctionsWithoutAGamesComponentsRaiseAClearError) {
     Start();
     EXPECT_FALSE(Run("AddComponent \"A.B\", \"b\", False, False"));
     ASSERT_EQ(t.Boxes().size(), 1u);
-    EXPECT_EQ(t.Boxes()[0].text,
-              RunErrorBox("AddComponent is not available in this player yet (line 1 of the "
-                          "script)"));
+    EXPECT_EQ(t.Boxes()[0].text, RunErrorBox("Object variable not set (line 1 of the script)"));
 }
 
 TEST_F(FunctionsTest, CapturedFrameIsSavedAsABitmapInsideTheGame) {

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 
 #include "TestProgram.h"
 #include "core/FrameGlobals.h"
 #include "core/PlatformBundle.h"
 #include "core/Variables.h"
+#include "platform/components/ControlFacility.h"
 #include "platform/display/Display.h"
 #include "project/FrameFiles.h"
 #include "project/MediaFiles.h"
@@ -95,6 +97,25 @@ TEST_F(ProjectStartupTest, UnknownTextsModeLeavesEmptyMessages) {
     EXPECT_EQ(InitializeProject(t.program, {}), InitializeResult::Ready);
     EXPECT_EQ(t.program.Messages(1), "");
     EXPECT_EQ(t.program.Messages(29), "");
+}
+
+TEST_F(ProjectStartupTest, StartUpRegistersTheControlsOfTheGameAndThePlayer) {
+    t.project.WriteGeneral(GeneralFile{});
+    QFile probe(QStringLiteral(PROBE_LIBRARY));
+    ASSERT_TRUE(probe.open(QIODevice::ReadOnly));
+    // A control library under a Windows name, one under its own, and files that are no
+    // library: registered quietly or passed over.
+    const QByteArray library = probe.readAll();
+    t.project.WriteFile("CPData/Probe.ocx", library);
+    t.project.WriteFile("CPData/broken.ocx", "MZ not really");
+    t.project.WriteFile("CPData/text.so", "not a library");
+    ControlFacility& controls = t.platform.controls;
+    EXPECT_FALSE(controls.IsRegistered("ProbeLib.Probe"));
+    EXPECT_FALSE(controls.IsRegistered("Menulet.MenuletControlRELEASE1"));
+    ASSERT_EQ(InitializeProject(t.program, {}), InitializeResult::Ready);
+    EXPECT_TRUE(controls.IsRegistered("probelib.probe"));
+    EXPECT_TRUE(controls.IsRegistered("Menulet.MenuletControlRELEASE1"));
+    EXPECT_TRUE(t.Boxes().empty());
 }
 
 // A game written on Windows: the names on disk differ from the names in the data in letter

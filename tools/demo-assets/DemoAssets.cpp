@@ -691,6 +691,32 @@ Sub WriteLogEntry()
     Message "You write tonight's entry in your neat, upright hand."
 End Sub
 
+' The ending's three picture buttons: a Menulet strip under the farewell lines.
+Sub ShowFarewellButtons()
+    If DoesComponentExist("Farewell") Then Exit Sub
+    AddComponent "Menulet.MenuletControlRELEASE1", "Farewell", False, False
+    Dim strip
+    Set strip = Component("Farewell")
+    strip.HideAllButtons
+    strip.ShowButton 1
+    strip.ShowButton 2
+    strip.ShowButton 3
+    strip.Move 42 * 15, 300 * 15
+    strip.Visible = True
+End Sub
+
+' A click on one of the ending's buttons (its number is the event's only parameter).
+Sub Farewell_ButtonClick(parameters)
+    Select Case parameters(1)
+        Case 1
+            Message "The beam sweeps the bay once every ten seconds, as it has for a hundred years."
+        Case 2
+            Message "A fishing boat rounds the point and blinks its lantern twice: thank you."
+        Case 3
+            Message KeeperName.Value & " pours a mug of tea and settles in for the long watch."
+    End Select
+End Sub
+
 Sub ShowLogEntry()
     Text(2).Caption = KeeperName.Value & ", keeper:" & vbCrLf & Replace(LogEntry.Value, ". ", "." & vbCrLf)
 End Sub)";
@@ -1166,7 +1192,8 @@ End Sub)";
             f.timerTarget = QStringLiteral("[quit]");
             f.script = QStringLiteral(
                 "Text(3).Caption = KeeperName.Value & \" lit the lamp at \" & EveningTime() & "
-                "\".\"");
+                "\".\"\r\n"
+                "ShowFarewellButtons");
             f.texts = {
                 Label(QStringLiteral("Line 1"), QStringLiteral("The light burns over Gull Point."),
                       {40, 196}, false, true, serif, 22, kGold),

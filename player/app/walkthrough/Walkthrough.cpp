@@ -341,7 +341,7 @@ class WalkPlatform : public TestPlatform {
     Platform Services() override {
         const Platform p = TestPlatform::Services();
         return Platform{p.files, p.settings, p.loop,    p.dialogs, p.display,
-                        p.shell, p.printing, p.windows, mapped};
+                        p.shell, p.printing, p.windows, mapped,    p.controls};
     }
     GstMediaFactory gst;
     PathMappingMediaFactory mapped{gst,
@@ -1169,6 +1169,15 @@ void Walkthrough::WriteState(const QString& path) {
                             {QStringLiteral("panelShown"), d->PanelVisible()},
                             {QStringLiteral("questions"), questions}};
         }
+        // The run-time components in creation order (rectangle in pixels of their container).
+        QJsonArray components;
+        for (const ComponentInfo& c : game->services.components->List())
+            components.append(QJsonObject{{QStringLiteral("name"), c.name},
+                                          {QStringLiteral("progId"), c.progId},
+                                          {QStringLiteral("created"), c.created},
+                                          {QStringLiteral("visible"), c.visible},
+                                          {QStringLiteral("rect"), PixelRectJson(c.rect)}});
+        o[QStringLiteral("components")] = components;
     }
     QJsonArray saves;
     for (const SavedGameEntry& e : p_->player.saves.ListSavedGames())

@@ -79,6 +79,7 @@ enum class ControlKind {
     DriveListBox,
     AnimatedGif,
     VideoView,
+    Component,
 };
 
 enum class MousePointer : int {

@@ -18,6 +18,7 @@ struct sl_instance {
     uint32_t colour;
     int in_call;
     int32_t ticks;
+    int32_t pauses, resumes; /* PauseComponent / ResumeComponent calls */
     char* result; /* string results stay here until the next call */
 };
 
@@ -127,6 +128,10 @@ static sl_status GetProperty(sl_instance* self, const char* name, sl_variant* re
         *result = sl_make_int32((int32_t)self->colour);
     } else if (sl_name_equals(name, "Ticks")) {
         *result = sl_make_int32(self->ticks);
+    } else if (sl_name_equals(name, "Pauses")) {
+        *result = sl_make_int32(self->pauses);
+    } else if (sl_name_equals(name, "Resumes")) {
+        *result = sl_make_int32(self->resumes);
     } else if (sl_name_equals(name, "Live")) {
         *result = sl_make_int32(g_live);
     } else if (sl_name_equals(name, "DestroyedInCall")) {
@@ -268,6 +273,26 @@ static sl_status CallMethod(sl_instance* self, const char* name, const sl_varian
     } else if (sl_name_equals(name, "ReturnBad")) {
         if (count != 1 || !IsInteger(&args[0])) return Fail(error, 13, "Type mismatch");
         ReturnBad(args[0].value.i, result);
+    } else if (sl_name_equals(name, "PauseComponent")) {
+        ++self->pauses;
+    } else if (sl_name_equals(name, "ResumeComponent")) {
+        ++self->resumes;
+    } else if (sl_name_equals(name, "FireMany")) {
+        /* The most parameters an event may have, with odd names and every kind of value. */
+        sl_event_param p[SL_MAX_EVENT_PARAMS];
+        uint32_t i;
+        for (i = 0; i < SL_MAX_EVENT_PARAMS; ++i) {
+            p[i].name = i % 3 == 0 ? "" : i % 3 == 1 ? "Same" : "count";
+            switch (i % 6) {
+                case 0: p[i].value = sl_make_int16((int16_t)-32768); break;
+                case 1: p[i].value = sl_make_int32(INT32_MIN); break;
+                case 2: p[i].value = sl_make_double(-0.0); break;
+                case 3: p[i].value = sl_make_string("\xff\xfe", 2); break;
+                case 4: p[i].value = sl_make_bool(7); break;
+                default: p[i].value.type = SL_EMPTY; p[i].value.reserved = 0; break;
+            }
+        }
+        *result = sl_make_int32(h->raise_event(h, "Many", p, SL_MAX_EVENT_PARAMS));
     } else if (sl_name_equals(name, "Fail")) {
         return Fail(error, 1234, "Probe failure");
     } else if (sl_name_equals(name, "FailBare")) {
