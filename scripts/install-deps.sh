@@ -7,7 +7,7 @@ PACKAGES=(
   qt6-base-dev qt6-svg-dev libgl-dev
   fontconfig libfontconfig-dev fonts-liberation fonts-dejavu-core fonts-dejavu-extra fonts-comic-neue
   fonts-urw-base35
-  libwmf-dev libemf2svg-dev libpcre2-dev
+  libwmf-dev libjpeg-dev libemf2svg-dev libpcre2-dev
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   # Media back end: MIDI (midiparse, fluiddec), MPEG system streams and mpeg2enc for the tests
