@@ -4,6 +4,7 @@
 
 #include "core/Program.h"
 #include "game/Game.h"
+#include "game/PushButton.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/display/Display.h"
 #include "platform/files/FileSystem.h"
@@ -19,20 +20,8 @@ namespace {
 constexpr int kWindowWidth = 420;
 constexpr int kWindowHeight = 224;
 constexpr int kMargin = 12;
-constexpr int kButtonWidth = 96;
-constexpr int kButtonHeight = 26;
-
-forms::Label* AddButton(forms::Window& w, const QString& name, const QString& caption, int left,
-                        int top) {
-    auto* b = w.Add<forms::Label>(name);
-    b->SetCaption(caption);
-    b->SetBorderStyle(1);
-    b->SetAlignment(2);
-    b->SetBackColor(forms::Rgb(212, 208, 200));
-    b->Move(left * 15.0, top * 15.0, kButtonWidth * 15.0, kButtonHeight * 15.0);
-    b->SetVisible(true);
-    return b;
-}
+constexpr int kButtonWidth = kPushButtonWidth;
+constexpr int kButtonHeight = kPushButtonHeight;
 
 forms::Label* AddText(forms::Window& w, const QString& name, const QString& caption, int top,
                       int height) {
@@ -67,8 +56,8 @@ RunFromDiscWindow::RunFromDiscWindow(Program& program, const QStringList& media,
     for (const QString& m : media) lstDrives->AddItem(m);
     if (!folder.isEmpty() && !media.contains(folder)) lstDrives->AddItem(folder);
     lstDrives->SetVisible(true);
-    cmdBrowse = AddButton(window, QStringLiteral("cmdBrowse"), QStringLiteral("Browse..."),
-                          kWindowWidth - kMargin - kButtonWidth, 32);
+    cmdBrowse = AddPushButton(window, QStringLiteral("cmdBrowse"), QStringLiteral("Browse..."),
+                              kWindowWidth - kMargin - kButtonWidth, 32);
     txtFolder = window.Add<forms::TextBox>(QStringLiteral("txtFolder"));
     txtFolder->Move(kMargin * 15.0, 108 * 15.0, (kWindowWidth - 2 * kMargin) * 15.0, 22 * 15.0);
     txtFolder->SetText(folder);
@@ -77,10 +66,10 @@ RunFromDiscWindow::RunFromDiscWindow(Program& program, const QStringList& media,
                          program.Messages(47) + QString::number(disc) + u' ' + program.Messages(48),
                          138, 36);
     const int buttonTop = kWindowHeight - kMargin - kButtonHeight;
-    cmdOk = AddButton(window, QStringLiteral("cmdOK"), QStringLiteral("OK"),
-                      kWindowWidth - 2 * (kMargin + kButtonWidth), buttonTop);
-    cmdCancel = AddButton(window, QStringLiteral("cmdCancel"), program.Messages(11),
-                          kWindowWidth - kMargin - kButtonWidth, buttonTop);
+    cmdOk = AddPushButton(window, QStringLiteral("cmdOK"), QStringLiteral("OK"),
+                          kWindowWidth - 2 * (kMargin + kButtonWidth), buttonTop);
+    cmdCancel = AddPushButton(window, QStringLiteral("cmdCancel"), program.Messages(11),
+                              kWindowWidth - kMargin - kButtonWidth, buttonTop);
 
     lstDrives->onClick = [this](forms::Control&) {
         if (!lstDrives->Text().isEmpty()) txtFolder->SetText(lstDrives->Text());

@@ -7,6 +7,7 @@
 #include "core/Errors.h"
 #include "core/Program.h"
 #include "game/Game.h"
+#include "game/PushButton.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/display/Display.h"
 #include "platform/files/FileSystem.h"
@@ -24,18 +25,6 @@ const QString kRefusedList = QStringLiteral("\" \\ / : * ? < > | ,");
 // Window layout, in pixels.
 constexpr int kWindowWidth = 360;
 constexpr int kWindowHeight = 300;
-
-forms::Label* AddButton(forms::Window& w, const QString& name, const QString& caption, int left,
-                        int top) {
-    auto* b = w.Add<forms::Label>(name);
-    b->SetCaption(caption);
-    b->SetBorderStyle(1);
-    b->SetAlignment(2);
-    b->SetBackColor(forms::Rgb(212, 208, 200));
-    b->Move(left * 15.0, top * 15.0, 96 * 15.0, 26 * 15.0);
-    b->SetVisible(true);
-    return b;
-}
 
 bool IsSavName(const QString& fileName) {
     return fileName.size() > 4 && fileName.endsWith(QStringLiteral(".sav"), Qt::CaseInsensitive);
@@ -85,13 +74,13 @@ SavedGameWindow::SavedGameWindow(Kind kind_, Program& program)
     lstGames->Move(12 * 15.0, listTop * 15.0, 224 * 15.0, (kWindowHeight - listTop - 12) * 15.0);
     lstGames->SetVisible(true);
     const int buttonLeft = kWindowWidth - 12 - 96;
-    cmdOk = AddButton(window, save ? QStringLiteral("cmdSave") : QStringLiteral("cmdLoad"),
-                      program.Messages(save ? 25 : 19), buttonLeft, listTop);
+    cmdOk = AddPushButton(window, save ? QStringLiteral("cmdSave") : QStringLiteral("cmdLoad"),
+                          program.Messages(save ? 25 : 19), buttonLeft, listTop);
     if (save)
-        cmdRemove = AddButton(window, QStringLiteral("cmdRemove"), program.Messages(22), buttonLeft,
-                              listTop + 34);
-    cmdCancel = AddButton(window, QStringLiteral("cmdCancel"), program.Messages(11), buttonLeft,
-                          kWindowHeight - 12 - 26);
+        cmdRemove = AddPushButton(window, QStringLiteral("cmdRemove"), program.Messages(22),
+                                  buttonLeft, listTop + 34);
+    cmdCancel = AddPushButton(window, QStringLiteral("cmdCancel"), program.Messages(11), buttonLeft,
+                              kWindowHeight - 12 - 26);
 }
 
 void SavedGameWindow::TypeName(const QString& name) {

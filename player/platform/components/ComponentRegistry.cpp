@@ -6,13 +6,6 @@ namespace storyloom {
 
 namespace {
 
-std::string Lower(std::string_view text) {
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; });
-    return out;
-}
-
 bool IsName(std::string_view name) {
     if (name.empty() || name.size() > 100) return false;
     const auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
@@ -24,18 +17,25 @@ bool IsName(std::string_view name) {
 }  // namespace
 
 std::string MemoryProgIdStore::Get(const std::string& progId) const {
-    const auto it = entries.find(Lower(progId));
+    const auto it = entries.find(ComponentRegistry::Key(progId));
     return it == entries.end() ? std::string() : it->second;
 }
 
 bool MemoryProgIdStore::Set(const std::string& progId, const std::string& path) {
     ++writes;
     if (path.empty()) {
-        entries.erase(Lower(progId));
+        entries.erase(ComponentRegistry::Key(progId));
     } else {
-        entries[Lower(progId)] = path;
+        entries[ComponentRegistry::Key(progId)] = path;
     }
     return true;
+}
+
+std::string ComponentRegistry::Key(std::string_view progId) {
+    std::string out(progId);
+    std::transform(out.begin(), out.end(), out.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; });
+    return out;
 }
 
 bool ComponentRegistry::IsProgId(std::string_view progId) {

@@ -34,6 +34,8 @@ class ComponentRegistry {
 
     // Two plain names joined by a dot, each a letter followed by letters, digits or "_".
     static bool IsProgId(std::string_view progId);
+    // The form in which identifiers are compared: letters in lower case (ASCII).
+    static std::string Key(std::string_view progId);
 
     // The library registered for `progId`, if any.
     std::optional<std::string> Find(std::string_view progId) const;

@@ -6,17 +6,6 @@
 
 namespace storyloom {
 
-namespace {
-
-std::string Lower(std::string_view text) {
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; });
-    return out;
-}
-
-}  // namespace
-
 ControlFacility::ControlFacility(ProgIdStore& store, std::vector<std::string> ownLibraries,
                                  DynamicLibraries& libraries)
     : own_(std::move(ownLibraries)),
@@ -53,7 +42,7 @@ bool ControlFacility::IsRegistered(std::string_view progId) const {
 }
 
 void ControlFacility::AddLicense(const std::string& progId) {
-    const std::string id = Lower(progId);
+    const std::string id = ComponentRegistry::Key(progId);
     if (licenses_.size() >= kMaxLicenses) return;
     if (std::find(licenses_.begin(), licenses_.end(), id) != licenses_.end()) return;
     licenses_.push_back(id);

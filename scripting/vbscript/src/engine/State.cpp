@@ -195,29 +195,33 @@ void EngineImpl::RunPieces(const std::vector<std::shared_ptr<Program>>& pieces) 
     }
 }
 
+namespace {
+
+// Execute and Eval in a procedure see its variables; elsewhere they run at global scope.
+// `localScope` is narrowed to whether a procedure runs; the frame they run in is set for as
+// long as the scope lives.
+struct ExecFrameScope {
+    ExecFrameScope(EngineImpl& engine, bool& localScope) : e(engine), saved(engine.execFrame) {
+        localScope = localScope && e.frame && e.frame->proc;
+        if (localScope) e.execFrame = e.frame;
+    }
+    ~ExecFrameScope() { e.execFrame = saved; }
+    ExecFrameScope(const ExecFrameScope&) = delete;
+    ExecFrameScope& operator=(const ExecFrameScope&) = delete;
+    EngineImpl& e;
+    Frame* saved;
+};
+
+}  // namespace
+
 void EngineImpl::AddProgram(std::u16string_view text, int firstLine, bool localScope) {
-    // Execute in a procedure sees its variables; elsewhere it is ExecuteGlobal.
-    localScope = localScope && frame && frame->proc;
-    Frame* savedExec = execFrame;
-    if (localScope) execFrame = frame;
-    struct RestoreExec {
-        EngineImpl* e;
-        Frame* saved;
-        ~RestoreExec() { e->execFrame = saved; }
-    } restoreExec{this, savedExec};
+    const ExecFrameScope scope(*this, localScope);
     // Every piece is compiled before anything is declared or run, as one text would be.
     RunPieces(CompilePieces(text, firstLine, localScope, std::nullopt));
 }
 
 Variant EngineImpl::EvalText(std::u16string_view text, bool localScope) {
-    localScope = localScope && frame && frame->proc;
-    Frame* savedExec = execFrame;
-    if (localScope) execFrame = frame;
-    struct RestoreExec {
-        EngineImpl* e;
-        Frame* saved;
-        ~RestoreExec() { e->execFrame = saved; }
-    } restoreExec{this, savedExec};
+    const ExecFrameScope scope(*this, localScope);
     std::shared_ptr<Program> p;
     try {
         p = Compile(text, 1, true, false, localScope);
