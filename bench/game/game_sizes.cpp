@@ -10,6 +10,8 @@
 // Prints one table, with the ratio of the largest size to the smallest.
 //
 //   bench_game_sizes [--clicks N] [FRAMES ...]   (default 200 clicks; sizes 10 100 1000)
+//   bench_game_sizes --write FRAMES FOLDER                (writes one size into FOLDER)
+//   bench_game_sizes [--clicks N] --child FRAMES FOLDER   (plays it: one line of figures)
 // GAME_SIZES_PHASES=1 also prints when each part of the start-up ended.
 #include <sys/resource.h>
 
@@ -19,6 +21,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -113,19 +116,21 @@ double Ms(Clock::time_point from) {
     return std::chrono::duration<double, std::milli>(Clock::now() - from).count();
 }
 
-// One size: prints "click script frame startup maxrss-kB" on one line.
-int Child(int argc, char** argv, int frames, int clicks) {
-    QApplication app(argc, argv);
-    ProjectWriter project;
-    WriteGame(project, frames);
-    // Folders changed in the last two seconds are listed again at every lookup (their times
-    // may not move on): a game is played long after it was written.
-    std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+long MinorFaults() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_minflt;
+}
 
+// One size, played from the folder the parent wrote (a player does not write its game first:
+// the child's heap holds only what playing needs): prints "click script frame startup
+// maxrss-kB" on one line.
+int Child(int argc, char** argv, const QString& folder, int clicks) {
+    QApplication app(argc, argv);
     const Clock::time_point start = Clock::now();
     TestPlatform platform;
     Program program(platform.Services());
-    program.paths.SetProject(ProjectPathOf(project.Root()));
+    program.paths.SetProject(ProjectPathOf(folder));
     SetDefaultMessages(program.Messages, 0);
     LoadProjectInformation(program);
     const double tInfo = Ms(start);
@@ -137,13 +142,17 @@ int Child(int argc, char** argv, int frames, int clicks) {
     game.ScreenHeightPx = 600;
     host.Attach(game);
     const double tGame = Ms(start);
+    const long faultsBefore = MinorFaults();
     game.ResetAll();
     const double tReset = Ms(start);
+    const long resetFaults = MinorFaults() - faultsBefore;
     game.StartNewGame();
     const double startup = Ms(start);
     if (qEnvironmentVariableIsSet("GAME_SIZES_PHASES"))
-        std::fprintf(stderr, "project %.1f, game window %.1f, reset %.1f, new game %.1f ms\n",
-                     tInfo, tGame, tReset, startup);
+        std::fprintf(stderr,
+                     "project %.1f, game window %.1f, reset %.1f, new game %.1f ms; "
+                     "%ld page faults in the reset\n",
+                     tInfo, tGame, tReset, startup, resetFaults);
     if (game.state.frame.CurrentFrameName != FrameName(0) ||
         game.GetVariableValue(QStringLiteral("var_1")) != 1) {
         std::fprintf(stderr, "the game did not start\n");
@@ -196,8 +205,13 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--clicks") == 0 && i + 1 < argc)
             clicks = std::max(1, std::atoi(argv[++i]));
-        else if (std::strcmp(argv[i], "--child") == 0 && i + 1 < argc)
-            return Child(argc, argv, std::max(1, std::atoi(argv[i + 1])), clicks);
+        else if (std::strcmp(argv[i], "--write") == 0 && i + 2 < argc) {
+            QCoreApplication app(argc, argv);
+            ProjectWriter project(QString::fromLocal8Bit(argv[i + 2]));
+            WriteGame(project, std::max(1, std::atoi(argv[i + 1])));
+            return 0;
+        } else if (std::strcmp(argv[i], "--child") == 0 && i + 2 < argc)
+            return Child(argc, argv, QString::fromLocal8Bit(argv[i + 2]), clicks);
         else
             sizes.push_back(std::max(1, std::atoi(argv[i])));
     }
@@ -210,11 +224,20 @@ int main(int argc, char** argv) {
         double values[5];
     };
     std::vector<Row> rows;
+    std::vector<std::unique_ptr<ProjectWriter>> games;
     for (int frames : sizes) {
+        games.push_back(std::make_unique<ProjectWriter>());
+        WriteGame(*games.back(), frames);
+    }
+    // Folders changed in the last two seconds are listed again at every lookup (their times
+    // may not move on): a game is played long after it was written.
+    std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+    for (size_t g = 0; g < sizes.size(); ++g) {
+        const int frames = sizes[g];
         QProcess child;
         child.start(QCoreApplication::applicationFilePath(),
                     {QStringLiteral("--clicks"), QString::number(clicks), QStringLiteral("--child"),
-                     QString::number(frames)});
+                     QString::number(frames), games[g]->Root()});
         if (!child.waitForFinished(-1) || child.exitCode() != 0) {
             std::fprintf(stderr, "size %d failed: %s\n", frames,
                          child.readAllStandardError().constData());

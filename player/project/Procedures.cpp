@@ -3,9 +3,11 @@
 #include <QList>
 #include <array>
 #include <cctype>
+#include <cstring>
 #include <exception>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/BasicConvert.h"
 #include "core/DataFile.h"
@@ -32,19 +34,26 @@ qint64 Modulo(qint64 value, qint64 m) {
     return r < 0 ? r + m : r;
 }
 
-// Basic's Line Input over raw bytes: a line ends at CR LF, a lone CR or a lone LF.
+// Basic's Line Input over raw bytes: a line ends at CR LF, a lone CR or a lone LF. Lines are
+// handed out as views into the bytes, which the reader keeps.
 class LineReader {
   public:
     explicit LineReader(QByteArray bytes) : bytes_(std::move(bytes)) {}
     bool AtEnd() const { return pos_ >= bytes_.size(); }
-    QByteArray ReadLine() {
+    QByteArrayView ReadLine() {
         if (AtEnd()) throw RunError(62, QStringLiteral("Input past end of file"));
+        const char* data = bytes_.constData();
+        const qsizetype size = bytes_.size();
         qsizetype end = pos_;
-        while (end < bytes_.size() && bytes_.at(end) != '\r' && bytes_.at(end) != '\n') ++end;
-        QByteArray line = bytes_.mid(pos_, end - pos_);
+        // Lines mostly end with CR LF: find the next LF quickly, then look for an earlier CR.
+        const void* lf = std::memchr(data + pos_, '\n', size_t(size - pos_));
+        const qsizetype limit = lf ? static_cast<const char*>(lf) - data : size;
+        const void* cr = std::memchr(data + pos_, '\r', size_t(limit - pos_));
+        end = cr ? static_cast<const char*>(cr) - data : limit;
+        const QByteArrayView line(data + pos_, end - pos_);
         pos_ = end;
-        if (pos_ < bytes_.size() && bytes_.at(pos_) == '\r') ++pos_;
-        if (pos_ < bytes_.size() && bytes_.at(pos_) == '\n') ++pos_;
+        if (pos_ < size && data[pos_] == '\r') ++pos_;
+        if (pos_ < size && data[pos_] == '\n') ++pos_;
         return line;
     }
 
@@ -198,17 +207,30 @@ QString LoadProcedures(Program& program) {
     try {
         LineReader in(ReadDataFile(program.platform.files, path));
         for (int i = 0; i < 3 && !in.AtEnd(); ++i) in.ReadLine();
-        QList<QByteArray> lines;
+        std::vector<QByteArrayView> lines;
+        qsizetype total = 0;
         while (true) {
-            lines.append(in.ReadLine());
+            lines.push_back(in.ReadLine());
+            total += lines.back().size() + 2;
             if (in.AtEnd()) break;
         }
-        qint64 offset = projectNumber;
-        if (scrambled) offset = FindProcedureOffset(lines, projectNumber);
         QString result;
-        for (qsizetype i = 0; i < lines.size(); ++i) {
+        result.reserve(total);
+        if (!scrambled) {
+            for (size_t i = 0; i < lines.size(); ++i) {
+                if (i > 0) result += kCrLf;
+                AppendFromCp1252(result, lines[i].data(), lines[i].size());
+            }
+            return result;
+        }
+        QList<QByteArray> scrambledLines;
+        scrambledLines.reserve(qsizetype(lines.size()));
+        for (QByteArrayView line : lines) scrambledLines.append(line.toByteArray());
+        const qint64 offset = FindProcedureOffset(scrambledLines, projectNumber);
+        for (qsizetype i = 0; i < scrambledLines.size(); ++i) {
             if (i > 0) result += kCrLf;
-            result += FromCp1252(scrambled ? UnscrambleLine(lines.at(i), offset) : lines.at(i));
+            const QByteArray plain = UnscrambleLine(scrambledLines.at(i), offset);
+            AppendFromCp1252(result, plain.constData(), plain.size());
         }
         return result;
     } catch (const std::exception&) {

@@ -12,16 +12,15 @@ QStringList ListFiles(Program& program, const QString& folder, const QString& pa
     QStringList names;
     const FileSystem& fs = program.platform.files;
     if (!fs.IsDirectory(dir)) return names;
-    const auto entries = fs.List(dir);
-    if (!entries) {
+    const std::optional<QStringList> files = fs.FileNames(dir);
+    if (!files) {
         program.platform.dialogs.Show(BoxIcon::Exclamation, QStringLiteral("Error"),
                                       QStringLiteral("Permission deniedError in ListFiles. "));
         return names;
     }
-    for (const DirEntry& e : *entries) {
-        if (e.isDirectory || e.name == u"." || e.name == u"..") continue;
-        if (pattern.isEmpty() || WildcardMatch(e.name, pattern, true)) names.append(e.name);
-    }
+    if (pattern.isEmpty()) return *files;
+    for (const QString& name : *files)
+        if (WildcardMatch(name, pattern, true)) names.append(name);
     return names;
 }
 

@@ -171,15 +171,16 @@ const ScriptHost::ProgramPrefix& ScriptHost::Prefix(vbs::Engine& engine) {
     p.procedures = procedures;
     QString text = procedures + kCrLf;
     p.layout.parts.push_back({1, QStringLiteral("the project procedures")});
+    // Counted piece by piece: each plug-in's code is counted once, not the whole text again.
     int line = 1 + LinesIn(text);
     for (const Plugin& plugin : plugins) {
         p.plugins.emplace_back(plugin.Name, plugin.GlobalCode);
         p.layout.parts.push_back({line, QStringLiteral("the plug-in ") + plugin.Name});
         text += plugin.GlobalCode + kCrLf;
-        line = 1 + LinesIn(text);
+        line += LinesIn(plugin.GlobalCode) + 1;
     }
     text += kCrLf;
-    p.nextLine = 1 + LinesIn(text);
+    p.nextLine = line + 1;
     p.callsCreateObject = text.contains(QStringLiteral("CreateObject("));
     p.text = U16(text);
     // A prefix that does not compile alone goes to the engine with each run's code, so its

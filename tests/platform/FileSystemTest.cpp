@@ -52,6 +52,15 @@ TEST_F(FileSystemTest, ResolvesEveryComponentWithoutRegardToCase) {
     EXPECT_TRUE(fs.Modified(root + "frames\\sub folder\\door.bmp").has_value());
 }
 
+TEST_F(FileSystemTest, NamesBeyondAsciiAreMatchedWithoutRegardToCase) {
+    Make(QString::fromUtf8("\u00c9t\u00e9/\u00dcn\u00efcode.BMP"), "u");
+    Make("Plain/MiXeD.txt", "m");
+    EXPECT_EQ(fs.FileExists(root + QString::fromUtf8("\u00e9T\u00c9\\\u00fcN\u00cfCODE.bmp")),
+              QString::fromUtf8("\u00dcn\u00efcode.BMP"));
+    EXPECT_EQ(fs.FileExists(root + "PLAIN\\mixed.TXT"), "MiXeD.txt");
+    EXPECT_EQ(fs.FileExists(root + "plain\\mixed.tx"), "");
+}
+
 TEST_F(FileSystemTest, MissingPartsAreKeptAsGiven) {
     Make("Frames/a.bmp");
     EXPECT_EQ(fs.FileExists(root + "frames\\b.bmp"), "");
@@ -105,6 +114,29 @@ TEST_F(FileSystemTest, ListingIncludesHiddenFiles) {
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<QString>{".hidden", "Shown.txt", "Sub"}));
     EXPECT_FALSE(fs.List(root + "nowhere").has_value());
+}
+
+// The light listing gives exactly the files of the full one, in its order, links followed.
+TEST_F(FileSystemTest, FileNamesAreTheListingsFiles) {
+    Make("L/.hidden");
+    Make("L/Shown.txt");
+    Make("L/b.fme");
+    QDir().mkpath(dir.path() + "/L/Sub");
+    Make("Elsewhere/target.txt");
+    ASSERT_TRUE(QFile::link(dir.path() + "/Elsewhere", dir.path() + "/L/folder-link"));
+    ASSERT_TRUE(QFile::link(dir.path() + "/Elsewhere/target.txt", dir.path() + "/L/file-link"));
+    const auto full = fs.List(root + "l\\");
+    const auto light = fs.FileNames(root + "L");
+    ASSERT_TRUE(full && light);
+    QStringList files;
+    for (const DirEntry& e : *full)
+        if (!e.isDirectory) files << e.name;
+    EXPECT_EQ(*light, files);
+    QStringList sorted = *light;
+    sorted.sort();
+    EXPECT_EQ(sorted, (QStringList{".hidden", "Shown.txt", "b.fme", "file-link"}));
+    EXPECT_FALSE(fs.FileNames(root + "nowhere").has_value());
+    EXPECT_FALSE(fs.FileNames(root + "L\\Shown.txt").has_value());
 }
 
 TEST_F(FileSystemTest, WriteAppendCopyRenameDelete) {

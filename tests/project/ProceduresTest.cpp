@@ -83,6 +83,17 @@ TEST_F(ProceduresTest, PlainFileSkipsTheHeaderAndJoinsWithCrLf) {
     EXPECT_TRUE(t.Boxes().empty());
 }
 
+TEST_F(ProceduresTest, AnyLineEndReadsAsOneAndBytesAreCodePage1252) {
+    // CR LF, a lone CR, a lone LF, an empty line; the last line has no end of its own.
+    t.project.WriteFile("Config/Procedures",
+                        "h\r\nh\r\nh\r\nA = \"\x80\"\rB\n\r\nSub C()\r\nEnd Sub\xe9");
+    EXPECT_EQ(LoadProcedures(t.program),
+              QString::fromUtf8("A = \"\u20ac\"\r\nB\r\n\r\nSub C()\r\nEnd Sub\u00e9"));
+    // A last line that ends leaves no empty line after it.
+    t.project.WriteFile("Config/Procedures", "h\r\nh\r\nh\r\nX\r\n");
+    EXPECT_EQ(LoadProcedures(t.program), "X");
+}
+
 TEST_F(ProceduresTest, ScrambledFlagOtherThanOneReadsLinesAsTheyAre) {
     t.project.WriteProcedures({"Sub A()", "End Sub"});
     t.project.WriteMore("General", "ProcEncr", "0");

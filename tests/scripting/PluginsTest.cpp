@@ -150,6 +150,27 @@ TEST_F(PluginsTest, ScrambledCodeInBothModes) {
     EXPECT_EQ(game->state.vars.VariablesVariant.Item(1)->Value.toString(), "plain");
 }
 
+// A failure is placed in the piece of the program it comes from: the procedures, each
+// plug-in's code, the script.
+TEST_F(PluginsTest, ErrorsNameTheLineOfTheirOwnPiece) {
+    t.project.WriteProcedures({"Sub P()", "End Sub"});
+    PluginFile first;
+    first.GlobalCode = "Sub A()\r\n  Score = 1\r\nEnd Sub\r\n";
+    PluginFile second;
+    second.GlobalCode = "Sub B()\r\n  Score = 2\r\n  Score = 1 / 0\r\nEnd Sub";
+    WritePlugin(t.project, "First", first);
+    WritePlugin(t.project, "Second", second);
+    WritePluginList(t.project, {"First", "Second"});
+    Start();
+    ASSERT_EQ(host.Plugins().PluginCount(), 2);
+    EXPECT_FALSE(Run("A : B"));
+    ASSERT_EQ(t.Boxes().size(), 1u);
+    EXPECT_EQ(t.Boxes()[0].text, RunErrorBox("Division by zero (line 3 of the plug-in Second)"));
+    EXPECT_FALSE(Run("A\r\nScore = 1 / 0"));
+    ASSERT_EQ(t.Boxes().size(), 2u);
+    EXPECT_EQ(t.Boxes()[1].text, RunErrorBox("Division by zero (line 2 of the script)"));
+}
+
 TEST_F(PluginsTest, ActionDescriptionsBecomeProcedureCalls) {
     PluginFile a;
     PluginFile b;

@@ -261,6 +261,34 @@ TEST_F(PreparedCode, ContinuationKeepsTheLinesAndOptionExplicitOfOneText) {
     EXPECT_EQ(engine_.LastError().line, 3);
 }
 
+// Compiled code lives as long as what holds it, however many programs are compiled and
+// dropped around it (their memory is used again for new ones).
+TEST_F(PreparedCode, KeptCodeStaysIntactWhileOtherCodeComesAndGoes) {
+    std::string procedures = "Class Box\r\n Public v\r\nEnd Class\r\n";
+    for (int i = 0; i < 300; ++i)
+        procedures += "Function F" + std::to_string(i) + "(a)\r\n F" + std::to_string(i) +
+                      " = a * 2 + " + std::to_string(i) + " & \"\"\r\nEnd Function\r\n";
+    auto module = engine_.CompileModule(U16(procedures));
+    ASSERT_TRUE(module);
+    for (int round = 0; round < 60; ++round) {
+        // A new, long snippet every round: compiled, run, then dropped at the next reset.
+        std::string snippet =
+            "Sub Main\r\n Dim b, t : Set b = New Box : b.v = " + std::to_string(round) + "\r\n";
+        for (int k = 0; k < 200; ++k) snippet += " t = t + " + std::to_string(round * k) + "\r\n";
+        snippet += " Out.Print F" + std::to_string(round * 5) + "(b.v), t\r\nEnd Sub";
+        long long total = 0;
+        for (int k = 0; k < 200; ++k) total += round * k;
+        ASSERT_EQ(RunModule(engine_, *module, snippet),
+                  std::to_string(round * 2 + round * 5) + " " + std::to_string(total) + "\n")
+            << "round " << round;
+    }
+    // Code compiled outside any program (Eval) and code of a dropped module alike.
+    module.reset();
+    EXPECT_EQ(RunModule(engine_, *engine_.CompileModule(U16(procedures)),
+                        "Sub Main\r\nOut.Print Eval(\"F299(1) + 1\")\r\nEnd Sub"),
+              "302\n");
+}
+
 TEST_F(PreparedCode, EnginesSharingCodeKeepTheirOwnGlobals) {
     Engine second;
     ASSERT_TRUE(second.ShareCompiledCode(engine_));

@@ -8,6 +8,7 @@
 #include <QMutexLocker>
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <ctime>
 
 #include <dirent.h>
@@ -70,8 +71,27 @@ bool ReadFolder(const QString& native, QHash<QString, QString>* out) {
     while (dirent* ent = ::readdir(dir)) {
         const char* n = ent->d_name;
         if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))) continue;
-        const QString name = QFile::decodeName(n);
-        const QString folded = name.toCaseFolded();
+        const size_t length = std::strlen(n);
+        bool ascii = true, upper = false;
+        for (size_t i = 0; i < length; ++i) {
+            const auto c = static_cast<unsigned char>(n[i]);
+            ascii = ascii && c < 0x80;
+            upper = upper || (c >= 'A' && c <= 'Z');
+        }
+        QString name, folded;
+        if (ascii) {
+            // Most names: decoded and folded without the general Unicode path.
+            name = QString::fromLatin1(n, qsizetype(length));
+            folded = name;
+            if (upper) {
+                QChar* f = folded.data();
+                for (size_t i = 0; i < length; ++i)
+                    if (n[i] >= 'A' && n[i] <= 'Z') f[i] = QChar(char16_t(n[i] - 'A' + 'a'));
+            }
+        } else {
+            name = QFile::decodeName(n);
+            folded = name.toCaseFolded();
+        }
         auto it = out->find(folded);
         if (it == out->end()) {
             out->insert(folded, name);
@@ -261,6 +281,28 @@ std::optional<std::vector<DirEntry>> FileSystem::List(const QString& folder) con
         out.push_back(std::move(e));
     }
     return out;
+}
+
+std::optional<QStringList> FileSystem::FileNames(const QString& folder) const {
+    const QString native = NativePath(folder);
+    const QByteArray encoded = Encode(native.isEmpty() ? QStringLiteral(".") : native);
+    DIR* dir = ::opendir(encoded.constData());
+    if (!dir) return std::nullopt;
+    QStringList names;
+    const int fd = ::dirfd(dir);
+    while (dirent* ent = ::readdir(dir)) {
+        const char* n = ent->d_name;
+        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))) continue;
+        bool isDirectory = ent->d_type == DT_DIR;
+        if (ent->d_type == DT_UNKNOWN || ent->d_type == DT_LNK) {
+            // What a link points to counts, as in List.
+            struct stat st;
+            isDirectory = ::fstatat(fd, n, &st, 0) == 0 && S_ISDIR(st.st_mode);
+        }
+        if (!isDirectory) names.append(QFile::decodeName(n));
+    }
+    ::closedir(dir);
+    return names;
 }
 
 bool FileSystem::Delete(const QString& path) const {

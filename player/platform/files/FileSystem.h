@@ -58,6 +58,9 @@ class FileSystem {
     // Folder listing in the order the disk gives, hidden files included, "." and ".." left out.
     // nullopt when the folder cannot be read.
     std::optional<std::vector<DirEntry>> List(const QString& folder) const;
+    // The names of the files in a folder (folders left out), in the same order as List, without
+    // reading each file's size and times. nullopt when the folder cannot be read.
+    std::optional<QStringList> FileNames(const QString& folder) const;
 
     bool Delete(const QString& path) const;
     bool Rename(const QString& from, const QString& to) const;

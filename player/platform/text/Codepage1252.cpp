@@ -32,11 +32,32 @@ QChar FromCp1252(unsigned char byte) {
     return QChar(static_cast<char16_t>(byte));
 }
 
+namespace {
+
+constexpr std::array<char16_t, 256> kByteToChar = [] {
+    std::array<char16_t, 256> table{};
+    for (int b = 0; b < 256; ++b)
+        table[size_t(b)] = b >= 0x80 && b <= 0x9F ? kHighControls[size_t(b - 0x80)] : char16_t(b);
+    return table;
+}();
+
+void Decode(const char* data, qsizetype size, QChar* dst) {
+    for (qsizetype i = 0; i < size; ++i)
+        dst[i] = QChar(kByteToChar[static_cast<unsigned char>(data[i])]);
+}
+
+}  // namespace
+
 QString FromCp1252(const char* data, qsizetype size) {
     QString out(size, Qt::Uninitialized);
-    QChar* dst = out.data();
-    for (qsizetype i = 0; i < size; ++i) dst[i] = FromCp1252(static_cast<unsigned char>(data[i]));
+    Decode(data, size, out.data());
     return out;
+}
+
+void AppendFromCp1252(QString& out, const char* data, qsizetype size) {
+    const qsizetype at = out.size();
+    out.resize(at + size);
+    Decode(data, size, out.data() + at);
 }
 
 QString FromCp1252(const QByteArray& bytes) {

@@ -1,5 +1,7 @@
 #include "codegen/CodeGen.h"
 
+#include "lib/strings/strings.h"
+
 namespace vbs {
 
 void CodeGen::BeginTopLevel(ProcScope& top) {
@@ -21,7 +23,8 @@ ExprPtr CodeGen::Name(const std::u16string& name, int line) {
     n->line = line;
     n->name = name;
     n->explicitOpt = prog_.optionExplicit;
-    std::u16string lower = Lower(name);
+    std::u16string& lower = lower_;
+    rt::LCaseInto(name, lower);
     if (!scope_->isTop) {
         auto it = scope_->locals.find(lower);
         if (it != scope_->locals.end()) {
@@ -71,7 +74,7 @@ ExprPtr CodeGen::RetargetSelfCall(std::unique_ptr<NameExpr> n) {
 }
 
 ExprPtr CodeGen::WithArgs(ExprPtr node, std::vector<ExprPtr> args, int line) {
-    if (auto* n = dynamic_cast<NameExpr*>(node.get()); n && !n->hasParens) {
+    if (auto* n = As<NameExpr>(node.get()); n && !n->hasParens) {
         std::unique_ptr<NameExpr> owned(static_cast<NameExpr*>(node.release()));
         ExprPtr re = RetargetSelfCall(std::move(owned));
         auto* rn = static_cast<NameExpr*>(re.get());
@@ -79,7 +82,7 @@ ExprPtr CodeGen::WithArgs(ExprPtr node, std::vector<ExprPtr> args, int line) {
         rn->hasParens = true;
         return re;
     }
-    if (auto* m = dynamic_cast<MemberExpr*>(node.get()); m && !m->hasParens) {
+    if (auto* m = As<MemberExpr>(node.get()); m && !m->hasParens) {
         m->args = std::move(args);
         m->hasParens = true;
         return node;
@@ -118,7 +121,7 @@ ExprPtr CodeGen::WithMember(std::u16string name, int line) {
 
 // Parentheses matter only around a whole argument (ByVal passing): an operand needs none.
 ExprPtr CodeGen::Unparenthesized(ExprPtr x) {
-    while (auto* p = dynamic_cast<ParenExpr*>(x.get())) {
+    while (auto* p = As<ParenExpr>(x.get())) {
         ExprPtr inner = std::move(p->inner);
         x = std::move(inner);
     }
@@ -130,7 +133,7 @@ ExprPtr CodeGen::Binary(BinOp op, ExprPtr left, ExprPtr right, int line) {
     b->line = line;
     b->left = Unparenthesized(std::move(left));
     b->right = Unparenthesized(std::move(right));
-    if (auto* c = dynamic_cast<ConstExpr*>(b->right.get())) b->rightConst = &c->value;
+    if (auto* c = As<ConstExpr>(b->right.get())) b->rightConst = &c->value;
     return b;
 }
 
@@ -205,8 +208,8 @@ void CodeGen::Call(Block& b, ExprPtr call, int line) {
 void CodeGen::CallWithParens(Block& b, ExprPtr call, int line, SourcePos at) {
     std::vector<ExprPtr>* args = nullptr;
     bool parens = false;
-    if (auto* n = dynamic_cast<NameExpr*>(call.get())) args = &n->args, parens = n->hasParens;
-    if (auto* m = dynamic_cast<MemberExpr*>(call.get())) args = &m->args, parens = m->hasParens;
+    if (auto* n = As<NameExpr>(call.get())) args = &n->args, parens = n->hasParens;
+    if (auto* m = As<MemberExpr>(call.get())) args = &m->args, parens = m->hasParens;
     if (args && parens) {
         if (args->size() > 1) throw CompileFailure{kParensOnSub, at.line, at.column};
         if (args->size() == 1) (*args)[0] = Paren(std::move((*args)[0]), line);
@@ -215,9 +218,9 @@ void CodeGen::CallWithParens(Block& b, ExprPtr call, int line, SourcePos at) {
 }
 
 bool CodeGen::CallWithList(Block& b, ExprPtr head, std::vector<ExprPtr> args, int line) {
-    if (auto* n = dynamic_cast<NameExpr*>(head.get()); n && !n->hasParens) {
+    if (auto* n = As<NameExpr>(head.get()); n && !n->hasParens) {
         n->args = std::move(args);
-    } else if (auto* m = dynamic_cast<MemberExpr*>(head.get()); m && !m->hasParens) {
+    } else if (auto* m = As<MemberExpr>(head.get()); m && !m->hasParens) {
         m->args = std::move(args);
     } else {
         return false;
@@ -352,7 +355,7 @@ void CodeGen::PredeclareLocal(ProcScope& scope, const Token& name, Kw statement)
     if (!scope.locals.count(lower) && !isField && !dynamic) {
         int slot = scope.proc->localCount++;
         scope.locals.emplace(lower, slot);
-        scope.proc->localNames.push_back(name.text);
+        scope.proc->localNames.emplace_back(name.text);
     }
 }
 

@@ -178,6 +178,7 @@ class CodeGen {
 
     EngineImpl& e_;
     Program& prog_;
+    std::u16string lower_;  // Name's lookup key, reused from name to name
     ProcScope* scope_ = nullptr;
     ProcScope* outer_ = nullptr;  // the scope around the procedure being compiled
     std::unique_ptr<ProcDef> proc_;

@@ -1,11 +1,22 @@
 // The node types the compiler emits and the interpreter runs.
 #pragma once
 
+#include <type_traits>
+#include <typeinfo>
+
 #include "engine/EngineImpl.h"
 
 namespace vbs {
 
-struct ConstExpr : Expr {
+// x as a T when it is one, else nullptr: a dynamic_cast for node types without subtypes, at
+// the cost of one type comparison.
+template <typename T>
+T* As(Expr* x) {
+    static_assert(std::is_final_v<T>);
+    return x && typeid(*x) == typeid(T) ? static_cast<T*>(x) : nullptr;
+}
+
+struct ConstExpr final : Expr {
     Variant value;
     Variant Eval(EngineImpl&) override { return value; }
 };
@@ -18,7 +29,7 @@ struct MeExpr : Expr {
     Variant Eval(EngineImpl& e) override;
 };
 
-struct ParenExpr : Expr {
+struct ParenExpr final : Expr {
     ExprPtr inner;
     Variant Eval(EngineImpl& e) override { return inner->Eval(e); }
     bool IsParenthesized() const override { return true; }
@@ -33,7 +44,7 @@ enum class NameMode : uint8_t {
 };
 
 // A name, possibly with arguments: variable, array element, call.
-struct NameExpr : Expr {
+struct NameExpr final : Expr {
     NameMode mode = NameMode::Global;
     int slot = 0;
     int atom = -1;
@@ -74,7 +85,7 @@ struct NameExpr : Expr {
 };
 
 // obj.name(args); obj is null inside With (then withSlot names the hidden local).
-struct MemberExpr : Expr {
+struct MemberExpr final : Expr {
     ExprPtr object;
     int withSlot = -1;
     std::u16string name;

@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "engine/NodeArena.h"
 #include "lib/math/random.h"
 #include "values/Ops.h"
 #include "vbscript/Engine.h"
@@ -28,7 +29,7 @@ struct AbortRun {
 
 enum class Flow : uint8_t { Normal, ExitDo, ExitFor, ExitProc };
 
-struct Expr {
+struct Expr : Node {
     int line = 0;
     virtual ~Expr() = default;
     virtual Variant Eval(EngineImpl& e) = 0;
@@ -41,7 +42,7 @@ struct Expr {
 };
 using ExprPtr = std::unique_ptr<Expr>;
 
-struct Stmt {
+struct Stmt : Node {
     int line = 0;
     virtual ~Stmt() = default;
     virtual Flow Exec(EngineImpl& e) = 0;
@@ -129,6 +130,7 @@ struct GlobalDecl {
 
 // One compiled piece of program text.
 struct Program {
+    NodeArena arena;  // first, so that it goes after every node it holds
     bool optionExplicit = false;
     std::vector<std::unique_ptr<ProcDef>> procs;
     std::vector<std::unique_ptr<ClassDef>> classes;
@@ -188,6 +190,7 @@ class SlotTable {
 struct CodeStore {
     std::vector<Atom> atoms;
     std::unordered_map<std::u16string, int> atomIndex;
+    std::u16string lowerScratch;  // AtomOf's lookup key, kept to spare an allocation per name
     // Compiled programs by text and how it was compiled (first line, flags), reused across
     // Reset. Looked up without copying the text.
     struct CacheKey {

@@ -25,7 +25,8 @@ EngineImpl::~EngineImpl() {
 
 int EngineImpl::AtomOf(std::u16string_view name) {
     CodeStore& s = *store_;
-    std::u16string lower = rt::LCase(name);
+    std::u16string& lower = s.lowerScratch;
+    rt::LCaseInto(name, lower);
     auto it = s.atomIndex.find(lower);
     if (it != s.atomIndex.end()) return it->second;
     int id = int(s.atoms.size());
@@ -35,7 +36,7 @@ int EngineImpl::AtomOf(std::u16string_view name) {
     a.builtin = FindBuiltin(lower);
     s.atoms.push_back(std::move(a));
     for (SlotTable* t : s.tables) t->emplace_back();
-    s.atomIndex.emplace(std::move(lower), id);
+    s.atomIndex.emplace(s.atoms.back().lower, id);
     return id;
 }
 

@@ -28,16 +28,16 @@ Flow Block::Exec(EngineImpl& e) const {
 }
 
 void AssignStmt::Prepare() {
-    auto* n = dynamic_cast<NameExpr*>(target.get());
+    auto* n = As<NameExpr>(target.get());
     if (!n || !n->IsPlain() || isSet) return;
     plain_ = n;
     auto* cat = dynamic_cast<BinaryExpr*>(value.get());
     if (!cat || cat->op != BinOp::Concat) return;
-    auto* left = dynamic_cast<NameExpr*>(cat->left.get());
+    auto* left = As<NameExpr>(cat->left.get());
     if (!left || !left->IsPlain() || !left->SameVariable(*n)) return;
     if (cat->rightConst) {
         appendConst_ = cat->rightConst;
-    } else if (auto* right = dynamic_cast<NameExpr*>(cat->right.get()); right && right->IsPlain()) {
+    } else if (auto* right = As<NameExpr>(cat->right.get()); right && right->IsPlain()) {
         appendFrom_ = right;
     }
 }
@@ -151,7 +151,7 @@ Flow ForStmt::Exec(EngineImpl& e) {
         // A plain variable's storage stays where it is for the whole loop (a local of this
         // frame or a global slot): it is found once. Other counters are looked up each time.
         Variant* fixed = nullptr;
-        if (auto* plainVar = dynamic_cast<NameExpr*>(var.get()); plainVar && plainVar->IsPlain())
+        if (auto* plainVar = As<NameExpr>(var.get()); plainVar && plainVar->IsPlain())
             fixed = plainVar->PlainStorage(e);
         for (;;) {
             Variant* p = fixed ? fixed : var->Ref(e);

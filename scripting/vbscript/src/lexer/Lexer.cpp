@@ -2,7 +2,7 @@
 #include "lexer/Lexer.h"
 
 #include <cmath>
-#include <unordered_map>
+#include <iterator>
 
 #include "lib/dates/dates.h"
 #include "lib/strings/strings.h"
@@ -12,72 +12,98 @@ namespace vbs {
 
 namespace {
 
-const std::unordered_map<std::u16string_view, Kw>& KeywordTable() {
-    static const std::unordered_map<std::u16string_view, Kw> table = {
-        {u"and", Kw::And},
-        {u"byref", Kw::ByRef},
-        {u"byval", Kw::ByVal},
-        {u"call", Kw::Call},
-        {u"case", Kw::Case},
-        {u"class", Kw::Class},
-        {u"const", Kw::Const},
-        {u"default", Kw::Default},
-        {u"dim", Kw::Dim},
-        {u"do", Kw::Do},
-        {u"each", Kw::Each},
-        {u"else", Kw::Else},
-        {u"elseif", Kw::ElseIf},
-        {u"empty", Kw::Empty},
-        {u"end", Kw::End},
-        {u"eqv", Kw::Eqv},
-        {u"error", Kw::Error},
-        {u"exit", Kw::Exit},
-        {u"explicit", Kw::Explicit},
-        {u"false", Kw::False},
-        {u"for", Kw::For},
-        {u"function", Kw::Function},
-        {u"get", Kw::Get},
-        {u"goto", Kw::GoTo},
-        {u"if", Kw::If},
-        {u"imp", Kw::Imp},
-        {u"in", Kw::In},
-        {u"is", Kw::Is},
-        {u"let", Kw::Let},
-        {u"loop", Kw::Loop},
-        {u"me", Kw::Me},
-        {u"mod", Kw::Mod},
-        {u"new", Kw::New},
-        {u"next", Kw::Next},
-        {u"not", Kw::Not},
-        {u"nothing", Kw::Nothing},
-        {u"null", Kw::Null},
-        {u"on", Kw::On},
-        {u"option", Kw::Option},
-        {u"or", Kw::Or},
-        {u"preserve", Kw::Preserve},
-        {u"private", Kw::Private},
-        {u"property", Kw::Property},
-        {u"public", Kw::Public},
-        {u"redim", Kw::ReDim},
-        {u"resume", Kw::Resume},
-        {u"select", Kw::Select},
-        {u"set", Kw::Set},
-        {u"step", Kw::Step},
-        {u"stop", Kw::Stop},
-        {u"sub", Kw::Sub},
-        {u"then", Kw::Then},
-        {u"to", Kw::To},
-        {u"true", Kw::True},
-        {u"until", Kw::Until},
-        {u"wend", Kw::Wend},
-        {u"while", Kw::While},
-        {u"with", Kw::With},
-        {u"xor", Kw::Xor},
-        {u"erase", Kw::Erase},
-        {u"randomize", Kw::Randomize},
-    };
-    return table;
+struct Keyword {
+    std::u16string_view word;  // lower case
+    Kw kw;
+};
+
+// Alphabetical, so that the words of one first letter stand together.
+constexpr Keyword kKeywords[] = {
+    {u"and", Kw::And},
+    {u"byref", Kw::ByRef},
+    {u"byval", Kw::ByVal},
+    {u"call", Kw::Call},
+    {u"case", Kw::Case},
+    {u"class", Kw::Class},
+    {u"const", Kw::Const},
+    {u"default", Kw::Default},
+    {u"dim", Kw::Dim},
+    {u"do", Kw::Do},
+    {u"each", Kw::Each},
+    {u"else", Kw::Else},
+    {u"elseif", Kw::ElseIf},
+    {u"empty", Kw::Empty},
+    {u"end", Kw::End},
+    {u"eqv", Kw::Eqv},
+    {u"erase", Kw::Erase},
+    {u"error", Kw::Error},
+    {u"exit", Kw::Exit},
+    {u"explicit", Kw::Explicit},
+    {u"false", Kw::False},
+    {u"for", Kw::For},
+    {u"function", Kw::Function},
+    {u"get", Kw::Get},
+    {u"goto", Kw::GoTo},
+    {u"if", Kw::If},
+    {u"imp", Kw::Imp},
+    {u"in", Kw::In},
+    {u"is", Kw::Is},
+    {u"let", Kw::Let},
+    {u"loop", Kw::Loop},
+    {u"me", Kw::Me},
+    {u"mod", Kw::Mod},
+    {u"new", Kw::New},
+    {u"next", Kw::Next},
+    {u"not", Kw::Not},
+    {u"nothing", Kw::Nothing},
+    {u"null", Kw::Null},
+    {u"on", Kw::On},
+    {u"option", Kw::Option},
+    {u"or", Kw::Or},
+    {u"preserve", Kw::Preserve},
+    {u"private", Kw::Private},
+    {u"property", Kw::Property},
+    {u"public", Kw::Public},
+    {u"randomize", Kw::Randomize},
+    {u"redim", Kw::ReDim},
+    {u"resume", Kw::Resume},
+    {u"select", Kw::Select},
+    {u"set", Kw::Set},
+    {u"step", Kw::Step},
+    {u"stop", Kw::Stop},
+    {u"sub", Kw::Sub},
+    {u"then", Kw::Then},
+    {u"to", Kw::To},
+    {u"true", Kw::True},
+    {u"until", Kw::Until},
+    {u"wend", Kw::Wend},
+    {u"while", Kw::While},
+    {u"with", Kw::With},
+    {u"xor", Kw::Xor},
+};
+constexpr size_t kLongestKeyword = 9;
+
+constexpr bool KeywordsInOrder() {
+    for (size_t i = 0; i < std::size(kKeywords); ++i)
+        if (kKeywords[i].word.size() > kLongestKeyword ||
+            (i > 0 && !(kKeywords[i - 1].word < kKeywords[i].word)))
+            return false;
+    return true;
 }
+static_assert(KeywordsInOrder(), "keywords sorted, none longer than kLongestKeyword");
+
+// For each first letter, the range of kKeywords starting with it.
+struct LetterRanges {
+    uint8_t begin[26] = {}, end[26] = {};
+    constexpr LetterRanges() {
+        for (size_t i = std::size(kKeywords); i-- > 0;) {
+            const int letter = kKeywords[i].word[0] - u'a';
+            if (end[letter] == 0) end[letter] = uint8_t(i + 1);
+            begin[letter] = uint8_t(i);
+        }
+    }
+};
+constexpr LetterRanges kLetterRanges;
 
 bool IsIdentStart(char16_t c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c > 127;
@@ -92,14 +118,18 @@ bool IsBlank(char16_t c) {
 }  // namespace
 
 Kw KeywordOf(std::u16string_view lower) {
-    auto& t = KeywordTable();
-    auto it = t.find(lower);
-    return it == t.end() ? Kw::None : it->second;
+    if (lower.size() < 2 || lower.size() > kLongestKeyword || lower[0] < u'a' || lower[0] > u'z')
+        return Kw::None;
+    const int letter = lower[0] - u'a';
+    for (size_t i = kLetterRanges.begin[letter]; i < kLetterRanges.end[letter]; ++i)
+        if (kKeywords[i].word == lower) return kKeywords[i].kw;
+    return Kw::None;
 }
 
-std::vector<Token> Tokenize(std::u16string_view s, int firstLine) {
-    std::vector<Token> out;
-    out.reserve(s.size() / 4 + 8);
+TokenList Tokenize(std::u16string_view s, int firstLine) {
+    TokenList list;
+    std::vector<Token>& out = list.tokens;
+    out.reserve(s.size() / 3 + 8);
     size_t i = 0, n = s.size();
     int line = firstLine;
     size_t lineStart = 0;
@@ -162,16 +192,22 @@ std::vector<Token> Tokenize(std::u16string_view s, int firstLine) {
         if (IsIdentStart(c)) {
             while (i < n && IsIdentChar(s[i])) ++i;
             std::u16string_view word = s.substr(start, i - start);
-            std::u16string lower = Lower(word);
-            bool afterDot = !out.empty() && out.back().kind == Tok::Dot;
-            if (lower == u"rem" && !afterDot) {
-                while (i < n && s[i] != '\r' && s[i] != '\n') ++i;
-                continue;
+            // Words longer than any reserved word need no lower-case copy.
+            Kw kw = Kw::None;
+            if (word.size() <= kLongestKeyword) {
+                char16_t buffer[kLongestKeyword];
+                for (size_t k = 0; k < word.size(); ++k) buffer[k] = rt::ToLowerChar(word[k]);
+                const std::u16string_view lower(buffer, word.size());
+                bool afterDot = !out.empty() && out.back().kind == Tok::Dot;
+                if (lower == u"rem" && !afterDot) {
+                    while (i < n && s[i] != '\r' && s[i] != '\n') ++i;
+                    continue;
+                }
+                kw = KeywordOf(lower);
             }
-            Kw kw = KeywordOf(lower);
             Token& t = push(kw == Kw::None ? Tok::Ident : Tok::Keyword, start);
             t.kw = kw;
-            t.text = std::u16string(word);
+            t.text = word;
             if (word.size() > 255) fail(1030);
             continue;
         }
@@ -180,28 +216,39 @@ std::vector<Token> Tokenize(std::u16string_view s, int firstLine) {
             while (j < n && s[j] != ']' && s[j] != '\r' && s[j] != '\n') ++j;
             if (j >= n || s[j] != ']') fail(1010);
             Token& t = push(Tok::Ident, start);
-            t.text = std::u16string(s.substr(i + 1, j - i - 1));
+            t.text = s.substr(i + 1, j - i - 1);
             i = j + 1;
             continue;
         }
         if (c == '"') {
-            std::u16string text;
             ++i;
+            const size_t first = i;
+            bool doubled = false;  // holds "" that stands for one quote
             for (;;) {
                 if (i >= n || s[i] == '\r' || s[i] == '\n') fail(1033);
                 if (s[i] == '"') {
                     if (i + 1 < n && s[i + 1] == '"') {
-                        text += u'"';
+                        doubled = true;
                         i += 2;
                         continue;
                     }
                     ++i;
                     break;
                 }
-                text += s[i++];
+                ++i;
             }
+            const std::u16string_view raw = s.substr(first, i - 1 - first);
             Token& t = push(Tok::String, start);
-            t.text = std::move(text);
+            if (!doubled) {
+                t.text = raw;
+            } else {
+                std::u16string& text = list.texts.emplace_back();
+                for (size_t k = 0; k < raw.size(); ++k) {
+                    text += raw[k];
+                    if (raw[k] == '"') ++k;
+                }
+                t.text = text;
+            }
             continue;
         }
         if (c == '#') {
@@ -277,9 +324,16 @@ std::vector<Token> Tokenize(std::u16string_view s, int firstLine) {
                     while (j < n && s[j] >= '0' && s[j] <= '9') ++j;
                 }
             }
-            std::string num(s.begin() + long(i), s.begin() + long(j));
             Token& t = push(Tok::Number, start);
-            double d = std::strtod(num.c_str(), nullptr);
+            double d;
+            if (!isFloat && j - i <= 9) {  // the common case, exactly and without strtod
+                int32_t whole = 0;
+                for (size_t k = i; k < j; ++k) whole = whole * 10 + (s[k] - '0');
+                d = whole;
+            } else {
+                std::string num(s.begin() + long(i), s.begin() + long(j));
+                d = std::strtod(num.c_str(), nullptr);
+            }
             if (!isFloat && d <= 32767)
                 t.value = Variant::Integer(int16_t(d));
             else if (!isFloat && d <= 2147483647.0)
@@ -360,7 +414,7 @@ std::vector<Token> Tokenize(std::u16string_view s, int firstLine) {
     }
     push(Tok::Newline, i);
     push(Tok::End, i);
-    return out;
+    return list;
 }
 
 }  // namespace vbs

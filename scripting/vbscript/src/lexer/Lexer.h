@@ -1,6 +1,7 @@
 // Tokens of VBScript source text.
 #pragma once
 
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -107,8 +108,16 @@ struct Token {
     bool spaceBefore = false;
     int line = 1;
     int column = 1;
-    std::u16string text;  // identifier spelling / string contents
-    Variant value;        // number and date literals
+    // Identifier spelling / string contents: a view into the source text, or into the token
+    // list's own texts for strings with doubled quotes.
+    std::u16string_view text;
+    Variant value;  // number and date literals
+};
+
+// The tokens of a text, valid while the text lives.
+struct TokenList {
+    std::vector<Token> tokens;
+    std::deque<std::u16string> texts;  // string literals with "" made one quote
 };
 
 struct CompileFailure {
@@ -118,7 +127,7 @@ struct CompileFailure {
 };
 
 // Splits text into tokens; throws CompileFailure on a lexical error.
-std::vector<Token> Tokenize(std::u16string_view text, int firstLine);
+TokenList Tokenize(std::u16string_view text, int firstLine);
 // Whether an identifier (lower case) is a reserved word.
 Kw KeywordOf(std::u16string_view lower);
 

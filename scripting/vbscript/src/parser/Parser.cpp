@@ -35,8 +35,8 @@ enum Level : int {
 
 class Parser {
   public:
-    Parser(EngineImpl& e, std::vector<Token> toks, Program& prog)
-        : t_(std::move(toks)), gen_(e, prog) {}
+    Parser(EngineImpl& e, TokenList toks, Program& prog)
+        : lexed_(std::move(toks)), t_(lexed_.tokens), gen_(e, prog) {}
 
     void ParseProgram() {
         ProcScope top;
@@ -203,14 +203,14 @@ class Parser {
     }
     std::u16string ExpectName() {
         if (!IsNameToken(Cur())) Fail(kExpectedIdent);
-        std::u16string n = Cur().text;
+        std::u16string n(Cur().text);
         Next();
         return n;
     }
     // After a dot every word names a member.
     std::u16string ExpectMemberName() {
         if (Cur().kind != Tok::Ident && Cur().kind != Tok::Keyword) Fail(kExpectedIdent);
-        std::u16string n = Cur().text;
+        std::u16string n(Cur().text);
         Next();
         return n;
     }
@@ -227,76 +227,77 @@ class Parser {
     };
 
     // ---- expressions ----
-    ExprPtr ParseExpr() { return ParseLevel(kImpLevel); }
+    ExprPtr ParseExpr() { return ParseBinary(kImpLevel); }
 
-    // The binary operator at the current token for a level, if any.
-    std::optional<BinOp> OperatorAt(int level) const {
-        switch (level) {
-            case kImpLevel:
-                if (Is(Kw::Imp)) return BinOp::Imp;
-                break;
-            case kEqvLevel:
-                if (Is(Kw::Eqv)) return BinOp::Eqv;
-                break;
-            case kXorLevel:
-                if (Is(Kw::Xor)) return BinOp::Xor;
-                break;
-            case kOrLevel:
-                if (Is(Kw::Or)) return BinOp::Or;
-                break;
-            case kAndLevel:
-                if (Is(Kw::And)) return BinOp::And;
-                break;
-            case kCompareLevel:
-                if (Is(Tok::Eq)) return BinOp::Eq;
-                if (Is(Tok::Ne)) return BinOp::Ne;
-                if (Is(Tok::Lt)) return BinOp::Lt;
-                if (Is(Tok::Gt)) return BinOp::Gt;
-                if (Is(Tok::Le)) return BinOp::Le;
-                if (Is(Tok::Ge)) return BinOp::Ge;
-                if (Is(Kw::Is)) return BinOp::Is;
-                break;
-            case kConcatLevel:
-                if (Is(Tok::Amp)) return BinOp::Concat;
-                break;
-            case kAddLevel:
-                if (Is(Tok::Plus)) return BinOp::Add;
-                if (Is(Tok::Minus)) return BinOp::Sub;
-                break;
-            case kModLevel:
-                if (Is(Kw::Mod)) return BinOp::Mod;
-                break;
-            case kIntDivLevel:
-                if (Is(Tok::Backslash)) return BinOp::IntDiv;
-                break;
-            case kMulLevel:
-                if (Is(Tok::Star)) return BinOp::Mul;
-                if (Is(Tok::Slash)) return BinOp::Div;
-                break;
-            case kPowLevel:
-                if (Is(Tok::Caret)) return BinOp::Pow;
-                break;
+    // The binary operator at the current token and its level, if any.
+    std::optional<std::pair<BinOp, int>> OperatorHere() const {
+        const Token& t = Cur();
+        switch (t.kind) {
+            case Tok::Keyword:
+                switch (t.kw) {
+                    case Kw::Imp:
+                        return std::pair(BinOp::Imp, int(kImpLevel));
+                    case Kw::Eqv:
+                        return std::pair(BinOp::Eqv, int(kEqvLevel));
+                    case Kw::Xor:
+                        return std::pair(BinOp::Xor, int(kXorLevel));
+                    case Kw::Or:
+                        return std::pair(BinOp::Or, int(kOrLevel));
+                    case Kw::And:
+                        return std::pair(BinOp::And, int(kAndLevel));
+                    case Kw::Is:
+                        return std::pair(BinOp::Is, int(kCompareLevel));
+                    case Kw::Mod:
+                        return std::pair(BinOp::Mod, int(kModLevel));
+                    default:
+                        return std::nullopt;
+                }
+            case Tok::Eq:
+                return std::pair(BinOp::Eq, int(kCompareLevel));
+            case Tok::Ne:
+                return std::pair(BinOp::Ne, int(kCompareLevel));
+            case Tok::Lt:
+                return std::pair(BinOp::Lt, int(kCompareLevel));
+            case Tok::Gt:
+                return std::pair(BinOp::Gt, int(kCompareLevel));
+            case Tok::Le:
+                return std::pair(BinOp::Le, int(kCompareLevel));
+            case Tok::Ge:
+                return std::pair(BinOp::Ge, int(kCompareLevel));
+            case Tok::Amp:
+                return std::pair(BinOp::Concat, int(kConcatLevel));
+            case Tok::Plus:
+                return std::pair(BinOp::Add, int(kAddLevel));
+            case Tok::Minus:
+                return std::pair(BinOp::Sub, int(kAddLevel));
+            case Tok::Backslash:
+                return std::pair(BinOp::IntDiv, int(kIntDivLevel));
+            case Tok::Star:
+                return std::pair(BinOp::Mul, int(kMulLevel));
+            case Tok::Slash:
+                return std::pair(BinOp::Div, int(kMulLevel));
+            case Tok::Caret:
+                return std::pair(BinOp::Pow, int(kPowLevel));
             default:
-                break;
+                return std::nullopt;
         }
-        return std::nullopt;
     }
 
-    // Operands of a level joined by its operators, left to right.
-    ExprPtr ParseLevel(int level) {
-        if (level == kNotLevel) return ParseNot();
-        if (level == kUnaryLevel) return ParseUnary();
-        ExprPtr l = ParseLevel(level + 1);
-        while (std::optional<BinOp> op = OperatorAt(level)) {
+    // An expression whose operators are all of the given level or tighter, each level's
+    // operators taken left to right. Not, a prefix, is allowed where its level is.
+    ExprPtr ParseBinary(int lowest) {
+        ExprPtr l = lowest <= kNotLevel ? ParseNot() : ParseUnary();
+        while (std::optional<std::pair<BinOp, int>> op = OperatorHere()) {
+            if (op->second < lowest) break;
             int line = Cur().line;
             Next();
-            l = gen_.Binary(*op, std::move(l), ParseLevel(level + 1), line);
+            l = gen_.Binary(op->first, std::move(l), ParseBinary(op->second + 1), line);
         }
         return l;
     }
 
     ExprPtr ParseNot() {
-        if (!Is(Kw::Not)) return ParseLevel(kNotLevel + 1);
+        if (!Is(Kw::Not)) return ParseBinary(kNotLevel + 1);
         DepthGuard g(*this);
         int line = Cur().line;
         Next();
@@ -338,8 +339,7 @@ class Parser {
                 ExprPtr inner = ParseExpr();
                 Expect(Tok::RParen, kExpectedRParen);
                 // (name)(args) calls name with args.
-                if (auto* n = dynamic_cast<NameExpr*>(inner.get());
-                    n && !n->hasParens && Is(Tok::LParen))
+                if (auto* n = As<NameExpr>(inner.get()); n && !n->hasParens && Is(Tok::LParen))
                     return ParsePostfix(std::move(inner), false);
                 return ParsePostfix(gen_.Paren(std::move(inner), line), false);
             }
@@ -645,7 +645,7 @@ class Parser {
         while (Is(Tok::LParen)) ++opens, Next();
         if (IsNameToken(Cur()) && Peek().kind == Tok::RParen) {
             int nameLine = Cur().line;
-            std::u16string name = Cur().text;
+            std::u16string name(Cur().text);
             Next();
             int closes = 0;
             while (closes < opens && Is(Tok::RParen)) ++closes, Next();
@@ -674,8 +674,8 @@ class Parser {
         // (obj.Items(1).Add x) the arguments follow it; otherwise the last parenthesised part
         // starts the first argument (Foo (1) + 2, 3): parse the head again stopping before '('.
         bool bare = false;
-        if (auto* n = dynamic_cast<NameExpr*>(head.get())) bare = !n->hasParens;
-        if (auto* m = dynamic_cast<MemberExpr*>(head.get())) bare = !m->hasParens;
+        if (auto* n = As<NameExpr>(head.get())) bare = !n->hasParens;
+        if (auto* m = As<MemberExpr>(head.get())) bare = !m->hasParens;
         if (!bare) {
             pos_ = start;
             head = ParseChain(true);
@@ -836,7 +836,7 @@ class Parser {
     ExprPtr ParseLoopVariable() {
         int line = Cur().line;
         if (!IsNameToken(Cur())) Fail(kExpectedIdent);
-        std::u16string name = Cur().text;
+        std::u16string name(Cur().text);
         Next();
         return gen_.LoopVariable(name, line, Here());
     }
@@ -1142,9 +1142,10 @@ class Parser {
                 j += 2;
             } else if (t.kw == Kw::Dim || t.kw == Kw::Public || t.kw == Kw::Private) {
                 if (t.kw == Kw::Dim) j = i + 1;
-                i = ScanNameList(
-                        j, Others::Never,
-                        [&](const Token& name) { gen_.PredeclareField(name.text, isPublic); }) -
+                i = ScanNameList(j, Others::Never,
+                                 [&](const Token& name) {
+                                     gen_.PredeclareField(std::u16string(name.text), isPublic);
+                                 }) -
                     1;
                 continue;
             } else {
@@ -1152,7 +1153,7 @@ class Parser {
             }
             if (j >= t_.size() || !IsNameToken(t_[j])) continue;
             inProc = true;
-            gen_.PredeclareMember(t_[j].text, isMethod, isPublic);
+            gen_.PredeclareMember(std::u16string(t_[j].text), isMethod, isPublic);
         }
     }
 
@@ -1221,7 +1222,8 @@ class Parser {
         EndOfStatement();
     }
 
-    std::vector<Token> t_;
+    TokenList lexed_;
+    const std::vector<Token>& t_;
     size_t pos_ = 0;
     CodeGen gen_;
     int singleLineIf_ = 0;
@@ -1238,6 +1240,7 @@ std::shared_ptr<Program> CompileProgram(EngineImpl& e, std::u16string_view text,
     auto prog = std::make_shared<Program>();
     prog->optionExplicit = optionExplicit;
     prog->dynamicScope = dynamicScope;
+    const NodeArenaScope nodesInProgram(prog->arena);
     Parser p(e, Tokenize(text, firstLine), *prog);
     if (asExpression)
         prog->expression = p.ParseLoneExpression();
@@ -1250,7 +1253,7 @@ std::vector<CompileFailure> CheckProgram(EngineImpl& e, std::u16string_view text
     std::vector<CompileFailure> errors;
     // A lexical error stops the tokenizer: it is recorded and its line blanked for the rest.
     std::u16string work(text);
-    std::vector<Token> tokens;
+    TokenList tokens;
     for (;;) {
         try {
             tokens = Tokenize(work, firstLine);

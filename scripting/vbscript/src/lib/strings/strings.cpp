@@ -173,13 +173,11 @@ bool Matches(std::u16string_view text, size_t pos, std::u16string_view needle, i
 
 }  // namespace
 
-char16_t ToUpperChar(char16_t c) {
-    if (c < 0x80) return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
+char16_t ToUpperCharBeyondAscii(char16_t c) {
     return MapCase(c, std::begin(kUpperRuns), std::end(kUpperRuns));
 }
 
-char16_t ToLowerChar(char16_t c) {
-    if (c < 0x80) return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
+char16_t ToLowerCharBeyondAscii(char16_t c) {
     return MapCase(c, std::begin(kLowerRuns), std::end(kLowerRuns));
 }
 
@@ -193,6 +191,11 @@ std::u16string LCase(std::u16string_view text) {
     std::u16string out(text);
     for (char16_t& c : out) c = ToLowerChar(c);
     return out;
+}
+
+void LCaseInto(std::u16string_view text, std::u16string& out) {
+    out.resize(text.size());
+    for (size_t i = 0; i < text.size(); ++i) out[i] = ToLowerChar(text[i]);
 }
 
 int CompareBinary(std::u16string_view a, std::u16string_view b) {

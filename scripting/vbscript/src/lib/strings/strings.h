@@ -15,10 +15,20 @@ inline constexpr int kTextCompare = 1;
 
 // Simple (one code unit to one code unit) case mapping over the Basic Multilingual Plane, as
 // LCase/UCase do; surrogates and characters without a simple mapping stay unchanged.
-char16_t ToUpperChar(char16_t c);
-char16_t ToLowerChar(char16_t c);
+char16_t ToUpperCharBeyondAscii(char16_t c);
+char16_t ToLowerCharBeyondAscii(char16_t c);
+inline char16_t ToUpperChar(char16_t c) {
+    if (c < 0x80) return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
+    return ToUpperCharBeyondAscii(c);
+}
+inline char16_t ToLowerChar(char16_t c) {
+    if (c < 0x80) return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
+    return ToLowerCharBeyondAscii(c);
+}
 std::u16string UCase(std::u16string_view text);
 std::u16string LCase(std::u16string_view text);
+// LCase into out, reusing its storage (names looked up while compiling).
+void LCaseInto(std::u16string_view text, std::u16string& out);
 
 // -1, 0 or 1. Binary compares code units; text mode compares the lower-case mapping of each
 // code unit (so "_" sorts before "a" and "[" after "Z"). A shorter string that is a prefix sorts
