@@ -9,11 +9,13 @@
 //   peak memory          the child's maximum resident set
 // Prints one table, with the ratio of the largest size to the smallest.
 //
-//   bench_game_sizes [--clicks N] [FRAMES ...]   (default 200 clicks; sizes 10 100 1000)
+//   bench_game_sizes [--clicks N] [--runs N] [FRAMES ...]
+//                    (default 200 clicks, 5 runs of each size; sizes 10 100 1000)
 //   bench_game_sizes --write FRAMES FOLDER                (writes one size into FOLDER)
 //   bench_game_sizes [--clicks N] --child FRAMES FOLDER   (plays it: one line of figures)
 // GAME_SIZES_PHASES=1 also prints when each part of the start-up ended.
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QProcess>
@@ -201,10 +203,13 @@ int Child(int argc, char** argv, const QString& folder, int clicks) {
 
 int main(int argc, char** argv) {
     int clicks = 200;
+    int runs = 5;
     std::vector<int> sizes;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--clicks") == 0 && i + 1 < argc)
             clicks = std::max(1, std::atoi(argv[++i]));
+        else if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc)
+            runs = std::max(1, std::atoi(argv[++i]));
         else if (std::strcmp(argv[i], "--write") == 0 && i + 2 < argc) {
             QCoreApplication app(argc, argv);
             ProjectWriter project(QString::fromLocal8Bit(argv[i + 2]));
@@ -229,31 +234,44 @@ int main(int argc, char** argv) {
         games.push_back(std::make_unique<ProjectWriter>());
         WriteGame(*games.back(), frames);
     }
-    // Folders changed in the last two seconds are listed again at every lookup (their times
-    // may not move on): a game is played long after it was written.
-    std::this_thread::sleep_for(std::chrono::milliseconds(2100));
-    for (size_t g = 0; g < sizes.size(); ++g) {
-        const int frames = sizes[g];
-        QProcess child;
-        child.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--clicks"), QString::number(clicks), QStringLiteral("--child"),
-                     QString::number(frames), games[g]->Root()});
-        if (!child.waitForFinished(-1) || child.exitCode() != 0) {
-            std::fprintf(stderr, "size %d failed: %s\n", frames,
-                         child.readAllStandardError().constData());
-            return 1;
+    // A game is played long after it was written: its files are on disk, the system is done
+    // with writing them out (for some seconds after thousands of new files, everything runs
+    // slower here), and its folders are older than two seconds (younger ones are listed
+    // again at every lookup, as their times may not move on).
+    ::sync();
+    std::this_thread::sleep_for(std::chrono::seconds(10));
+    // The sizes take turns, run after run, so that whatever else the machine does falls on
+    // all of them alike; each column is the median over the runs.
+    std::vector<std::vector<std::vector<double>>> samples(sizes.size(),
+                                                          std::vector<std::vector<double>>(5));
+    for (int run = 0; run < runs; ++run) {
+        for (size_t g = 0; g < sizes.size(); ++g) {
+            const int frames = sizes[g];
+            QProcess child;
+            child.start(QCoreApplication::applicationFilePath(),
+                        {QStringLiteral("--clicks"), QString::number(clicks),
+                         QStringLiteral("--child"), QString::number(frames), games[g]->Root()});
+            if (!child.waitForFinished(-1) || child.exitCode() != 0) {
+                std::fprintf(stderr, "size %d failed: %s\n", frames,
+                             child.readAllStandardError().constData());
+                return 1;
+            }
+            const QList<QByteArray> fields = child.readAllStandardOutput().trimmed().split(' ');
+            for (int i = 0; i < 5 && i < fields.size(); ++i)
+                samples[g][size_t(i)].push_back(fields[i].toDouble());
         }
-        Row row{frames, {}};
-        const QList<QByteArray> fields = child.readAllStandardOutput().trimmed().split(' ');
-        for (int i = 0; i < 5 && i < fields.size(); ++i) row.values[i] = fields[i].toDouble();
+    }
+    for (size_t g = 0; g < sizes.size(); ++g) {
+        Row row{sizes[g], {}};
+        for (size_t i = 0; i < 5; ++i) row.values[i] = Median(samples[g][i]);
         row.values[4] /= 1024.0;  // MB
         rows.push_back(row);
     }
 
     std::printf(
-        "%d clicks of each kind; per frame %d hotspots, %d lines of procedures, %d "
+        "%d clicks of each kind, %d runs; per frame %d hotspots, %d lines of procedures, %d "
         "variables (medians, ms)\n",
-        clicks, kHotspotsPerFrame, kProcedureLinesPerFrame, kVariablesPerFrame);
+        clicks, runs, kHotspotsPerFrame, kProcedureLinesPerFrame, kVariablesPerFrame);
     std::printf("%7s %9s %10s %9s | %10s %10s %12s %10s %10s\n", "frames", "hotspots", "proc-lines",
                 "variables", "click", "click+scr", "frame+fscr", "start-up", "peak MB");
     for (const Row& r : rows)
