@@ -40,6 +40,7 @@ class LineReader {
   public:
     explicit LineReader(QByteArray bytes) : bytes_(std::move(bytes)) {}
     bool AtEnd() const { return pos_ >= bytes_.size(); }
+    qsizetype Left() const { return bytes_.size() - pos_; }
     QByteArrayView ReadLine() {
         if (AtEnd()) throw RunError(62, QStringLiteral("Input past end of file"));
         const char* data = bytes_.constData();
@@ -207,6 +208,18 @@ QString LoadProcedures(Program& program) {
     try {
         LineReader in(ReadDataFile(program.platform.files, path));
         for (int i = 0; i < 3 && !in.AtEnd(); ++i) in.ReadLine();
+        QString result;
+        if (!scrambled) {
+            // Line by line into one text: the lines' own ends become CR LF.
+            result.reserve(in.Left() + in.Left() / 16);
+            for (bool first = true;; first = false) {
+                const QByteArrayView line = in.ReadLine();
+                if (!first) result += kCrLf;
+                AppendFromCp1252(result, line.data(), line.size());
+                if (in.AtEnd()) break;
+            }
+            return result;
+        }
         std::vector<QByteArrayView> lines;
         qsizetype total = 0;
         while (true) {
@@ -214,15 +227,7 @@ QString LoadProcedures(Program& program) {
             total += lines.back().size() + 2;
             if (in.AtEnd()) break;
         }
-        QString result;
         result.reserve(total);
-        if (!scrambled) {
-            for (size_t i = 0; i < lines.size(); ++i) {
-                if (i > 0) result += kCrLf;
-                AppendFromCp1252(result, lines[i].data(), lines[i].size());
-            }
-            return result;
-        }
         QList<QByteArray> scrambledLines;
         scrambledLines.reserve(qsizetype(lines.size()));
         for (QByteArrayView line : lines) scrambledLines.append(line.toByteArray());

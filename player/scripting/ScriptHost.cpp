@@ -169,20 +169,29 @@ const ScriptHost::ProgramPrefix& ScriptHost::Prefix(vbs::Engine& engine) {
     }
     ProgramPrefix p;
     p.procedures = procedures;
-    QString text = procedures + kCrLf;
+    // The text is put together once, as the engine takes it; each piece's lines are counted
+    // once.
+    qsizetype size = procedures.size() + 4;
+    for (const Plugin& plugin : plugins) size += plugin.GlobalCode.size() + 2;
+    p.text.reserve(size_t(size));
+    const auto append = [&p](const QString& piece) {
+        p.text.append(reinterpret_cast<const char16_t*>(piece.utf16()), size_t(piece.size()));
+        p.text.append(u"\r\n");
+    };
+    const QString createObject = QStringLiteral("CreateObject(");
+    append(procedures);
+    p.callsCreateObject = procedures.contains(createObject);
     p.layout.parts.push_back({1, QStringLiteral("the project procedures")});
-    // Counted piece by piece: each plug-in's code is counted once, not the whole text again.
-    int line = 1 + LinesIn(text);
+    int line = 2 + LinesIn(procedures);
     for (const Plugin& plugin : plugins) {
         p.plugins.emplace_back(plugin.Name, plugin.GlobalCode);
         p.layout.parts.push_back({line, QStringLiteral("the plug-in ") + plugin.Name});
-        text += plugin.GlobalCode + kCrLf;
+        append(plugin.GlobalCode);
+        p.callsCreateObject = p.callsCreateObject || plugin.GlobalCode.contains(createObject);
         line += LinesIn(plugin.GlobalCode) + 1;
     }
-    text += kCrLf;
+    p.text.append(u"\r\n");
     p.nextLine = line + 1;
-    p.callsCreateObject = text.contains(QStringLiteral("CreateObject("));
-    p.text = U16(text);
     // A prefix that does not compile alone goes to the engine with each run's code, so its
     // error is the one the whole program has.
     p.module = engine.CompileModule(p.text);

@@ -54,6 +54,11 @@ TEST_F(ProjectStartupTest, ListFilesMatchesThePatternCaseSensitively) {
     QStringList names = ListFiles(t.program, t.program.paths.CPDataPath, "*.ocx");
     names.sort();
     EXPECT_EQ(names, QStringList({".hidden.ocx", "menu.ocx"}));
+    // Patterns beyond an ending: the general matcher, still case-sensitive.
+    EXPECT_EQ(ListFiles(t.program, t.program.paths.CPDataPath, "m?n[a-z].*"),
+              QStringList({"menu.ocx"}));
+    EXPECT_EQ(ListFiles(t.program, t.program.paths.CPDataPath, "*.OC?"),
+              QStringList({"OTHER.OCX"}));
 
     // Without a trailing backslash and with an empty pattern: every file, no folder.
     QString folder = t.program.paths.CPDataPath;

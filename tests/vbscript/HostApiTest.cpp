@@ -256,6 +256,14 @@ TEST_F(PreparedCode, ContinuationKeepsTheLinesAndOptionExplicitOfOneText) {
               "head\nerror 500 (line 5)");
     // A compile error in the continuation: its own line, and nothing of the module ran.
     EXPECT_EQ(RunModule(engine_, *module, "Sub Main\r\nIf\r\nEnd Sub"), "error 1023 (line 5)");
+    // Any line end counts once: a lone CR, a lone LF, CR LF, a CR at the very end.
+    for (const std::u16string& text :
+         {std::u16string(u"Dim p\rDim q\nDim r\r\n"), std::u16string(u"Dim p\n\nDim r\r")}) {
+        auto mixed = engine_.CompileModule(text);
+        ASSERT_TRUE(mixed);
+        EXPECT_EQ(RunModule(engine_, *mixed, "Sub Main\r\n p = 1 / 0\r\nEnd Sub"),
+                  "error 11 (line 5)");
+    }
     // A module that does not compile names its line.
     EXPECT_FALSE(engine_.CompileModule(u"Sub A\r\nEnd Sub\r\nx = (\r\n"));
     EXPECT_EQ(engine_.LastError().line, 3);

@@ -73,6 +73,23 @@ TEST_F(Semantics, ImplicitLocalsStayLocal) {
     EXPECT_EQ(Run("Sub T()\n shared = 7\nEnd Sub\nDim shared\nT\nOut.Print shared"), "7\n");
 }
 
+// Procedures with many names: declared, parameters, undeclared, and a self call among them.
+TEST_F(Semantics, ProceduresWithManyNamesKeepEachApart) {
+    std::string code = "Function Sum(n, p0)\n";
+    for (int i = 1; i <= 30; ++i) code += " Dim d" + std::to_string(i) + "\n";
+    for (int i = 1; i <= 30; ++i)
+        code += " d" + std::to_string(i) + " = " + std::to_string(i) + " : u" + std::to_string(i) +
+                " = " + std::to_string(100 * i) + "\n";
+    code += " Sum = p0\n";
+    for (int i = 1; i <= 30; ++i)
+        code += " Sum = Sum + d" + std::to_string(i) + " + u" + std::to_string(i) + "\n";
+    code +=
+        " If n > 0 Then Sum = Sum + Sum(n - 1, 0)\nEnd Function\n"
+        "Out.Print Sum(2, 1000), IsEmpty(u7), IsEmpty(d7)";
+    // 1 to 30 and 100 to 3000 give 46965 per call; three calls and the 1000.
+    EXPECT_EQ(Run(code), "141895 True True\n");
+}
+
 TEST_F(Semantics, FunctionNameIsTheResultVariable) {
     EXPECT_EQ(Run("Function F()\n F = 1\n F = F + 1\nEnd Function\nOut.Print F()"), "2\n");
     EXPECT_EQ(Run("Function G()\n Set G = CreateObject(\"Scripting.Dictionary\")\nEnd Function\n"

@@ -83,12 +83,16 @@ std::shared_ptr<const ModuleCode> Engine::CompileModule(std::u16string_view text
             module->optionExplicit = module->pieces.front()->optionExplicit;
     });
     if (!ok) return nullptr;
-    int line = 1;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        if (text[i] == '\r' || text[i] == '\n') ++line;
+    // Lines end at CR LF, a lone CR or a lone LF.
+    size_t line = 1;
+    const char16_t* chars = text.data();
+    const size_t n = text.size();
+    for (size_t i = 0; i < n; ++i) {
+        const char16_t c = chars[i];
+        if (c > u'\r') continue;  // most characters, in one comparison
+        if (c == u'\n' || (c == u'\r' && (i + 1 == n || chars[i + 1] != u'\n'))) ++line;
     }
-    module->nextLine = line;
+    module->nextLine = int(line);
     return module;
 }
 

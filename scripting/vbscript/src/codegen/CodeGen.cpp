@@ -26,10 +26,9 @@ ExprPtr CodeGen::Name(const std::u16string& name, int line) {
     std::u16string& lower = lower_;
     rt::LCaseInto(name, lower);
     if (!scope_->isTop) {
-        auto it = scope_->locals.find(lower);
-        if (it != scope_->locals.end()) {
+        if (const int* slot = scope_->locals.Find(lower)) {
             n->mode = NameMode::Local;
-            n->slot = it->second;
+            n->slot = *slot;
             return n;
         }
     }
@@ -51,9 +50,12 @@ ExprPtr CodeGen::Name(const std::u16string& name, int line) {
     n->dynScope = prog_.dynamicScope && scope_->isTop;
     if (!scope_->isTop && !prog_.optionExplicit) {
         n->mode = NameMode::Dyn;
-        auto it = scope_->implicit.find(lower);
-        if (it == scope_->implicit.end()) it = scope_->implicit.emplace(lower, HiddenLocal()).first;
-        n->slot = it->second;
+        if (const int* slot = scope_->implicit.Find(lower)) {
+            n->slot = *slot;
+        } else {
+            n->slot = HiddenLocal();
+            scope_->implicit.Add(lower, n->slot);
+        }
     } else {
         n->mode = NameMode::Global;
     }
@@ -65,11 +67,10 @@ ExprPtr CodeGen::RetargetSelfCall(std::unique_ptr<NameExpr> n) {
     std::u16string name = n->name;
     int line = n->line;
     // Look it up as if the return slot were not there.
-    auto self = scope_->locals.find(Lower(name));
-    int saved = self->second;
-    scope_->locals.erase(self);
+    const std::u16string lower = Lower(name);
+    const int saved = scope_->locals.Hide(lower);
     ExprPtr r = Name(name, line);
-    scope_->locals.emplace(Lower(name), saved);
+    scope_->locals.Show(lower, saved);
     return r;
 }
 
@@ -291,11 +292,11 @@ void CodeGen::DeclareVariable(Block& b, const std::u16string& name, std::vector<
         prog_.globals.push_back(std::move(d));
         return;
     }
-    auto it = scope_->locals.find(lower);
-    int slot = it != scope_->locals.end() ? it->second : -1;
+    const int* found = scope_->locals.Find(lower);
+    int slot = found ? *found : -1;
     if (slot < 0) {
         slot = HiddenLocal();
-        scope_->locals.emplace(lower, slot);
+        scope_->locals.Add(lower, slot);
         scope_->proc->localNames.push_back(name);
     }
     if (!dims.empty() || isArray) {
@@ -316,13 +317,13 @@ void CodeGen::DeclareConst(const std::u16string& name, ExprPtr value) {
         return;
     }
     std::u16string lower = Lower(name);
-    auto it = scope_->locals.find(lower);
+    const int* found = scope_->locals.Find(lower);
     int slot;
-    if (it == scope_->locals.end()) {
+    if (!found) {
         slot = HiddenLocal();
-        scope_->locals.emplace(lower, slot);
+        scope_->locals.Add(lower, slot);
     } else {
-        slot = it->second;
+        slot = *found;
     }
     ConstInit c;
     c.slot = slot;
@@ -332,10 +333,10 @@ void CodeGen::DeclareConst(const std::u16string& name, ExprPtr value) {
 
 ExprPtr CodeGen::ReDimTarget(const std::u16string& name, int line) {
     std::u16string lower = Lower(name);
-    if (!scope_->isTop && !scope_->locals.count(lower) && !(cls_ && cls_->byName.count(lower)) &&
+    if (!scope_->isTop && !scope_->locals.Contains(lower) && !(cls_ && cls_->byName.count(lower)) &&
         prog_.optionExplicit) {
         int slot = HiddenLocal();
-        scope_->locals.emplace(lower, slot);
+        scope_->locals.Add(lower, slot);
     } else if (scope_->isTop && !declaredHere_.count(lower)) {
         GlobalDecl d;
         d.atom = e_.AtomOf(name);
@@ -352,9 +353,9 @@ void CodeGen::PredeclareLocal(ProcScope& scope, const Token& name, Kw statement)
     // reaches the global of that name when there is one.
     bool isField = statement == Kw::ReDim && cls_ && cls_->byName.count(lower);
     bool dynamic = statement == Kw::ReDim && !prog_.optionExplicit;
-    if (!scope.locals.count(lower) && !isField && !dynamic) {
+    if (!scope.locals.Contains(lower) && !isField && !dynamic) {
         int slot = scope.proc->localCount++;
-        scope.locals.emplace(lower, slot);
+        scope.locals.Add(lower, slot);
         scope.proc->localNames.emplace_back(name.text);
     }
 }
@@ -374,13 +375,13 @@ ProcDef& CodeGen::BeginProc(ProcScope& scope, ProcKind kind, std::u16string name
     scope.proc = &def;
     // A function's (and property getter's) name is its result variable.
     if (kind == ProcKind::Function || kind == ProcKind::PropGet)
-        scope.locals.emplace(Lower(def.name), 0);
+        scope.locals.Add(Lower(def.name), 0);
     return def;
 }
 
 void CodeGen::AddParam(ProcScope& scope, std::u16string name, bool byRef) {
     int slot = scope.proc->localCount++;
-    scope.locals[Lower(name)] = slot;
+    scope.locals.Set(Lower(name), slot);
     Param p;
     p.name = std::move(name);
     p.byRef = byRef;
@@ -397,7 +398,8 @@ void CodeGen::EnterBody(ProcScope& scope) {
 void CodeGen::LeaveBody(ProcScope& scope) {
     withSlots_.swap(outerWith_);
     scope_ = outer_;
-    for (auto& [lower, slot] : scope.locals) scope.proc->slotNames.emplace_back(lower, slot);
+    for (const auto& [lower, slot] : scope.locals.Entries())
+        if (slot >= 0) scope.proc->slotNames.emplace_back(lower, slot);
 }
 
 void CodeGen::EndProc(bool inClass, SourcePos at) {

@@ -73,10 +73,69 @@ struct SourcePos {
 };
 
 // The names of one procedure (or of the top level).
+// Names of one scope, lower case -> slot. Most procedures have a handful: they are kept in a
+// list searched in order, with a hash index only once the list grows long.
+class ScopeNames {
+  public:
+    const int* Find(const std::u16string& lower) const {
+        if (!index_.empty()) {
+            auto it = index_.find(lower);
+            return it == index_.end() || entries_[it->second].second == kHidden
+                       ? nullptr
+                       : &entries_[it->second].second;
+        }
+        for (const auto& [name, slot] : entries_)
+            if (name == lower) return slot == kHidden ? nullptr : &slot;
+        return nullptr;
+    }
+    bool Contains(const std::u16string& lower) const { return Find(lower) != nullptr; }
+    // Adds the name unless it is there already.
+    void Add(const std::u16string& lower, int slot) {
+        if (Entry(lower)) return;
+        entries_.emplace_back(lower, slot);
+        if (!index_.empty()) {
+            index_.emplace(lower, entries_.size() - 1);
+        } else if (entries_.size() > kListed) {
+            for (size_t i = 0; i < entries_.size(); ++i) index_.emplace(entries_[i].first, i);
+        }
+    }
+    // Adds the name or gives it a new slot.
+    void Set(const std::u16string& lower, int slot) {
+        if (int* found = Entry(lower))
+            *found = slot;
+        else
+            Add(lower, slot);
+    }
+    // Hides a name while something is looked up as if it were not there; Show undoes it.
+    int Hide(const std::u16string& lower) {
+        int* found = Entry(lower);
+        const int slot = *found;
+        *found = kHidden;
+        return slot;
+    }
+    void Show(const std::u16string& lower, int slot) { *Entry(lower) = slot; }
+    const std::vector<std::pair<std::u16string, int>>& Entries() const { return entries_; }
+
+  private:
+    static constexpr int kHidden = -1;
+    static constexpr size_t kListed = 16;
+    int* Entry(const std::u16string& lower) {
+        if (!index_.empty()) {
+            auto it = index_.find(lower);
+            return it == index_.end() ? nullptr : &entries_[it->second].second;
+        }
+        for (auto& [name, slot] : entries_)
+            if (name == lower) return &slot;
+        return nullptr;
+    }
+    std::vector<std::pair<std::u16string, int>> entries_;
+    std::unordered_map<std::u16string, size_t> index_;
+};
+
 struct ProcScope {
     ProcDef* proc = nullptr;
-    std::unordered_map<std::u16string, int> locals;    // lower -> slot
-    std::unordered_map<std::u16string, int> implicit;  // undeclared names -> hidden slot
+    ScopeNames locals;    // declared names
+    ScopeNames implicit;  // names used without a declaration -> hidden slot
     bool isTop = false;
 };
 

@@ -1,6 +1,7 @@
 // The hand-written lexer: keywords, literals, comments and ` _` line continuations.
 #include "lexer/Lexer.h"
 
+#include <array>
 #include <cmath>
 #include <iterator>
 
@@ -105,14 +106,26 @@ struct LetterRanges {
 };
 constexpr LetterRanges kLetterRanges;
 
-bool IsIdentStart(char16_t c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c > 127;
+// What an ASCII character can be in the text, looked up once per character.
+enum CharClass : uint8_t { kOtherChar, kBlankChar, kLetter, kDigitOrUnderscore };
+constexpr std::array<uint8_t, 128> kCharClass = [] {
+    std::array<uint8_t, 128> t{};
+    t[' '] = t['\t'] = kBlankChar;
+    for (int c = 'a'; c <= 'z'; ++c) t[size_t(c)] = t[size_t(c - 'a' + 'A')] = kLetter;
+    for (int c = '0'; c <= '9'; ++c) t[size_t(c)] = kDigitOrUnderscore;
+    t['_'] = kDigitOrUnderscore;
+    return t;
+}();
+
+// Beyond ASCII every character may start or continue a name.
+inline bool IsIdentStart(char16_t c) {
+    return c >= 128 || kCharClass[c] == kLetter;
 }
-bool IsIdentChar(char16_t c) {
-    return IsIdentStart(c) || (c >= '0' && c <= '9') || c == '_';
+inline bool IsIdentChar(char16_t c) {
+    return c >= 128 || kCharClass[c] >= kLetter;
 }
-bool IsBlank(char16_t c) {
-    return c == ' ' || c == '\t' || c == 0x3000 || c == 0xA0;
+inline bool IsBlank(char16_t c) {
+    return c < 128 ? kCharClass[c] == kBlankChar : (c == 0x3000 || c == 0xA0);
 }
 
 }  // namespace
