@@ -40,6 +40,11 @@ TEST_F(HostApi, GlobalMembersOfAddedObjects) {
 TEST_F(HostApi, ObjectNamesMustBeFreeAndNotReserved) {
     auto v = MakeRef<ValueObject>();
     EXPECT_FALSE(engine_.AddObject(u"Dim", v.get(), false));
+    EXPECT_FALSE(engine_.AddObject(u"RANDOMIZE", v.get(), false));
+    EXPECT_FALSE(engine_.AddObject(u"", v.get(), false));
+    // "Me" outside a class is the host's own; long names are never reserved.
+    EXPECT_TRUE(engine_.AddObject(u"Me", v.get(), false));
+    EXPECT_TRUE(engine_.AddObject(u"AVeryLongObjectNameIndeed", v.get(), false));
     EXPECT_TRUE(engine_.AddObject(u"Hotspot", v.get(), false));
     EXPECT_FALSE(engine_.AddObject(u"hotspot", v.get(), false));
     EXPECT_EQ(engine_.LastError().number, 1041);

@@ -73,6 +73,17 @@ TEST_F(Semantics, ImplicitLocalsStayLocal) {
     EXPECT_EQ(Run("Sub T()\n shared = 7\nEnd Sub\nDim shared\nT\nOut.Print shared"), "7\n");
 }
 
+// Thousands of global names, each found again whatever the letter case it is written in.
+TEST_F(Semantics, ManyGlobalNamesStayApart) {
+    std::string code;
+    for (int i = 0; i < 5000; ++i)
+        code += "v" + std::to_string(i) + "_x = " + std::to_string(i) + "\n";
+    code += "s = 0\n";
+    for (int i = 0; i < 5000; ++i) code += "s = s + V" + std::to_string(i) + "_X\n";
+    code += "Out.Print s, v4999_X, IsEmpty(v5000_x)";
+    EXPECT_EQ(Run(code), "12497500 4999 True\n");
+}
+
 // Procedures with many names: declared, parameters, undeclared, and a self call among them.
 TEST_F(Semantics, ProceduresWithManyNamesKeepEachApart) {
     std::string code = "Function Sum(n, p0)\n";

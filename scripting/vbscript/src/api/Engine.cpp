@@ -2,6 +2,7 @@
 // errors into LastError().
 #include "vbscript/Engine.h"
 
+#include <iterator>
 #include <optional>
 
 #include "engine/EngineImpl.h"
@@ -38,9 +39,15 @@ bool FailWith(EngineImpl& e, int number) {
 
 // The atom an object may be added under; -1 for an empty or reserved name.
 int ObjectAtom(EngineImpl& e, std::u16string_view name) {
-    // "Me" outside a class names the host's own object, so a host may add it.
-    std::u16string lower = rt::LCase(name);
-    if (name.empty() || (KeywordOf(lower) != Kw::None && lower != u"me")) return -1;
+    if (name.empty()) return -1;
+    // A reserved word cannot name an object, but "Me" outside a class names the host's own
+    // object, so a host may add it. No reserved word is longer than the buffer.
+    char16_t buffer[16];
+    if (name.size() <= std::size(buffer)) {
+        for (size_t i = 0; i < name.size(); ++i) buffer[i] = rt::ToLowerChar(name[i]);
+        const std::u16string_view lower(buffer, name.size());
+        if (KeywordOf(lower) != Kw::None && lower != u"me") return -1;
+    }
     return e.AtomOf(name);
 }
 
@@ -77,6 +84,7 @@ std::shared_ptr<const ModuleCode> Engine::CompileModule(std::u16string_view text
     EngineImpl& e = *impl_;
     auto module = std::make_shared<ModuleCode>();
     module->store = e.Store();
+    e.ReserveNames(text.size() / 100);  // about a new name in a hundred characters
     bool ok = e.Guard([&] {
         module->pieces = e.CompilePieces(text, 1, false, std::nullopt);
         if (!module->pieces.empty())
@@ -118,6 +126,7 @@ std::shared_ptr<const ObjectSetCode> Engine::PrepareObjects(std::span<const Name
     auto set = std::make_shared<ObjectSetCode>();
     set->store = e.Store();
     set->items.reserve(objects.size());
+    e.ReserveNames(objects.size());
     for (const NamedObject& o : objects)
         set->items.push_back({ObjectAtom(e, o.name), o.object, o.addMembers});
     return set;

@@ -2,7 +2,9 @@
 // slots), global slots, frames and the engine state the interpreter works on.
 #pragma once
 
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <optional>
@@ -184,24 +186,82 @@ class SlotTable {
     size_t size_ = 0;
 };
 
+// Atom ids by lower-case name: open addressing over a power-of-two table of (hash, id) pairs,
+// the names themselves compared in the atoms. Looking a name up is a hash of its letters and,
+// mostly, one probe.
+class AtomIndex {
+  public:
+    static uint32_t Hash(std::u16string_view lower) {
+        uint32_t h = 2166136261u;  // FNV-1a over the code units
+        for (char16_t c : lower) h = (h ^ c) * 16777619u;
+        return h;
+    }
+    // The atom of `lower` (with its Hash), or -1.
+    int Find(std::u16string_view lower, uint32_t hash, const std::vector<Atom>& atoms) const {
+        if (slots_.empty()) return -1;
+        for (size_t i = hash & mask_;; i = (i + 1) & mask_) {
+            const Slot& slot = slots_[i];
+            if (slot.id < 0) return -1;
+            if (slot.hash == hash && atoms[size_t(slot.id)].lower == lower) return slot.id;
+        }
+    }
+    void Insert(uint32_t hash, int id) {
+        if ((count_ + 1) * 2 > slots_.size()) Grow(std::max<size_t>(64, slots_.size() * 2));
+        Place(hash, id);
+        ++count_;
+    }
+    void Reserve(size_t names) {
+        size_t size = slots_.empty() ? 64 : slots_.size();
+        while (names * 2 > size) size *= 2;
+        if (size > slots_.size()) Grow(size);
+    }
+    size_t size() const { return count_; }
+
+  private:
+    struct Slot {
+        uint32_t hash = 0;
+        int32_t id = -1;
+    };
+    void Place(uint32_t hash, int id) {
+        size_t i = hash & mask_;
+        while (slots_[i].id >= 0) i = (i + 1) & mask_;
+        slots_[i] = {hash, id};
+    }
+    void Grow(size_t size) {
+        std::vector<Slot> old = std::move(slots_);
+        slots_.assign(size, Slot{});
+        mask_ = size - 1;
+        for (const Slot& slot : old)
+            if (slot.id >= 0) Place(slot.hash, slot.id);
+    }
+    std::vector<Slot> slots_;
+    size_t mask_ = 0;
+    size_t count_ = 0;
+};
+
 // What engines sharing compiled code have in common: the names (atoms, which compiled code
 // refers to) and the compile cache. Each engine keeps its own slots; the table of every
 // sharing engine grows with the names.
 struct CodeStore {
     std::vector<Atom> atoms;
-    std::unordered_map<std::u16string, int> atomIndex;
+    AtomIndex atomIndex;
     std::u16string lowerScratch;  // AtomOf's lookup key, kept to spare an allocation per name
     // Compiled programs by text and how it was compiled (first line, flags), reused across
     // Reset. Looked up without copying the text.
     struct CacheKey {
         std::u16string_view text;  // points into `owned` once stored
         uint64_t how = 0;
-        bool operator==(const CacheKey&) const = default;
+        size_t hash = 0;  // of both, computed once (Of)
+        static CacheKey Of(std::u16string_view text, uint64_t how) {
+            return {text, how,
+                    std::hash<std::u16string_view>()(text) ^ (how * 0x9E3779B97F4A7C15ull)};
+        }
+        bool operator==(const CacheKey& o) const {
+            return hash == o.hash && how == o.how && text == o.text;
+        }
     };
     struct CacheHash {
-        size_t operator()(const CacheKey& k) const noexcept {
-            return std::hash<std::u16string_view>()(k.text) ^ (k.how * 0x9E3779B97F4A7C15ull);
-        }
+        size_t operator()(const CacheKey& k) const noexcept { return k.hash; }
     };
     struct CacheEntry {
         std::unique_ptr<std::u16string> owned;
@@ -292,6 +352,9 @@ class EngineImpl {
 
     // ---- names ----
     int AtomOf(std::u16string_view name);
+    // Room for about `more` new names, so that adding many does not grow the tables step by
+    // step.
+    void ReserveNames(size_t more);
     GlobalSlot& Slot(int atom) { return globals_[size_t(atom)]; }
     const Atom& AtomAt(int atom) const { return store_->atoms[size_t(atom)]; }
     // Binds an unset slot to a global member of a host object; false when nothing has the name.

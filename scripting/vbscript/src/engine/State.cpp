@@ -27,8 +27,8 @@ int EngineImpl::AtomOf(std::u16string_view name) {
     CodeStore& s = *store_;
     std::u16string& lower = s.lowerScratch;
     rt::LCaseInto(name, lower);
-    auto it = s.atomIndex.find(lower);
-    if (it != s.atomIndex.end()) return it->second;
+    const uint32_t hash = AtomIndex::Hash(lower);
+    if (const int found = s.atomIndex.Find(lower, hash, s.atoms); found >= 0) return found;
     int id = int(s.atoms.size());
     Atom a;
     a.name = std::u16string(name);
@@ -36,8 +36,14 @@ int EngineImpl::AtomOf(std::u16string_view name) {
     a.builtin = FindBuiltin(lower);
     s.atoms.push_back(std::move(a));
     for (SlotTable* t : s.tables) t->emplace_back();
-    s.atomIndex.emplace(s.atoms.back().lower, id);
+    s.atomIndex.Insert(hash, id);
     return id;
+}
+
+void EngineImpl::ReserveNames(size_t more) {
+    CodeStore& s = *store_;
+    s.atoms.reserve(s.atoms.size() + more);
+    s.atomIndex.Reserve(s.atomIndex.size() + more);
 }
 
 void EngineImpl::UseStore(std::shared_ptr<CodeStore> store) {
@@ -77,7 +83,8 @@ std::shared_ptr<Program> EngineImpl::Compile(std::u16string_view text, int first
     const uint64_t how = (uint64_t(uint32_t(firstLine)) << 8) | (asExpression ? 1u : 0u) |
                          (dynamicScope ? 2u : 0u) | (optionExplicit ? 4u : 0u);
     CodeStore& s = *store_;
-    auto it = s.cache.find(CodeStore::CacheKey{text, how});
+    const CodeStore::CacheKey lookup = CodeStore::CacheKey::Of(text, how);
+    auto it = s.cache.find(lookup);
     if (it != s.cache.end()) return it->second.program;
     auto p = CompileProgram(*this, text, firstLine, asExpression, optionExplicit, dynamicScope);
     // Bounded: the texts of a game fit many times over.
@@ -87,7 +94,7 @@ std::shared_ptr<Program> EngineImpl::Compile(std::u16string_view text, int first
     }
     s.cacheChars += text.size();
     auto owned = std::make_unique<std::u16string>(text);
-    CodeStore::CacheKey key{*owned, how};
+    CodeStore::CacheKey key{*owned, how, lookup.hash};
     s.cache.emplace(key, CodeStore::CacheEntry{std::move(owned), p});
     return p;
 }

@@ -141,7 +141,14 @@ Kw KeywordOf(std::u16string_view lower) {
 
 TokenList Tokenize(std::u16string_view s, int firstLine) {
     TokenList list;
+    Tokenize(s, firstLine, list);
+    return list;
+}
+
+void Tokenize(std::u16string_view s, int firstLine, TokenList& list) {
     std::vector<Token>& out = list.tokens;
+    out.clear();
+    list.texts.clear();
     out.reserve(s.size() / 3 + 8);
     size_t i = 0, n = s.size();
     int line = firstLine;
@@ -427,7 +434,6 @@ TokenList Tokenize(std::u16string_view s, int firstLine) {
     }
     push(Tok::Newline, i);
     push(Tok::End, i);
-    return list;
 }
 
 }  // namespace vbs

@@ -128,6 +128,8 @@ struct CompileFailure {
 
 // Splits text into tokens; throws CompileFailure on a lexical error.
 TokenList Tokenize(std::u16string_view text, int firstLine);
+// The same into a list of the caller's, whose storage is used again.
+void Tokenize(std::u16string_view text, int firstLine, TokenList& into);
 // Whether an identifier (lower case) is a reserved word.
 Kw KeywordOf(std::u16string_view lower);
 

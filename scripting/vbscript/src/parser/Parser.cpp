@@ -13,6 +13,7 @@ namespace vbs {
 namespace {
 
 constexpr int kMaxNesting = 200;
+constexpr size_t kKeptTokens = 64 * 1024;
 
 // Binary operators by precedence, lowest first. Not (a prefix) stands between And and the
 // comparisons; unary minus binds tighter than ^ (-3 ^ 2 = 9).
@@ -35,8 +36,7 @@ enum Level : int {
 
 class Parser {
   public:
-    Parser(EngineImpl& e, TokenList toks, Program& prog)
-        : lexed_(std::move(toks)), t_(lexed_.tokens), gen_(e, prog) {}
+    Parser(EngineImpl& e, const TokenList& toks, Program& prog) : t_(toks.tokens), gen_(e, prog) {}
 
     void ParseProgram() {
         ProcScope top;
@@ -1222,7 +1222,6 @@ class Parser {
         EndOfStatement();
     }
 
-    TokenList lexed_;
     const std::vector<Token>& t_;
     size_t pos_ = 0;
     CodeGen gen_;
@@ -1241,7 +1240,27 @@ std::shared_ptr<Program> CompileProgram(EngineImpl& e, std::u16string_view text,
     prog->optionExplicit = optionExplicit;
     prog->dynamicScope = dynamicScope;
     const NodeArenaScope nodesInProgram(prog->arena);
-    Parser p(e, Tokenize(text, firstLine), *prog);
+    // One list of tokens serves every compile on this thread: a long text is compiled piece
+    // by piece, and each piece's tokens land in memory already in use.
+    thread_local TokenList reused;
+    thread_local bool reusedBusy = false;
+    TokenList own;
+    TokenList& tokens = reusedBusy ? own : reused;
+    struct Busy {
+        bool& flag;
+        bool was;
+        ~Busy() { flag = was; }
+    } busy{reusedBusy, reusedBusy};
+    reusedBusy = true;
+    Tokenize(text, firstLine, tokens);
+    // A list grown by an unusually long piece is not kept at that size.
+    struct Trim {
+        TokenList& list;
+        ~Trim() {
+            if (list.tokens.capacity() > kKeptTokens) list = TokenList();
+        }
+    } trim{tokens};
+    Parser p(e, tokens, *prog);
     if (asExpression)
         prog->expression = p.ParseLoneExpression();
     else
@@ -1273,7 +1292,7 @@ std::vector<CompileFailure> CheckProgram(EngineImpl& e, std::u16string_view text
         }
     }
     Program prog;
-    Parser p(e, std::move(tokens), prog);
+    Parser p(e, tokens, prog);
     p.CollectErrors(&errors);
     try {
         p.ParseProgram();
