@@ -27,12 +27,10 @@
 #include <thread>
 #include <vector>
 
+#include "BenchGame.h"
 #include "core/PlatformBundle.h"
 #include "core/Program.h"
 #include "game/Game.h"
-#include "project/Messages.h"
-#include "project/ProjectFolder.h"
-#include "project/ProjectInformation.h"
 #include "project/ProjectWriter.h"
 #include "scripting/ScriptHost.h"
 
@@ -52,8 +50,7 @@ QString FrameName(int i) {
 }
 
 void WriteGame(ProjectWriter& project, int frames) {
-    for (const char* folder : {"Frames", "FramesData", "Areas", "Icons", "Config", "External"})
-        project.MakeFolder(QString::fromLatin1(folder));
+    bench::MakeProjectFolders(project);
     GeneralFile general;
     general.ProjectWidth = 800;
     general.ProjectHeight = 600;
@@ -64,23 +61,12 @@ void WriteGame(ProjectWriter& project, int frames) {
     project.WriteGeneral(general);
 
     const int variables = frames * kVariablesPerFrame;
-    QStringList names;
-    for (int i = 0; i < variables; ++i) names << QStringLiteral("var_%1").arg(i);
+    const QStringList names = bench::VariableNames(variables);
     project.WriteVariables(names);
-
-    QStringList lines;
-    for (int i = 0; i < frames * kProcedureLinesPerFrame / 5; ++i)
-        lines << QStringLiteral("Function Helper%1(a, b)").arg(i)
-              << QStringLiteral("  Dim t : t = a * %1 + b").arg(i)
-              << QStringLiteral("  If t > 100 Then t = t - 100")
-              << QStringLiteral("  Helper%1 = t").arg(i) << QStringLiteral("End Function");
-    project.WriteProcedures(lines);
+    project.WriteProcedures(bench::HelperFunctions(frames * kProcedureLinesPerFrame / 5));
 
     for (int f = 0; f < frames; ++f) {
-        FrameFile frame;
-        frame.BackgroundType = 0;
-        frame.BackgroundValue = QStringLiteral("0");
-        project.WriteFrame(FrameName(f), frame);
+        bench::WriteBlankFrame(project, FrameName(f));
         std::vector<AuthoredHotspot> hotspots;
         std::vector<AuthoredAction> actions;
         for (int h = 0; h < kHotspotsPerFrame; ++h) {
@@ -132,9 +118,7 @@ int Child(int argc, char** argv, const QString& folder, int clicks) {
     const Clock::time_point start = Clock::now();
     TestPlatform platform;
     Program program(platform.Services());
-    program.paths.SetProject(ProjectPathOf(folder));
-    SetDefaultMessages(program.Messages, 0);
-    LoadProjectInformation(program);
+    bench::OpenProject(program, folder);
     const double tInfo = Ms(start);
     ScriptHost host(program);
     GameServices services;

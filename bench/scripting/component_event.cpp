@@ -12,14 +12,12 @@
 #include <functional>
 #include <vector>
 
+#include "BenchGame.h"
 #include "core/PlatformBundle.h"
 #include "core/Program.h"
 #include "game/Game.h"
 #include "platform/components/ControlFacility.h"
 #include "platform/forms/controls/ComponentView.h"
-#include "project/Messages.h"
-#include "project/ProjectFolder.h"
-#include "project/ProjectInformation.h"
 #include "project/ProjectWriter.h"
 #include "scripting/Components.h"
 #include "scripting/ScriptHost.h"
@@ -51,38 +49,24 @@ int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 2000;
 
     ProjectWriter project;
-    for (const char* folder : {"Frames", "FramesData", "Areas", "Icons", "Config", "External"})
-        project.MakeFolder(QString::fromLatin1(folder));
+    bench::MakeProjectFolders(project);
     GeneralFile general;
     general.ProjectWidth = 800;
     general.ProjectHeight = 600;
     project.WriteGeneral(general);
-    QStringList names;
-    for (int i = 0; i < 200; ++i) names << QStringLiteral("var_%1").arg(i);
-    project.WriteVariables(names);
-    QStringList lines;
-    for (int i = 0; i < 1000; ++i) {
-        lines << QStringLiteral("Function Helper%1(a, b)").arg(i)
-              << QStringLiteral("  Dim t : t = a * %1 + b").arg(i)
-              << QStringLiteral("  If t > 100 Then t = t - 100")
-              << QStringLiteral("  Helper%1 = t").arg(i) << QStringLiteral("End Function");
-    }
+    project.WriteVariables(bench::VariableNames(200));
+    QStringList lines = bench::HelperFunctions(1000);
     lines << QStringLiteral("Sub menu_ButtonClick(p)") << QStringLiteral("  var_1 = var_1 + p(1)")
           << QStringLiteral("End Sub") << QStringLiteral("Sub probe_fired(p)")
           << QStringLiteral("  var_2 = var_2 + p.Count") << QStringLiteral("End Sub");
     project.WriteProcedures(lines);
-    FrameFile frame;
-    frame.BackgroundType = 0;
-    frame.BackgroundValue = QStringLiteral("0");
-    project.WriteFrame(QStringLiteral("Start"), frame);
+    bench::WriteBlankFrame(project, QStringLiteral("Start"));
 
     TestPlatform platform;
     platform.controls.RegisterComponentFile(PROBE_LIBRARY);
     platform.controls.RegisterComponentFile(MENULET_LIBRARY);
     Program program(platform.Services());
-    program.paths.SetProject(ProjectPathOf(project.Root()));
-    SetDefaultMessages(program.Messages, 0);
-    LoadProjectInformation(program);
+    bench::OpenProject(program, project.Root());
     ScriptHost host(program);
     GameServices services;
     services.plugins = &host.Plugins();

@@ -57,8 +57,9 @@ void PrintProjectInformation(Program& program) {
     out << "Start button:     " << program.Messages(1) << Qt::endl;
     // Frames are counted the way the debug menu lists them: every "*.fme" file of the folder.
     int frames = 0;
+    const WildcardPattern frameFile(QStringLiteral("*.fme"), false);
     for (const QString& name : ListFiles(program, program.paths.FramesPath, {}))
-        if (name.size() > 4 && WildcardMatch(name, QStringLiteral("*.fme"), false)) ++frames;
+        if (name.size() > 4 && frameFile.Matches(name)) ++frames;
     out << "Frames:           " << frames << Qt::endl;
 }
 

@@ -40,7 +40,6 @@ class LineReader {
   public:
     explicit LineReader(QByteArray bytes) : bytes_(std::move(bytes)) {}
     bool AtEnd() const { return pos_ >= bytes_.size(); }
-    qsizetype Left() const { return bytes_.size() - pos_; }
     QByteArrayView ReadLine() {
         if (AtEnd()) throw RunError(62, QStringLiteral("Input past end of file"));
         const char* data = bytes_.constData();
@@ -208,34 +207,28 @@ QString LoadProcedures(Program& program) {
     try {
         LineReader in(ReadDataFile(program.platform.files, path));
         for (int i = 0; i < 3 && !in.AtEnd(); ++i) in.ReadLine();
-        QString result;
-        if (!scrambled) {
-            // Line by line into one text: the lines' own ends become CR LF.
-            result.reserve(in.Left() + in.Left() / 16);
-            for (bool first = true;; first = false) {
-                const QByteArrayView line = in.ReadLine();
-                if (!first) result += kCrLf;
-                AppendFromCp1252(result, line.data(), line.size());
-                if (in.AtEnd()) break;
-            }
-            return result;
-        }
         std::vector<QByteArrayView> lines;
         qsizetype total = 0;
-        while (true) {
+        do {
             lines.push_back(in.ReadLine());
             total += lines.back().size() + 2;
-            if (in.AtEnd()) break;
-        }
-        result.reserve(total);
+        } while (!in.AtEnd());
         QList<QByteArray> scrambledLines;
-        scrambledLines.reserve(qsizetype(lines.size()));
-        for (QByteArrayView line : lines) scrambledLines.append(line.toByteArray());
-        const qint64 offset = FindProcedureOffset(scrambledLines, projectNumber);
-        for (qsizetype i = 0; i < scrambledLines.size(); ++i) {
+        qint64 offset = 0;
+        if (scrambled) {
+            scrambledLines.reserve(qsizetype(lines.size()));
+            for (QByteArrayView line : lines) scrambledLines.append(line.toByteArray());
+            offset = FindProcedureOffset(scrambledLines, projectNumber);
+        }
+        // One text, the lines' own ends made CR LF.
+        QString result;
+        result.reserve(total);
+        for (size_t i = 0; i < lines.size(); ++i) {
             if (i > 0) result += kCrLf;
-            const QByteArray plain = UnscrambleLine(scrambledLines.at(i), offset);
-            AppendFromCp1252(result, plain.constData(), plain.size());
+            const QByteArray plain =
+                scrambled ? UnscrambleLine(scrambledLines.at(qsizetype(i)), offset) : QByteArray();
+            const QByteArrayView line = scrambled ? QByteArrayView(plain) : lines[i];
+            AppendFromCp1252(result, line.data(), line.size());
         }
         return result;
     } catch (const std::exception&) {

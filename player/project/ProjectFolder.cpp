@@ -19,14 +19,9 @@ QStringList ListFiles(Program& program, const QString& folder, const QString& pa
         return names;
     }
     if (pattern.isEmpty()) return *files;
-    // "*.fme" and the like, the usual patterns: an ending compared, not the general matcher.
-    const QStringView ending = QStringView(pattern).mid(1);
-    const bool endingOnly = pattern.startsWith(u'*') && !ending.contains(u'*') &&
-                            !ending.contains(u'?') && !ending.contains(u'#') &&
-                            !ending.contains(u'[');
+    const WildcardPattern match(pattern, true);
     for (const QString& name : *files)
-        if (endingOnly ? name.endsWith(ending) : WildcardMatch(name, pattern, true))
-            names.append(name);
+        if (match.Matches(name)) names.append(name);
     return names;
 }
 

@@ -565,12 +565,11 @@ void ScriptFunctions::AddLibrary() {
             const auto list =
                 p.platform.files.List(folder.isEmpty() ? p.paths.ProjectPath : folder);
             if (list) {
+                const WildcardPattern match(mask.isEmpty() ? QStringLiteral("*") : mask, false);
                 for (const DirEntry& entry : *list) {
                     if (entry.isDirectory && !(attributes & 16)) continue;
                     if (entry.isHidden && !(attributes & 2)) continue;
-                    if (WildcardMatch(entry.name, mask.isEmpty() ? QStringLiteral("*") : mask,
-                                      false))
-                        dirMatches_ << entry.name;
+                    if (match.Matches(entry.name)) dirMatches_ << entry.name;
                 }
             }
         }

@@ -161,6 +161,12 @@ TEST_F(FileSystemTest, WriteAppendCopyRenameDelete) {
 }
 
 TEST(Wildcard, BasicLikePatterns) {
+    // One pattern read once gives each name its own answer (no state carried between names).
+    const WildcardPattern frames("*[0-9].fm?", false);
+    EXPECT_TRUE(frames.Matches("F12.FME"));
+    EXPECT_FALSE(frames.Matches("Fx.fme"));
+    EXPECT_TRUE(frames.Matches("a1.fmx"));
+    EXPECT_FALSE(frames.Matches("a1.fmxy"));
     EXPECT_TRUE(WildcardMatch("Door.bmp", "*.bmp"));
     EXPECT_FALSE(WildcardMatch("Door.BMP", "*.bmp"));  // case-sensitive by default
     EXPECT_TRUE(WildcardMatch("Door.BMP", "*.bmp", false));

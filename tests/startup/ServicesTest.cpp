@@ -126,7 +126,21 @@ TEST(ShellTest, RunWaitsForTheProgramsExitCode) {
     EXPECT_EQ(shell.Run("/nonexistent/program", {}, true), -1);
 }
 
-using QtHostTest = WelcomeTest;
+class QtHostTest : public WelcomeTest {
+  protected:
+    // The welcome window on the desktop host, then its Begin button: the game it started.
+    Game* BeginOnTheDesktop(QtWindowHost& qt) {
+        t.project.WriteGeneral(general);
+        welcome = std::make_unique<frmWelcome>(
+            t.program, WelcomeServices{display, resolutions, shell, qt, [this] {
+                                           return std::make_unique<Game>(t.program, scripts);
+                                       }});
+        if (!welcome->Start(t.project.Root())) return nullptr;
+        welcome->ClickButton(0);
+        QCoreApplication::processEvents();
+        return welcome->CurrentGame();
+    }
+};
 
 TEST_F(QtHostTest, WelcomeWindowOnTheDesktopIsBorderlessAndOnTop) {
     QtWindowHost qt(display);
@@ -165,25 +179,13 @@ TEST_F(QtHostTest, WelcomeWindowOnTheDesktopIsBorderlessAndOnTop) {
     welcome.reset();  // lets go of the widget before the host goes
 }
 
-}  // namespace
-}  // namespace storyloom::test
-
-namespace storyloom::test {
-namespace {
-
 TEST_F(QtHostTest, GameFillsTheScreenAndTheWelcomeWindowComesBack) {
     QtWindowHost qt(display);
     // Every window of the game carries the game's name on the desktop, whatever its caption.
     qt.applicationTitle = [this] { return t.program.info.GameName; };
-    t.project.WriteGeneral(general);
-    welcome = std::make_unique<frmWelcome>(
-        t.program, WelcomeServices{display, resolutions, shell, qt,
-                                   [this] { return std::make_unique<Game>(t.program, scripts); }});
-    ASSERT_TRUE(welcome->Start(t.project.Root()));
-    welcome->ClickButton(0);
-    QCoreApplication::processEvents();
-    ASSERT_NE(welcome->CurrentGame(), nullptr);
-    Game& game = *welcome->CurrentGame();
+    Game* started = BeginOnTheDesktop(qt);
+    ASSERT_NE(started, nullptr);
+    Game& game = *started;
     QWidget* gameWidget = qt.WidgetOf(game.window);
     ASSERT_NE(gameWidget, nullptr);
     EXPECT_TRUE(gameWidget->isFullScreen());
@@ -210,24 +212,12 @@ TEST_F(QtHostTest, GameFillsTheScreenAndTheWelcomeWindowComesBack) {
     welcome.reset();
 }
 
-}  // namespace
-}  // namespace storyloom::test
-
-namespace storyloom::test {
-namespace {
-
 TEST_F(QtHostTest, AResizedGameWindowComesBackToItsSizeAfterFullScreen) {
     QtWindowHost qt(display);
     general.RunInWindow = true;
-    t.project.WriteGeneral(general);
-    welcome = std::make_unique<frmWelcome>(
-        t.program, WelcomeServices{display, resolutions, shell, qt,
-                                   [this] { return std::make_unique<Game>(t.program, scripts); }});
-    ASSERT_TRUE(welcome->Start(t.project.Root()));
-    welcome->ClickButton(0);
-    QCoreApplication::processEvents();
-    ASSERT_NE(welcome->CurrentGame(), nullptr);
-    QWidget* widget = qt.WidgetOf(welcome->CurrentGame()->window);
+    Game* game = BeginOnTheDesktop(qt);
+    ASSERT_NE(game, nullptr);
+    QWidget* widget = qt.WidgetOf(game->window);
     ASSERT_NE(widget, nullptr);
     ASSERT_FALSE(widget->isFullScreen());
     // The player makes the window larger, then goes full screen and back.

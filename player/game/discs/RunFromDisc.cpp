@@ -4,13 +4,13 @@
 
 #include "core/Program.h"
 #include "game/Game.h"
+#include "game/ModalWindow.h"
 #include "game/PushButton.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/display/Display.h"
 #include "platform/files/FileSystem.h"
 #include "platform/forms/Color.h"
 #include "platform/forms/WindowHost.h"
-#include "platform/loop/EventLoop.h"
 
 namespace storyloom {
 
@@ -169,23 +169,15 @@ void RunFromDisc::StopGame() {
 }
 
 void RunFromDisc::AskForDisc(const QString& folder, int disc) {
-    WindowHost& host = program_.platform.windows;
     RunFromDiscWindow w(program_, program_.platform.files.RemovableMedia(), folder, disc);
-    host.CancelMouseModes();
     w.shown_ = true;
-    w.window.SetVisible(true);
-    host.Show(w.window, WindowStyle{});
-    host.SetTopmost(w.window, true);
     open_ = &w;
-    if (runModal) {
-        runModal(w);
-    } else if (!dynamic_cast<VirtualEventLoop*>(&program_.platform.loop)) {
-        while (w.shown_ && !program_.StopRequested) program_.platform.loop.Wait(15);
-    }
+    ShowAndWait(program_, w.window, w.shown_,
+                runModal ? std::function<void()>([&] { runModal(w); }) : nullptr);
     // Whatever the driver left open is cancelled.
     w.Cancel();
     open_ = nullptr;
-    host.Forget(w.window);
+    program_.platform.windows.Forget(w.window);
 }
 
 }  // namespace storyloom

@@ -7,6 +7,7 @@
 #include "core/Errors.h"
 #include "core/Program.h"
 #include "game/Game.h"
+#include "game/ModalWindow.h"
 #include "game/PushButton.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/display/Display.h"
@@ -385,26 +386,17 @@ void SavedGames::Hide(SavedGameWindow& w) {
 }
 
 void SavedGames::RunModal(SavedGameWindow& w) {
-    WindowHost& host = program_.platform.windows;
-    host.CancelMouseModes();
     w.shown_ = true;
-    w.window.SetVisible(true);
-    WindowStyle style;
-    host.Show(w.window, style);
-    host.SetTopmost(w.window, true);
     open_ = &w;
-    if (runModal) {
-        runModal(w);
-    } else if (!dynamic_cast<VirtualEventLoop*>(&program_.platform.loop)) {
-        while (w.shown_ && !program_.StopRequested) program_.platform.loop.Wait(15);
-    }
+    ShowAndWait(program_, w.window, w.shown_,
+                runModal ? std::function<void()>([&] { runModal(w); }) : nullptr);
     // Whatever the driver left open is cancelled.
     if (w.shown_) {
         if (w.kind == SavedGameWindow::Kind::Load) LoadCancelled = true;
         Hide(w);
     }
     open_ = nullptr;
-    host.Forget(w.window);
+    program_.platform.windows.Forget(w.window);
 }
 
 // ---- The buttons --------------------------------------------------------------------------------

@@ -63,14 +63,26 @@ QString Join(const QString& folder, const QString& name) {
     return folder + QLatin1Char('/') + name;
 }
 
-// Reads a folder into folded name -> name. Where several names differ only in case, the
-// smallest by code unit wins, so the choice does not depend on the order the disk gives.
-bool ReadFolder(const QString& native, QHash<QString, QString>* out) {
+// Calls each(folder, entry) for every entry of a native folder but "." and "..", in the order
+// the disk gives. False when the folder cannot be opened.
+template <typename Each>
+bool ForEachEntry(const QString& native, Each each) {
     DIR* dir = ::opendir(Encode(native.isEmpty() ? QStringLiteral(".") : native).constData());
     if (!dir) return false;
     while (dirent* ent = ::readdir(dir)) {
         const char* n = ent->d_name;
         if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))) continue;
+        each(dir, *ent);
+    }
+    ::closedir(dir);
+    return true;
+}
+
+// Reads a folder into folded name -> name. Where several names differ only in case, the
+// smallest by code unit wins, so the choice does not depend on the order the disk gives.
+bool ReadFolder(const QString& native, QHash<QString, QString>* out) {
+    return ForEachEntry(native, [out](DIR*, const dirent& ent) {
+        const char* n = ent.d_name;
         const size_t length = std::strlen(n);
         bool ascii = true, upper = false;
         for (size_t i = 0; i < length; ++i) {
@@ -98,9 +110,7 @@ bool ReadFolder(const QString& native, QHash<QString, QString>* out) {
         } else if (name < it.value()) {
             it.value() = name;
         }
-    }
-    ::closedir(dir);
-    return true;
+    });
 }
 
 bool WriteAllToFd(int fd, const char* data, qsizetype size) {
@@ -284,24 +294,17 @@ std::optional<std::vector<DirEntry>> FileSystem::List(const QString& folder) con
 }
 
 std::optional<QStringList> FileSystem::FileNames(const QString& folder) const {
-    const QString native = NativePath(folder);
-    const QByteArray encoded = Encode(native.isEmpty() ? QStringLiteral(".") : native);
-    DIR* dir = ::opendir(encoded.constData());
-    if (!dir) return std::nullopt;
     QStringList names;
-    const int fd = ::dirfd(dir);
-    while (dirent* ent = ::readdir(dir)) {
-        const char* n = ent->d_name;
-        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))) continue;
-        bool isDirectory = ent->d_type == DT_DIR;
-        if (ent->d_type == DT_UNKNOWN || ent->d_type == DT_LNK) {
+    const bool read = ForEachEntry(NativePath(folder), [&names](DIR* dir, const dirent& ent) {
+        bool isDirectory = ent.d_type == DT_DIR;
+        if (ent.d_type == DT_UNKNOWN || ent.d_type == DT_LNK) {
             // What a link points to counts, as in List.
             struct stat st;
-            isDirectory = ::fstatat(fd, n, &st, 0) == 0 && S_ISDIR(st.st_mode);
+            isDirectory = ::fstatat(::dirfd(dir), ent.d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
         }
-        if (!isDirectory) names.append(QFile::decodeName(n));
-    }
-    ::closedir(dir);
+        if (!isDirectory) names.append(QFile::decodeName(ent.d_name));
+    });
+    if (!read) return std::nullopt;
     return names;
 }
 

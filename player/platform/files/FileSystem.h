@@ -110,4 +110,19 @@ bool WriteFileAtomically(const QString& nativePath, const QByteArray& bytes);
 // "[a-z]" one character of (or not of) the list. Case-sensitive unless told otherwise.
 bool WildcardMatch(const QString& name, const QString& pattern, bool caseSensitive = true);
 
+// The same pattern read once, for matching many names (a folder's files).
+struct WildcardToken;
+class WildcardPattern {
+  public:
+    explicit WildcardPattern(const QString& pattern, bool caseSensitive = true);
+    ~WildcardPattern();
+    WildcardPattern(const WildcardPattern&) = delete;
+    WildcardPattern& operator=(const WildcardPattern&) = delete;
+    bool Matches(const QString& name) const;
+
+  private:
+    std::vector<WildcardToken> tokens_;
+    bool caseSensitive_;
+};
+
 }  // namespace storyloom

@@ -4,15 +4,17 @@
 
 namespace storyloom {
 
-namespace {
-
 // One element of a pattern. Every kind but Star matches exactly one character.
-struct Token {
+struct WildcardToken {
     enum Kind { Literal, Any, Digit, Star, Class } kind = Literal;
     char16_t ch = 0;
     bool negated = false;
     std::vector<std::pair<char16_t, char16_t>> ranges;  // for Class
 };
+
+namespace {
+
+using Token = WildcardToken;
 
 // "[...]" starting at pattern[i] == '['. Returns false when it is not a valid list (no closing
 // bracket), in which case the bracket is taken literally. Sets `empty` for "[]", which Basic
@@ -105,8 +107,13 @@ bool MatchOne(const Token& t, QChar c, bool caseSensitive) {
 
 }  // namespace
 
-bool WildcardMatch(const QString& name, const QString& pattern, bool caseSensitive) {
-    const std::vector<Token> tokens = Tokenize(pattern);
+WildcardPattern::WildcardPattern(const QString& pattern, bool caseSensitive)
+    : tokens_(Tokenize(pattern)), caseSensitive_(caseSensitive) {}
+
+WildcardPattern::~WildcardPattern() = default;
+
+bool WildcardPattern::Matches(const QString& name) const {
+    const std::vector<Token>& tokens = tokens_;
     // Greedy match with backtracking to the last star only: every other token takes exactly
     // one character, so this is complete and runs in O(name x pattern) at worst.
     size_t t = 0;
@@ -118,7 +125,7 @@ bool WildcardMatch(const QString& name, const QString& pattern, bool caseSensiti
         if (t < tokens.size() && tokens[t].kind == Token::Star) {
             starToken = t++;
             starName = s;
-        } else if (t < tokens.size() && MatchOne(tokens[t], name[s], caseSensitive)) {
+        } else if (t < tokens.size() && MatchOne(tokens[t], name[s], caseSensitive_)) {
             ++t;
             ++s;
         } else if (starToken < tokens.size()) {
@@ -130,6 +137,10 @@ bool WildcardMatch(const QString& name, const QString& pattern, bool caseSensiti
     }
     while (t < tokens.size() && tokens[t].kind == Token::Star) ++t;
     return t == tokens.size();
+}
+
+bool WildcardMatch(const QString& name, const QString& pattern, bool caseSensitive) {
+    return WildcardPattern(pattern, caseSensitive).Matches(name);
 }
 
 }  // namespace storyloom

@@ -25,15 +25,7 @@ int ByteFor(char32_t code) {
     return -1;
 }
 
-}  // namespace
-
-QChar FromCp1252(unsigned char byte) {
-    if (byte >= 0x80 && byte <= 0x9F) return QChar(kHighControls[byte - 0x80]);
-    return QChar(static_cast<char16_t>(byte));
-}
-
-namespace {
-
+// Every byte's character, so that decoding is one look-up per byte.
 constexpr std::array<char16_t, 256> kByteToChar = [] {
     std::array<char16_t, 256> table{};
     for (int b = 0; b < 256; ++b)
@@ -47,6 +39,10 @@ void Decode(const char* data, qsizetype size, QChar* dst) {
 }
 
 }  // namespace
+
+QChar FromCp1252(unsigned char byte) {
+    return QChar(kByteToChar[byte]);
+}
 
 QString FromCp1252(const char* data, qsizetype size) {
     QString out(size, Qt::Uninitialized);

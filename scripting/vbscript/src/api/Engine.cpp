@@ -2,11 +2,9 @@
 // errors into LastError().
 #include "vbscript/Engine.h"
 
-#include <iterator>
 #include <optional>
 
 #include "engine/EngineImpl.h"
-#include "lib/strings/strings.h"
 #include "parser/Parser.h"
 
 namespace vbs {
@@ -39,15 +37,10 @@ bool FailWith(EngineImpl& e, int number) {
 
 // The atom an object may be added under; -1 for an empty or reserved name.
 int ObjectAtom(EngineImpl& e, std::u16string_view name) {
-    if (name.empty()) return -1;
     // A reserved word cannot name an object, but "Me" outside a class names the host's own
-    // object, so a host may add it. No reserved word is longer than the buffer.
-    char16_t buffer[16];
-    if (name.size() <= std::size(buffer)) {
-        for (size_t i = 0; i < name.size(); ++i) buffer[i] = rt::ToLowerChar(name[i]);
-        const std::u16string_view lower(buffer, name.size());
-        if (KeywordOf(lower) != Kw::None && lower != u"me") return -1;
-    }
+    // object, so a host may add it.
+    const Kw reserved = KeywordIn(name);
+    if (name.empty() || (reserved != Kw::None && reserved != Kw::Me)) return -1;
     return e.AtomOf(name);
 }
 

@@ -95,13 +95,11 @@ void* NodeArena::Allocate(size_t bytes) {
         if (bytes > kBlock / 4) {
             // A large node gets memory of its own; the current block stays.
             oversized_.push_back(std::make_unique_for_overwrite<std::byte[]>(bytes));
-            held_ += bytes;
             return oversized_.back().get();
         }
         std::byte* block = BlockPool::Instance().Take();
         if (!block) throw std::bad_alloc();
         blocks_.push_back(block);
-        held_ += kBlock;
         next_ = block;
         left_ = kBlock;
     }

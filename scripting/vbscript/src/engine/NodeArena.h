@@ -17,7 +17,6 @@ class NodeArena {
 
     // bytes of memory aligned for any node, kept until the arena goes.
     void* Allocate(size_t bytes);
-    size_t BytesInBlocks() const { return held_; }
 
     ~NodeArena();
 
@@ -26,7 +25,6 @@ class NodeArena {
     std::vector<std::unique_ptr<std::byte[]>> oversized_;  // nodes larger than a block
     std::byte* next_ = nullptr;
     size_t left_ = 0;
-    size_t held_ = 0;
 };
 
 // While it lives, nodes made on this thread go to the arena (the one before is back after).

@@ -139,6 +139,14 @@ Kw KeywordOf(std::u16string_view lower) {
     return Kw::None;
 }
 
+Kw KeywordIn(std::u16string_view word) {
+    // Words longer than any reserved word need no lower-case copy.
+    if (word.size() > kLongestKeyword) return Kw::None;
+    char16_t buffer[kLongestKeyword];
+    for (size_t k = 0; k < word.size(); ++k) buffer[k] = rt::ToLowerChar(word[k]);
+    return KeywordOf(std::u16string_view(buffer, word.size()));
+}
+
 TokenList Tokenize(std::u16string_view s, int firstLine) {
     TokenList list;
     Tokenize(s, firstLine, list);
@@ -212,19 +220,12 @@ void Tokenize(std::u16string_view s, int firstLine, TokenList& list) {
         if (IsIdentStart(c)) {
             while (i < n && IsIdentChar(s[i])) ++i;
             std::u16string_view word = s.substr(start, i - start);
-            // Words longer than any reserved word need no lower-case copy.
-            Kw kw = Kw::None;
-            if (word.size() <= kLongestKeyword) {
-                char16_t buffer[kLongestKeyword];
-                for (size_t k = 0; k < word.size(); ++k) buffer[k] = rt::ToLowerChar(word[k]);
-                const std::u16string_view lower(buffer, word.size());
-                bool afterDot = !out.empty() && out.back().kind == Tok::Dot;
-                if (lower == u"rem" && !afterDot) {
-                    while (i < n && s[i] != '\r' && s[i] != '\n') ++i;
-                    continue;
-                }
-                kw = KeywordOf(lower);
+            const bool afterDot = !out.empty() && out.back().kind == Tok::Dot;
+            if (word.size() == 3 && !afterDot && rt::EqualStrings(word, u"rem", rt::kTextCompare)) {
+                while (i < n && s[i] != '\r' && s[i] != '\n') ++i;
+                continue;
             }
+            const Kw kw = KeywordIn(word);
             Token& t = push(kw == Kw::None ? Tok::Ident : Tok::Keyword, start);
             t.kw = kw;
             t.text = word;

@@ -132,5 +132,7 @@ TokenList Tokenize(std::u16string_view text, int firstLine);
 void Tokenize(std::u16string_view text, int firstLine, TokenList& into);
 // Whether an identifier (lower case) is a reserved word.
 Kw KeywordOf(std::u16string_view lower);
+// The reserved word `word` is, written in any letter case (Kw::None for other words).
+Kw KeywordIn(std::u16string_view word);
 
 }  // namespace vbs

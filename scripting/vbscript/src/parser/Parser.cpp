@@ -34,6 +34,26 @@ enum Level : int {
     kUnaryLevel,
 };
 
+struct BinaryOperator {
+    BinOp op;
+    int level;
+};
+constexpr std::pair<Kw, BinaryOperator> kWordOperators[] = {
+    {Kw::Imp, {BinOp::Imp, kImpLevel}}, {Kw::Eqv, {BinOp::Eqv, kEqvLevel}},
+    {Kw::Xor, {BinOp::Xor, kXorLevel}}, {Kw::Or, {BinOp::Or, kOrLevel}},
+    {Kw::And, {BinOp::And, kAndLevel}}, {Kw::Is, {BinOp::Is, kCompareLevel}},
+    {Kw::Mod, {BinOp::Mod, kModLevel}},
+};
+constexpr std::pair<Tok, BinaryOperator> kSymbolOperators[] = {
+    {Tok::Eq, {BinOp::Eq, kCompareLevel}},     {Tok::Ne, {BinOp::Ne, kCompareLevel}},
+    {Tok::Lt, {BinOp::Lt, kCompareLevel}},     {Tok::Gt, {BinOp::Gt, kCompareLevel}},
+    {Tok::Le, {BinOp::Le, kCompareLevel}},     {Tok::Ge, {BinOp::Ge, kCompareLevel}},
+    {Tok::Amp, {BinOp::Concat, kConcatLevel}}, {Tok::Plus, {BinOp::Add, kAddLevel}},
+    {Tok::Minus, {BinOp::Sub, kAddLevel}},     {Tok::Backslash, {BinOp::IntDiv, kIntDivLevel}},
+    {Tok::Star, {BinOp::Mul, kMulLevel}},      {Tok::Slash, {BinOp::Div, kMulLevel}},
+    {Tok::Caret, {BinOp::Pow, kPowLevel}},
+};
+
 class Parser {
   public:
     Parser(EngineImpl& e, const TokenList& toks, Program& prog) : t_(toks.tokens), gen_(e, prog) {}
@@ -230,68 +250,27 @@ class Parser {
     ExprPtr ParseExpr() { return ParseBinary(kImpLevel); }
 
     // The binary operator at the current token and its level, if any.
-    std::optional<std::pair<BinOp, int>> OperatorHere() const {
+    std::optional<BinaryOperator> OperatorHere() const {
         const Token& t = Cur();
-        switch (t.kind) {
-            case Tok::Keyword:
-                switch (t.kw) {
-                    case Kw::Imp:
-                        return std::pair(BinOp::Imp, int(kImpLevel));
-                    case Kw::Eqv:
-                        return std::pair(BinOp::Eqv, int(kEqvLevel));
-                    case Kw::Xor:
-                        return std::pair(BinOp::Xor, int(kXorLevel));
-                    case Kw::Or:
-                        return std::pair(BinOp::Or, int(kOrLevel));
-                    case Kw::And:
-                        return std::pair(BinOp::And, int(kAndLevel));
-                    case Kw::Is:
-                        return std::pair(BinOp::Is, int(kCompareLevel));
-                    case Kw::Mod:
-                        return std::pair(BinOp::Mod, int(kModLevel));
-                    default:
-                        return std::nullopt;
-                }
-            case Tok::Eq:
-                return std::pair(BinOp::Eq, int(kCompareLevel));
-            case Tok::Ne:
-                return std::pair(BinOp::Ne, int(kCompareLevel));
-            case Tok::Lt:
-                return std::pair(BinOp::Lt, int(kCompareLevel));
-            case Tok::Gt:
-                return std::pair(BinOp::Gt, int(kCompareLevel));
-            case Tok::Le:
-                return std::pair(BinOp::Le, int(kCompareLevel));
-            case Tok::Ge:
-                return std::pair(BinOp::Ge, int(kCompareLevel));
-            case Tok::Amp:
-                return std::pair(BinOp::Concat, int(kConcatLevel));
-            case Tok::Plus:
-                return std::pair(BinOp::Add, int(kAddLevel));
-            case Tok::Minus:
-                return std::pair(BinOp::Sub, int(kAddLevel));
-            case Tok::Backslash:
-                return std::pair(BinOp::IntDiv, int(kIntDivLevel));
-            case Tok::Star:
-                return std::pair(BinOp::Mul, int(kMulLevel));
-            case Tok::Slash:
-                return std::pair(BinOp::Div, int(kMulLevel));
-            case Tok::Caret:
-                return std::pair(BinOp::Pow, int(kPowLevel));
-            default:
-                return std::nullopt;
+        if (t.kind == Tok::Keyword) {
+            for (const auto& [kw, op] : kWordOperators)
+                if (kw == t.kw) return op;
+        } else {
+            for (const auto& [kind, op] : kSymbolOperators)
+                if (kind == t.kind) return op;
         }
+        return std::nullopt;
     }
 
     // An expression whose operators are all of the given level or tighter, each level's
     // operators taken left to right. Not, a prefix, is allowed where its level is.
     ExprPtr ParseBinary(int lowest) {
         ExprPtr l = lowest <= kNotLevel ? ParseNot() : ParseUnary();
-        while (std::optional<std::pair<BinOp, int>> op = OperatorHere()) {
-            if (op->second < lowest) break;
+        while (std::optional<BinaryOperator> op = OperatorHere()) {
+            if (op->level < lowest) break;
             int line = Cur().line;
             Next();
-            l = gen_.Binary(op->first, std::move(l), ParseBinary(op->second + 1), line);
+            l = gen_.Binary(op->op, std::move(l), ParseBinary(op->level + 1), line);
         }
         return l;
     }
@@ -1232,6 +1211,31 @@ class Parser {
     int openFailures_ = 0;  // checking: blocks whose head failed, their ends not yet seen
 };
 
+// This thread's token list, lent to one compile at a time: a long text is compiled piece by
+// piece, and each piece's tokens land in memory already in use. A compile inside a compile
+// gets a list of its own; a list grown past kKeptTokens by an unusually long piece is not
+// kept at that size.
+class BorrowedTokens {
+  public:
+    BorrowedTokens() : list_(busy_ ? own_ : kept_), wasBusy_(busy_) { busy_ = true; }
+    ~BorrowedTokens() {
+        if (list_.tokens.capacity() > kKeptTokens) list_ = TokenList();
+        busy_ = wasBusy_;
+    }
+    BorrowedTokens(const BorrowedTokens&) = delete;
+    BorrowedTokens& operator=(const BorrowedTokens&) = delete;
+    TokenList& list() { return list_; }
+
+  private:
+    static thread_local TokenList kept_;
+    static thread_local bool busy_;
+    TokenList own_;
+    TokenList& list_;
+    bool wasBusy_;
+};
+thread_local TokenList BorrowedTokens::kept_;
+thread_local bool BorrowedTokens::busy_ = false;
+
 }  // namespace
 
 std::shared_ptr<Program> CompileProgram(EngineImpl& e, std::u16string_view text, int firstLine,
@@ -1240,27 +1244,9 @@ std::shared_ptr<Program> CompileProgram(EngineImpl& e, std::u16string_view text,
     prog->optionExplicit = optionExplicit;
     prog->dynamicScope = dynamicScope;
     const NodeArenaScope nodesInProgram(prog->arena);
-    // One list of tokens serves every compile on this thread: a long text is compiled piece
-    // by piece, and each piece's tokens land in memory already in use.
-    thread_local TokenList reused;
-    thread_local bool reusedBusy = false;
-    TokenList own;
-    TokenList& tokens = reusedBusy ? own : reused;
-    struct Busy {
-        bool& flag;
-        bool was;
-        ~Busy() { flag = was; }
-    } busy{reusedBusy, reusedBusy};
-    reusedBusy = true;
-    Tokenize(text, firstLine, tokens);
-    // A list grown by an unusually long piece is not kept at that size.
-    struct Trim {
-        TokenList& list;
-        ~Trim() {
-            if (list.tokens.capacity() > kKeptTokens) list = TokenList();
-        }
-    } trim{tokens};
-    Parser p(e, tokens, *prog);
+    BorrowedTokens tokens;
+    Tokenize(text, firstLine, tokens.list());
+    Parser p(e, tokens.list(), *prog);
     if (asExpression)
         prog->expression = p.ParseLoneExpression();
     else
