@@ -3,6 +3,7 @@
 // resolves names and builds the nodes; the parser itself keeps only the position in the
 // tokens, the nesting it is in and, when checking, the errors it has recovered from.
 #include <algorithm>
+#include <array>
 #include <optional>
 
 #include "codegen/CodeGen.h"
@@ -35,8 +36,8 @@ enum Level : int {
 };
 
 struct BinaryOperator {
-    BinOp op;
-    int level;
+    BinOp op = BinOp::Add;
+    int level = -1;  // -1: not an operator
 };
 constexpr std::pair<Kw, BinaryOperator> kWordOperators[] = {
     {Kw::Imp, {BinOp::Imp, kImpLevel}}, {Kw::Eqv, {BinOp::Eqv, kEqvLevel}},
@@ -53,6 +54,17 @@ constexpr std::pair<Tok, BinaryOperator> kSymbolOperators[] = {
     {Tok::Star, {BinOp::Mul, kMulLevel}},      {Tok::Slash, {BinOp::Div, kMulLevel}},
     {Tok::Caret, {BinOp::Pow, kPowLevel}},
 };
+
+// The two lists as look-ups by keyword and by token kind.
+template <typename Key, size_t N>
+constexpr std::array<BinaryOperator, 256> OperatorsBy(
+    const std::pair<Key, BinaryOperator> (&list)[N]) {
+    std::array<BinaryOperator, 256> table{};
+    for (const auto& [key, op] : list) table[size_t(key)] = op;
+    return table;
+}
+constexpr std::array<BinaryOperator, 256> kOperatorOfWord = OperatorsBy(kWordOperators);
+constexpr std::array<BinaryOperator, 256> kOperatorOfSymbol = OperatorsBy(kSymbolOperators);
 
 class Parser {
   public:
@@ -252,14 +264,10 @@ class Parser {
     // The binary operator at the current token and its level, if any.
     std::optional<BinaryOperator> OperatorHere() const {
         const Token& t = Cur();
-        if (t.kind == Tok::Keyword) {
-            for (const auto& [kw, op] : kWordOperators)
-                if (kw == t.kw) return op;
-        } else {
-            for (const auto& [kind, op] : kSymbolOperators)
-                if (kind == t.kind) return op;
-        }
-        return std::nullopt;
+        const BinaryOperator& op = t.kind == Tok::Keyword ? kOperatorOfWord[size_t(t.kw)]
+                                                          : kOperatorOfSymbol[size_t(t.kind)];
+        if (op.level < 0) return std::nullopt;
+        return op;
     }
 
     // An expression whose operators are all of the given level or tighter, each level's
