@@ -207,28 +207,30 @@ QString LoadProcedures(Program& program) {
     try {
         LineReader in(ReadDataFile(program.platform.files, path));
         for (int i = 0; i < 3 && !in.AtEnd(); ++i) in.ReadLine();
-        std::vector<QByteArrayView> lines;
+        // One text, the lines' own ends made CR LF. The lines are read twice (the reader
+        // shares the bytes): once for the length of the text, once into it.
         qsizetype total = 0;
-        do {
-            lines.push_back(in.ReadLine());
-            total += lines.back().size() + 2;
-        } while (!in.AtEnd());
-        QList<QByteArray> scrambledLines;
-        qint64 offset = 0;
-        if (scrambled) {
-            scrambledLines.reserve(qsizetype(lines.size()));
-            for (QByteArrayView line : lines) scrambledLines.append(line.toByteArray());
-            offset = FindProcedureOffset(scrambledLines, projectNumber);
-        }
-        // One text, the lines' own ends made CR LF.
+        qsizetype count = 0;
+        for (LineReader measure = in; count == 0 || !measure.AtEnd(); ++count)
+            total += measure.ReadLine().size() + 2;
         QString result;
         result.reserve(total);
-        for (size_t i = 0; i < lines.size(); ++i) {
+        if (!scrambled) {
+            for (qsizetype i = 0; i < count; ++i) {
+                if (i > 0) result += kCrLf;
+                const QByteArrayView line = in.ReadLine();
+                AppendFromCp1252(result, line.data(), line.size());
+            }
+            return result;
+        }
+        QList<QByteArray> scrambledLines;
+        scrambledLines.reserve(count);
+        for (qsizetype i = 0; i < count; ++i) scrambledLines.append(in.ReadLine().toByteArray());
+        const qint64 offset = FindProcedureOffset(scrambledLines, projectNumber);
+        for (qsizetype i = 0; i < count; ++i) {
             if (i > 0) result += kCrLf;
-            const QByteArray plain =
-                scrambled ? UnscrambleLine(scrambledLines.at(qsizetype(i)), offset) : QByteArray();
-            const QByteArrayView line = scrambled ? QByteArrayView(plain) : lines[i];
-            AppendFromCp1252(result, line.data(), line.size());
+            const QByteArray plain = UnscrambleLine(scrambledLines.at(i), offset);
+            AppendFromCp1252(result, plain.constData(), plain.size());
         }
         return result;
     } catch (const std::exception&) {

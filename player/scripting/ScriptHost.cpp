@@ -169,32 +169,47 @@ const ScriptHost::ProgramPrefix& ScriptHost::Prefix(vbs::Engine& engine) {
     }
     ProgramPrefix p;
     p.procedures = procedures;
-    // The text is put together once, as the engine takes it; each piece's lines are counted
-    // once.
-    qsizetype size = procedures.size() + 4;
-    for (const Plugin& plugin : plugins) size += plugin.GlobalCode.size() + 2;
-    p.text.reserve(size_t(size));
-    const auto append = [&p](const QString& piece) {
-        p.text.append(reinterpret_cast<const char16_t*>(piece.utf16()), size_t(piece.size()));
-        p.text.append(u"\r\n");
-    };
+    // The text is the procedures and each plug-in's code, each followed by a line break, and
+    // one more line break. Each piece's lines are counted once.
     const QString createObject = QStringLiteral("CreateObject(");
-    append(procedures);
     p.callsCreateObject = procedures.contains(createObject);
     p.layout.parts.push_back({1, QStringLiteral("the project procedures")});
     int line = 2 + LinesIn(procedures);
     for (const Plugin& plugin : plugins) {
         p.plugins.emplace_back(plugin.Name, plugin.GlobalCode);
         p.layout.parts.push_back({line, QStringLiteral("the plug-in ") + plugin.Name});
-        append(plugin.GlobalCode);
         p.callsCreateObject = p.callsCreateObject || plugin.GlobalCode.contains(createObject);
         line += LinesIn(plugin.GlobalCode) + 1;
     }
-    p.text.append(u"\r\n");
     p.nextLine = line + 1;
+    const auto buildText = [&p, &procedures, &plugins] {
+        qsizetype size = procedures.size() + 4;
+        for (const Plugin& plugin : plugins) size += plugin.GlobalCode.size() + 2;
+        p.text.reserve(size_t(size));
+        const auto append = [&p](const QString& piece) {
+            p.text.append(reinterpret_cast<const char16_t*>(piece.utf16()), size_t(piece.size()));
+            p.text.append(u"\r\n");
+        };
+        append(procedures);
+        for (const Plugin& plugin : plugins) append(plugin.GlobalCode);
+        p.text.append(u"\r\n");
+    };
+    if (plugins.empty()) {
+        // The procedures alone: compiled where they are, the two line breaks counted.
+        p.module = engine.CompileModule(
+            std::u16string_view(reinterpret_cast<const char16_t*>(procedures.utf16()),
+                                size_t(procedures.size())),
+            2);
+    } else {
+        buildText();
+        p.module = engine.CompileModule(p.text);
+    }
     // A prefix that does not compile alone goes to the engine with each run's code, so its
-    // error is the one the whole program has.
-    p.module = engine.CompileModule(p.text);
+    // error is the one the whole program has: only then is its text kept.
+    if (p.module)
+        std::u16string().swap(p.text);
+    else if (p.text.empty())
+        buildText();
     p.built = true;
     prefix_ = std::move(p);
     return prefix_;

@@ -117,7 +117,7 @@ class ScriptHost : public ScriptRunner {
     struct ProgramPrefix {
         QString procedures;                                // what it was built from
         std::vector<std::pair<QString, QString>> plugins;  // name, global code
-        std::u16string text;
+        std::u16string text;  // kept only when it does not compile alone (module null)
         std::shared_ptr<const vbs::ModuleCode> module;  // null: it does not compile alone
         ProgramLayout layout;                           // its parts
         int nextLine = 1;                               // the line after it, as the layout counts

@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 #include "platform/files/FileSystem.h"
 
@@ -137,6 +139,43 @@ TEST_F(FileSystemTest, FileNamesAreTheListingsFiles) {
     EXPECT_EQ(sorted, (QStringList{".hidden", "Shown.txt", "b.fme", "file-link"}));
     EXPECT_FALSE(fs.FileNames(root + "nowhere").has_value());
     EXPECT_FALSE(fs.FileNames(root + "L\\Shown.txt").has_value());
+}
+
+// Listings kept for lookups and for FileNames, read ahead on the side or on demand, give what
+// reading the folder now gives, and a change to the folder is seen at once.
+TEST_F(FileSystemTest, KeptListingsAnswerAsTheFolderDoesNow) {
+    for (int i = 0; i < 300; ++i) Make(QStringLiteral("Big/File%1.Dat").arg(i));
+    Make("Big/notes.txt");
+    QDir().mkpath(dir.path() + "/Big/Sub");
+    Make("Other/x.txt");
+    // Listings of folders changed in the last two seconds are not kept: let these settle.
+    std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+    const auto expected = fs.List(root + "Big");
+    ASSERT_TRUE(expected);
+    QStringList files;
+    for (const DirEntry& e : *expected)
+        if (!e.isDirectory) files << e.name;
+
+    // Asked at once, while the listing may still be being read ahead.
+    fs.Prefetch({root + "big\\", root + "Nowhere\\", root + "OTHER"});
+    EXPECT_EQ(fs.FileExists(root + "BIG\\file299.dat"), "File299.Dat");
+    EXPECT_EQ(fs.FileExists(root + "big\\FILE300.DAT"), "");
+    EXPECT_EQ(fs.FileNames(root + "Big"), files);
+    EXPECT_EQ(fs.FileNames(root + "BIG\\"), files);
+    EXPECT_EQ(fs.FileExists(root + "other\\X.TXT"), "x.txt");
+
+    // A copy shares the listings; both see a change made after they were kept.
+    FileSystem copy = fs;
+    copy.Prefetch({root + "Big"});
+    Make("Big/File300.dat");
+    ASSERT_TRUE(QFile::remove(dir.path() + "/Big/notes.txt"));
+    EXPECT_EQ(copy.FileExists(root + "big\\FILE300.DAT"), "File300.dat");
+    EXPECT_EQ(fs.FileExists(root + "big\\NOTES.TXT"), "");
+    files.removeAll("notes.txt");
+    const auto now = fs.FileNames(root + "Big");
+    ASSERT_TRUE(now);
+    EXPECT_EQ(now->size(), files.size() + 1);
+    EXPECT_TRUE(now->contains("File300.dat") && !now->contains("notes.txt"));
 }
 
 TEST_F(FileSystemTest, WriteAppendCopyRenameDelete) {

@@ -269,6 +269,16 @@ TEST_F(PreparedCode, ContinuationKeepsTheLinesAndOptionExplicitOfOneText) {
         EXPECT_EQ(RunModule(engine_, *mixed, "Sub Main\r\n p = 1 / 0\r\nEnd Sub"),
                   "error 11 (line 5)");
     }
+    // Line breaks the host would have appended are counted without being there: the text
+    // without them continues as the text with them.
+    for (const auto& [text, breaks] : {std::pair<std::u16string, int>{u"Dim p\r\nDim q", 2},
+                                       {u"Dim p\r\nDim q\r\n", 1},
+                                       {u"Dim p\r\nDim q\r\n\r\n", 0}}) {
+        auto module = engine_.CompileModule(text, breaks);
+        ASSERT_TRUE(module);
+        EXPECT_EQ(RunModule(engine_, *module, "Sub Main\r\n p = 1 / 0\r\nEnd Sub"),
+                  "error 11 (line 5)");
+    }
     // A module that does not compile names its line.
     EXPECT_FALSE(engine_.CompileModule(u"Sub A\r\nEnd Sub\r\nx = (\r\n"));
     EXPECT_EQ(engine_.LastError().line, 3);

@@ -6,10 +6,13 @@
 #include <QHash>
 #include <QMutex>
 #include <QMutexLocker>
+#include <QSet>
+#include <QWaitCondition>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <thread>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -20,20 +23,32 @@ namespace storyloom {
 
 namespace detail {
 
-// Listings of folders in which a name had to be looked up without regard to case. Frame
+// Listings of folders, for names looked up without regard to case and for FileNames. Frame
 // opening resolves every picture of a frame, so a game whose data names differ in case from
 // its files would otherwise read the same folder again and again. An entry is trusted only
 // while the folder's change times are unchanged, and never cached while those times are so
-// recent that a change in the same clock tick could go unnoticed.
+// recent that a change in the same clock tick could go unnoticed. Folders can be read ahead
+// on a worker thread (Prefetch); a lookup of a folder being read waits for that reading.
 struct DirCache {
+    enum Kind : uint8_t { kFile, kFolder, kOther };  // kOther: a link or unknown, asked again
     struct Entry {
         timespec mtime{};
         timespec ctime{};
+        QStringList names;                 // in the order the disk gives
+        std::vector<Kind> kinds;           // of each name
         QHash<QString, QString> byFolded;  // case-folded name -> name on disk
     };
     QMutex mutex;
+    QWaitCondition readingDone;
+    QSet<QString> reading;  // folders the worker is reading
     QHash<QString, Entry> folders;
+    QMutex workerMutex;  // over `worker` (the worker itself never takes it)
+    std::thread worker;
     static constexpr int kMaxFolders = 128;
+
+    ~DirCache() {
+        if (worker.joinable()) worker.join();
+    }
 };
 
 }  // namespace detail
@@ -63,8 +78,8 @@ QString Join(const QString& folder, const QString& name) {
     return folder + QLatin1Char('/') + name;
 }
 
-// Calls each(folder, entry) for every entry of a native folder but "." and "..", in the order
-// the disk gives. False when the folder cannot be opened.
+// Calls each(entry) for every entry of a native folder but "." and "..", in the order the disk
+// gives. False when the folder cannot be opened.
 template <typename Each>
 bool ForEachEntry(const QString& native, Each each) {
     DIR* dir = ::opendir(Encode(native.isEmpty() ? QStringLiteral(".") : native).constData());
@@ -72,16 +87,18 @@ bool ForEachEntry(const QString& native, Each each) {
     while (dirent* ent = ::readdir(dir)) {
         const char* n = ent->d_name;
         if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))) continue;
-        each(dir, *ent);
+        each(*ent);
     }
     ::closedir(dir);
     return true;
 }
 
-// Reads a folder into folded name -> name. Where several names differ only in case, the
-// smallest by code unit wins, so the choice does not depend on the order the disk gives.
-bool ReadFolder(const QString& native, QHash<QString, QString>* out) {
-    return ForEachEntry(native, [out](DIR*, const dirent& ent) {
+// Reads a folder's listing: its names in disk order, what each is, and folded name -> name.
+// Where several names differ only in case, the smallest by code unit wins, so the choice does
+// not depend on the order the disk gives.
+bool ReadListing(const QString& native, detail::DirCache::Entry* out) {
+    using Kind = detail::DirCache::Kind;
+    return ForEachEntry(native, [out](const dirent& ent) {
         const char* n = ent.d_name;
         const size_t length = std::strlen(n);
         bool ascii = true, upper = false;
@@ -104,13 +121,58 @@ bool ReadFolder(const QString& native, QHash<QString, QString>* out) {
             name = QFile::decodeName(n);
             folded = name.toCaseFolded();
         }
-        auto it = out->find(folded);
-        if (it == out->end()) {
-            out->insert(folded, name);
+        out->names.append(name);
+        out->kinds.push_back(ent.d_type == DT_REG   ? Kind::kFile
+                             : ent.d_type == DT_DIR ? Kind::kFolder
+                                                    : Kind::kOther);
+        auto it = out->byFolded.find(folded);
+        if (it == out->byFolded.end()) {
+            out->byFolded.insert(folded, name);
         } else if (name < it.value()) {
             it.value() = name;
         }
     });
+}
+
+// A listing may be kept when the folder has not changed for two seconds (coarse file system
+// clocks: a folder changed just now may change again without its time moving on) and is named
+// absolutely (a relative folder names another one once the working folder changes).
+bool Settled(const QString& native, const struct stat& st) {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return now.tv_sec - std::max(st.st_mtim.tv_sec, st.st_ctim.tv_sec) >= 2 &&
+           native.startsWith(QLatin1Char('/'));
+}
+
+// A native folder as the cache knows it: without a trailing "/".
+QString FolderKey(QString native) {
+    while (native.size() > 1 && native.endsWith(QLatin1Char('/'))) native.chop(1);
+    return native;
+}
+
+// The listing of a native folder whose stat is `st`: the kept one while the folder is
+// unchanged, else read now (and kept when settled). nullopt when it cannot be read.
+std::optional<detail::DirCache::Entry> Listing(detail::DirCache& cache, const QString& folder,
+                                               const struct stat& st) {
+    const QString native = FolderKey(folder);
+    {
+        QMutexLocker lock(&cache.mutex);
+        while (cache.reading.contains(native)) cache.readingDone.wait(&cache.mutex);
+        auto it = cache.folders.constFind(native);
+        if (it != cache.folders.constEnd() && SameTime(it->mtime, st.st_mtim) &&
+            SameTime(it->ctime, st.st_ctim))
+            return *it;
+    }
+    detail::DirCache::Entry entry;
+    entry.mtime = st.st_mtim;
+    entry.ctime = st.st_ctim;
+    if (!ReadListing(native, &entry)) return std::nullopt;
+    if (Settled(native, st)) {
+        QMutexLocker lock(&cache.mutex);
+        if (cache.folders.size() >= detail::DirCache::kMaxFolders) cache.folders.clear();
+        cache.folders.insert(native, entry);
+    }
+    return entry;
 }
 
 bool WriteAllToFd(int fd, const char* data, qsizetype size) {
@@ -168,37 +230,55 @@ FileSystem::FileSystem(const FileSystem&) = default;
 FileSystem& FileSystem::operator=(const FileSystem&) = default;
 
 QString FileSystem::FindNameIgnoringCase(const QString& nativeFolder, const QString& name) const {
-    const QString folded = name.toCaseFolded();
     struct stat st;
     if (!StatPath(nativeFolder, &st) || !S_ISDIR(st.st_mode)) return {};
-    {
-        QMutexLocker lock(&cache_->mutex);
-        auto it = cache_->folders.constFind(nativeFolder);
-        if (it != cache_->folders.constEnd() && SameTime(it->mtime, st.st_mtim) &&
-            SameTime(it->ctime, st.st_ctim)) {
-            return it->byFolded.value(folded);
-        }
-    }
-    detail::DirCache::Entry entry;
-    entry.mtime = st.st_mtim;
-    entry.ctime = st.st_ctim;
-    if (!ReadFolder(nativeFolder, &entry.byFolded)) return {};
-    const QString found = entry.byFolded.value(folded);
+    const std::optional<detail::DirCache::Entry> listing = Listing(*cache_, nativeFolder, st);
+    return listing ? listing->byFolded.value(name.toCaseFolded()) : QString();
+}
 
-    // A folder changed within the last two seconds may change again without its time moving
-    // on (coarse file system clocks): such a listing is used once and not kept.
-    timespec now{};
-    ::clock_gettime(CLOCK_REALTIME, &now);
-    // Relative folders are not kept either: they name another folder once the working folder
-    // changes.
-    const bool settled = now.tv_sec - std::max(st.st_mtim.tv_sec, st.st_ctim.tv_sec) >= 2 &&
-                         nativeFolder.startsWith(QLatin1Char('/'));
-    if (settled) {
-        QMutexLocker lock(&cache_->mutex);
-        if (cache_->folders.size() >= detail::DirCache::kMaxFolders) cache_->folders.clear();
-        cache_->folders.insert(nativeFolder, std::move(entry));
+void FileSystem::Prefetch(const QStringList& folders) const {
+    detail::DirCache& cache = *cache_;
+    QStringList natives;
+    std::vector<struct stat> stats;
+    {
+        QMutexLocker lock(&cache.mutex);
+        if (!cache.reading.isEmpty()) return;  // the worker is still busy
     }
-    return found;
+    for (const QString& folder : folders) {
+        const QString native = FolderKey(NativePath(folder));
+        struct stat st;
+        if (!StatPath(native, &st) || !S_ISDIR(st.st_mode) || !Settled(native, st)) continue;
+        QMutexLocker lock(&cache.mutex);
+        auto it = cache.folders.constFind(native);
+        if (it != cache.folders.constEnd() && SameTime(it->mtime, st.st_mtim) &&
+            SameTime(it->ctime, st.st_ctim))
+            continue;
+        if (natives.contains(native)) continue;
+        natives.append(native);
+        stats.push_back(st);
+    }
+    if (natives.isEmpty()) return;
+    QMutexLocker workerLock(&cache.workerMutex);
+    if (cache.worker.joinable()) cache.worker.join();  // it has ended or is about to
+    {
+        QMutexLocker lock(&cache.mutex);
+        for (const QString& native : natives) cache.reading.insert(native);
+    }
+    cache.worker = std::thread([&cache, natives, stats] {
+        for (qsizetype i = 0; i < natives.size(); ++i) {
+            detail::DirCache::Entry entry;
+            entry.mtime = stats[size_t(i)].st_mtim;
+            entry.ctime = stats[size_t(i)].st_ctim;
+            const bool read = ReadListing(natives[i], &entry);
+            QMutexLocker lock(&cache.mutex);
+            if (read) {
+                if (cache.folders.size() >= detail::DirCache::kMaxFolders) cache.folders.clear();
+                cache.folders.insert(natives[i], std::move(entry));
+            }
+            cache.reading.remove(natives[i]);
+            cache.readingDone.wakeAll();
+        }
+    });
 }
 
 QString FileSystem::NativePath(const QString& path) const {
@@ -294,17 +374,25 @@ std::optional<std::vector<DirEntry>> FileSystem::List(const QString& folder) con
 }
 
 std::optional<QStringList> FileSystem::FileNames(const QString& folder) const {
+    const QString native = NativePath(folder);
+    struct stat st;
+    if (!StatPath(native, &st) || !S_ISDIR(st.st_mode)) return std::nullopt;
+    const std::optional<detail::DirCache::Entry> listing = Listing(*cache_, native, st);
+    if (!listing) return std::nullopt;
     QStringList names;
-    const bool read = ForEachEntry(NativePath(folder), [&names](DIR* dir, const dirent& ent) {
-        bool isDirectory = ent.d_type == DT_DIR;
-        if (ent.d_type == DT_UNKNOWN || ent.d_type == DT_LNK) {
-            // What a link points to counts, as in List.
-            struct stat st;
-            isDirectory = ::fstatat(::dirfd(dir), ent.d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+    names.reserve(listing->names.size());
+    const QByteArray base = Encode(native.isEmpty() ? QStringLiteral(".") : native) + '/';
+    for (qsizetype i = 0; i < listing->names.size(); ++i) {
+        const QString& name = listing->names[i];
+        bool isFolder = listing->kinds[size_t(i)] == detail::DirCache::kFolder;
+        if (listing->kinds[size_t(i)] == detail::DirCache::kOther) {
+            // What a link points to counts, as in List (asked now: its target may change).
+            struct stat target;
+            isFolder =
+                ::stat((base + Encode(name)).constData(), &target) == 0 && S_ISDIR(target.st_mode);
         }
-        if (!isDirectory) names.append(QFile::decodeName(ent.d_name));
-    });
-    if (!read) return std::nullopt;
+        if (!isFolder) names.append(name);
+    }
     return names;
 }
 

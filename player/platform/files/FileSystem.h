@@ -61,6 +61,11 @@ class FileSystem {
     // The names of the files in a folder (folders left out), in the same order as List, without
     // reading each file's size and times. nullopt when the folder cannot be read.
     std::optional<QStringList> FileNames(const QString& folder) const;
+    // Reads the listings of these folders on a worker thread, for the lookups and FileNames
+    // that will need them (a game's data folders before its first frame opens). Folders
+    // changed in the last two seconds are left out (their listings are not kept anyway);
+    // nothing is done while an earlier prefetch is still reading.
+    void Prefetch(const QStringList& folders) const;
 
     bool Delete(const QString& path) const;
     bool Rename(const QString& from, const QString& to) const;

@@ -191,8 +191,11 @@ class Engine {
     bool ShareCompiledCode(Engine& other);
     // Compiles text (its lines numbered from 1) without declaring or running anything. Null
     // when it does not compile (LastError() says where). The module can be added any number
-    // of times, by this engine and by every engine sharing its compiled code.
-    std::shared_ptr<const ModuleCode> CompileModule(std::u16string_view text);
+    // of times, by this engine and by every engine sharing its compiled code. The text is
+    // taken as if `lineBreaksAfter` line breaks followed it (a host that would append them
+    // to a copy of a long text passes them instead). The text is not kept.
+    std::shared_ptr<const ModuleCode> CompileModule(std::u16string_view text,
+                                                    int lineBreaksAfter = 0);
     // What AddCode of the module's text followed by `text` does, with only `text` compiled:
     // its lines are numbered on from the module's and the module's Option Explicit holds in
     // it. Everything is compiled before anything is declared or run. The module's text

@@ -73,13 +73,14 @@ bool Engine::ShareCompiledCode(Engine& other) {
     return true;
 }
 
-std::shared_ptr<const ModuleCode> Engine::CompileModule(std::u16string_view text) {
+std::shared_ptr<const ModuleCode> Engine::CompileModule(std::u16string_view text,
+                                                        int lineBreaksAfter) {
     EngineImpl& e = *impl_;
     auto module = std::make_shared<ModuleCode>();
     module->store = e.Store();
     e.ReserveNames(text.size() / 100);  // about a new name in a hundred characters
     bool ok = e.Guard([&] {
-        module->pieces = e.CompilePieces(text, 1, false, std::nullopt);
+        module->pieces = e.CompilePieces(text, 1, false, std::nullopt, false);
         if (!module->pieces.empty())
             module->optionExplicit = module->pieces.front()->optionExplicit;
     });
@@ -93,7 +94,7 @@ std::shared_ptr<const ModuleCode> Engine::CompileModule(std::u16string_view text
         if (c > u'\r') continue;  // most characters, in one comparison
         if (c == u'\n' || (c == u'\r' && (i + 1 == n || chars[i + 1] != u'\n'))) ++line;
     }
-    module->nextLine = int(line);
+    module->nextLine = int(line) + std::max(lineBreaksAfter, 0);
     return module;
 }
 

@@ -18,10 +18,10 @@ void CodeGen::Restore(const Mark& m) {
 
 // ---- expressions ----
 
-ExprPtr CodeGen::Name(const std::u16string& name, int line) {
+ExprPtr CodeGen::Name(std::u16string_view name, int line) {
     auto n = std::make_unique<NameExpr>();
     n->line = line;
-    n->name = name;
+    n->name.assign(name);
     n->explicitOpt = prog_.optionExplicit;
     std::u16string& lower = lower_;
     rt::LCaseInto(name, lower);
@@ -64,7 +64,7 @@ ExprPtr CodeGen::Name(const std::u16string& name, int line) {
 
 ExprPtr CodeGen::RetargetSelfCall(std::unique_ptr<NameExpr> n) {
     if (n->mode != NameMode::Local || n->slot != 0 || scope_->isTop) return n;
-    std::u16string name = n->name;
+    const std::u16string name(n->name.data(), n->name.size());
     int line = n->line;
     // Look it up as if the return slot were not there.
     const std::u16string lower = Lower(name);
@@ -74,7 +74,7 @@ ExprPtr CodeGen::RetargetSelfCall(std::unique_ptr<NameExpr> n) {
     return r;
 }
 
-ExprPtr CodeGen::WithArgs(ExprPtr node, std::vector<ExprPtr> args, int line) {
+ExprPtr CodeGen::WithArgs(ExprPtr node, ExprList args, int line) {
     if (auto* n = As<NameExpr>(node.get()); n && !n->hasParens) {
         std::unique_ptr<NameExpr> owned(static_cast<NameExpr*>(node.release()));
         ExprPtr re = RetargetSelfCall(std::move(owned));
@@ -104,19 +104,19 @@ ExprPtr CodeGen::Me(int line) {
     return Name(u"Me", line);
 }
 
-ExprPtr CodeGen::Member(ExprPtr object, std::u16string name, int line) {
+ExprPtr CodeGen::Member(ExprPtr object, std::u16string_view name, int line) {
     auto m = std::make_unique<MemberExpr>();
     m->line = line;
     m->object = std::move(object);
-    m->name = std::move(name);
+    m->name.assign(name);
     return m;
 }
 
-ExprPtr CodeGen::WithMember(std::u16string name, int line) {
+ExprPtr CodeGen::WithMember(std::u16string_view name, int line) {
     auto m = std::make_unique<MemberExpr>();
     m->line = line;
     m->withSlot = withSlots_.empty() ? -1 : withSlots_.back();
-    m->name = std::move(name);
+    m->name.assign(name);
     return m;
 }
 
@@ -207,7 +207,7 @@ void CodeGen::Call(Block& b, ExprPtr call, int line) {
 }
 
 void CodeGen::CallWithParens(Block& b, ExprPtr call, int line, SourcePos at) {
-    std::vector<ExprPtr>* args = nullptr;
+    ExprList* args = nullptr;
     bool parens = false;
     if (auto* n = As<NameExpr>(call.get())) args = &n->args, parens = n->hasParens;
     if (auto* m = As<MemberExpr>(call.get())) args = &m->args, parens = m->hasParens;
@@ -218,7 +218,7 @@ void CodeGen::CallWithParens(Block& b, ExprPtr call, int line, SourcePos at) {
     Call(b, std::move(call), line);
 }
 
-bool CodeGen::CallWithList(Block& b, ExprPtr head, std::vector<ExprPtr> args, int line) {
+bool CodeGen::CallWithList(Block& b, ExprPtr head, ExprList args, int line) {
     if (auto* n = As<NameExpr>(head.get()); n && !n->hasParens) {
         n->args = std::move(args);
     } else if (auto* m = As<MemberExpr>(head.get()); m && !m->hasParens) {
@@ -270,8 +270,8 @@ void CodeGen::EndWith() {
 
 // ---- declarations ----
 
-void CodeGen::DeclareVariable(Block& b, const std::u16string& name, std::vector<ExprPtr> dims,
-                              bool isArray, int line) {
+void CodeGen::DeclareVariable(Block& b, const std::u16string& name, ExprList dims, bool isArray,
+                              int line) {
     std::u16string lower = Lower(name);
     if (scope_->isTop) {
         GlobalDecl d;
@@ -297,7 +297,6 @@ void CodeGen::DeclareVariable(Block& b, const std::u16string& name, std::vector<
     if (slot < 0) {
         slot = HiddenLocal();
         scope_->locals.Add(lower, slot);
-        scope_->proc->localNames.push_back(name);
     }
     if (!dims.empty() || isArray) {
         ArrayInit a;
@@ -356,7 +355,6 @@ void CodeGen::PredeclareLocal(ProcScope& scope, const Token& name, Kw statement)
     if (!scope.locals.Contains(lower) && !isField && !dynamic) {
         int slot = scope.proc->localCount++;
         scope.locals.Add(lower, slot);
-        scope.proc->localNames.emplace_back(name.text);
     }
 }
 
@@ -398,8 +396,7 @@ void CodeGen::EnterBody(ProcScope& scope) {
 void CodeGen::LeaveBody(ProcScope& scope) {
     withSlots_.swap(outerWith_);
     scope_ = outer_;
-    for (const auto& [lower, slot] : scope.locals.Entries())
-        if (slot >= 0) scope.proc->slotNames.emplace_back(lower, slot);
+    scope.proc->slotNames = scope.locals.TakeEntries();
 }
 
 void CodeGen::EndProc(bool inClass, SourcePos at) {
@@ -456,7 +453,7 @@ void CodeGen::PredeclareMember(const std::u16string& name, bool isMethod, bool i
     }
 }
 
-void CodeGen::DefineField(const std::u16string& name, bool isArray, std::vector<ExprPtr> dims) {
+void CodeGen::DefineField(const std::u16string& name, bool isArray, ExprList dims) {
     ClassDef& c = *cls_;
     auto it = c.byName.find(Lower(name));
     if (it == c.byName.end() || c.members[size_t(it->second)].kind != ClassMember::Field) return;

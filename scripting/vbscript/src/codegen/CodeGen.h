@@ -12,6 +12,7 @@
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "codegen/Nodes.h"
@@ -72,31 +73,27 @@ struct SourcePos {
     int column = 0;
 };
 
-// The names of one procedure (or of the top level).
 // Names of one scope, lower case -> slot. Most procedures have a handful: they are kept in a
-// list searched in order, with a hash index only once the list grows long.
+// list searched in order, with a hash index only once the list grows long. The list is made
+// in the program's node memory, where it ends up (TakeEntries).
 class ScopeNames {
   public:
+    using Entries = NodeVector<std::pair<NodeString, int>>;
+
     const int* Find(const std::u16string& lower) const {
-        if (!index_.empty()) {
-            auto it = index_.find(lower);
-            return it == index_.end() || entries_[it->second].second == kHidden
-                       ? nullptr
-                       : &entries_[it->second].second;
-        }
-        for (const auto& [name, slot] : entries_)
-            if (name == lower) return slot == kHidden ? nullptr : &slot;
-        return nullptr;
+        return const_cast<ScopeNames*>(this)->Visible(lower);
     }
     bool Contains(const std::u16string& lower) const { return Find(lower) != nullptr; }
     // Adds the name unless it is there already.
     void Add(const std::u16string& lower, int slot) {
         if (Entry(lower)) return;
-        entries_.emplace_back(lower, slot);
+        entries_.emplace_back(NodeString(lower.data(), lower.size()), slot);
         if (!index_.empty()) {
             index_.emplace(lower, entries_.size() - 1);
         } else if (entries_.size() > kListed) {
-            for (size_t i = 0; i < entries_.size(); ++i) index_.emplace(entries_[i].first, i);
+            for (size_t i = 0; i < entries_.size(); ++i)
+                index_.emplace(std::u16string(entries_[i].first.data(), entries_[i].first.size()),
+                               i);
         }
     }
     // Adds the name or gives it a new slot.
@@ -114,7 +111,12 @@ class ScopeNames {
         return slot;
     }
     void Show(const std::u16string& lower, int slot) { *Entry(lower) = slot; }
-    const std::vector<std::pair<std::u16string, int>>& Entries() const { return entries_; }
+    // Hands the names with their slots over (the scope is done with them) and leaves it empty.
+    Entries TakeEntries() {
+        index_.clear();
+        std::erase_if(entries_, [](const auto& e) { return e.second < 0; });
+        return std::exchange(entries_, {});
+    }
 
   private:
     static constexpr int kHidden = -1;
@@ -125,10 +127,14 @@ class ScopeNames {
             return it == index_.end() ? nullptr : &entries_[it->second].second;
         }
         for (auto& [name, slot] : entries_)
-            if (name == lower) return &slot;
+            if (std::u16string_view(name) == lower) return &slot;
         return nullptr;
     }
-    std::vector<std::pair<std::u16string, int>> entries_;
+    int* Visible(const std::u16string& lower) {
+        int* slot = Entry(lower);
+        return slot && *slot != kHidden ? slot : nullptr;
+    }
+    Entries entries_;
     std::unordered_map<std::u16string, size_t> index_;
 };
 
@@ -152,12 +158,12 @@ class CodeGen {
     void SetOptionExplicit() { prog_.optionExplicit = true; }
 
     // ---- expressions ----
-    ExprPtr Name(const std::u16string& name, int line);
+    ExprPtr Name(std::u16string_view name, int line);
     // name(args): the name of the current function with arguments is a recursive call.
-    ExprPtr WithArgs(ExprPtr node, std::vector<ExprPtr> args, int line);
+    ExprPtr WithArgs(ExprPtr node, ExprList args, int line);
     ExprPtr Me(int line);
-    ExprPtr Member(ExprPtr object, std::u16string name, int line);  // object.name
-    ExprPtr WithMember(std::u16string name, int line);              // .name inside With
+    ExprPtr Member(ExprPtr object, std::u16string_view name, int line);  // object.name
+    ExprPtr WithMember(std::u16string_view name, int line);              // .name inside With
     ExprPtr Binary(BinOp op, ExprPtr left, ExprPtr right, int line);
     ExprPtr Not(ExprPtr operand, int line);
     ExprPtr Negate(ExprPtr operand, int line);
@@ -184,14 +190,14 @@ class CodeGen {
     // name(x) as a statement passes (x) by value; name(x, y) is an error (1044).
     void CallWithParens(Block& b, ExprPtr call, int line, SourcePos at);
     // head args... (a statement call without parentheses); false when head takes no list.
-    bool CallWithList(Block& b, ExprPtr head, std::vector<ExprPtr> args, int line);
+    bool CallWithList(Block& b, ExprPtr head, ExprList args, int line);
     void Exit(Block& b, Kw what, int line, SourcePos at);
     int BeginWith();  // the hidden local that holds the With object
     void EndWith();
 
     // ---- declarations ----
-    void DeclareVariable(Block& b, const std::u16string& name, std::vector<ExprPtr> dims,
-                         bool isArray, int line);
+    void DeclareVariable(Block& b, const std::u16string& name, ExprList dims, bool isArray,
+                         int line);
     void DeclareConst(const std::u16string& name, ExprPtr value);
     // The target of a ReDim item (declaring the name where ReDim declares it).
     ExprPtr ReDimTarget(const std::u16string& name, int line);
@@ -217,7 +223,7 @@ class CodeGen {
     void PredeclareField(const std::u16string& name, bool isPublic);
     void PredeclareMember(const std::u16string& name, bool isMethod, bool isPublic);
     // The field a Dim/Public/Private list names; its dimensions when it is an array.
-    void DefineField(const std::u16string& name, bool isArray, std::vector<ExprPtr> dims);
+    void DefineField(const std::u16string& name, bool isArray, ExprList dims);
     void EndClass();
 
     // State saved before a statement and restored after a failed one (syntax checking).

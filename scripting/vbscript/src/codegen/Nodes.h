@@ -51,8 +51,8 @@ struct NameExpr final : Expr {
     bool explicitOpt = false;
     bool dynScope = false;  // in Execute/Eval code: the caller's variables come first
     bool hasParens = false;
-    std::vector<ExprPtr> args;
-    std::u16string name;
+    ExprList args;
+    NodeString name;
 
     Variant Eval(EngineImpl& e) override;
     Variant* Ref(EngineImpl& e) override;
@@ -88,9 +88,9 @@ struct NameExpr final : Expr {
 struct MemberExpr final : Expr {
     ExprPtr object;
     int withSlot = -1;
-    std::u16string name;
+    NodeString name;
     bool hasParens = false;
-    std::vector<ExprPtr> args;
+    ExprList args;
 
     Variant Eval(EngineImpl& e) override { return Invoke(e, InvokeKind::Get, nullptr, false); }
     void Assign(EngineImpl& e, Variant v, bool isSet) override {
@@ -103,7 +103,7 @@ struct MemberExpr final : Expr {
 // expr(args) on a value that is not a name (f(1)(2), obj.items(1)(2)).
 struct IndexExpr : Expr {
     ExprPtr base;
-    std::vector<ExprPtr> args;
+    ExprList args;
     Variant Eval(EngineImpl& e) override;
     void Assign(EngineImpl& e, Variant v, bool isSet) override;
 };
@@ -179,18 +179,18 @@ struct AssignStmt : Stmt {
 };
 
 struct IfStmt : Stmt {
-    std::vector<ExprPtr> conds;
-    std::vector<Block> blocks;  // blocks.size() == conds.size() (+1 with Else)
+    ExprList conds;
+    NodeVector<Block> blocks;  // blocks.size() == conds.size() (+1 with Else)
     Flow Exec(EngineImpl& e) override;
 };
 
 struct SelectStmt : Stmt {
     ExprPtr subject;
     struct Case {
-        std::vector<ExprPtr> values;  // empty: Case Else
+        ExprList values;  // empty: Case Else
         Block body;
     };
-    std::vector<Case> cases;
+    NodeVector<Case> cases;
     Flow Exec(EngineImpl& e) override;
 };
 
@@ -223,9 +223,9 @@ struct ReDimStmt : Stmt {
     bool preserve = false;
     struct Item {
         ExprPtr target;
-        std::vector<ExprPtr> dims;
+        ExprList dims;
     };
-    std::vector<Item> items;
+    NodeVector<Item> items;
     Flow Exec(EngineImpl& e) override;
 };
 
@@ -258,7 +258,7 @@ struct ConstStmt : Stmt {
 
 struct DimArrayStmt : Stmt {
     ExprPtr target;
-    std::vector<ExprPtr> dims;
+    ExprList dims;
     Flow Exec(EngineImpl& e) override;
 };
 
@@ -272,6 +272,6 @@ struct NopStmt : Stmt {
 };
 
 // Makes a fresh array for a Dim with dimensions (evaluated where the Dim stands).
-Variant MakeFixedArray(EngineImpl& e, const std::vector<ExprPtr>& dims, bool fixed);
+Variant MakeFixedArray(EngineImpl& e, const ExprList& dims, bool fixed);
 
 }  // namespace vbs

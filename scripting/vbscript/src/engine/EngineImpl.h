@@ -43,6 +43,7 @@ struct Expr : Node {
     virtual bool IsParenthesized() const { return false; }
 };
 using ExprPtr = std::unique_ptr<Expr>;
+using ExprList = NodeVector<ExprPtr>;
 
 struct Stmt : Node {
     int line = 0;
@@ -52,7 +53,7 @@ struct Stmt : Node {
 using StmtPtr = std::unique_ptr<Stmt>;
 
 struct Block {
-    std::vector<StmtPtr> stmts;
+    NodeVector<StmtPtr> stmts;
     Flow Exec(EngineImpl& e) const;
 };
 
@@ -64,7 +65,7 @@ struct Param {
 // A Dim with dimensions, evaluated when its scope starts.
 struct ArrayInit {
     int slot = 0;  // local slot or field index
-    std::vector<ExprPtr> dims;
+    ExprList dims;
 };
 struct ConstInit {
     int slot = 0;
@@ -73,20 +74,19 @@ struct ConstInit {
 
 enum class ProcKind : uint8_t { Sub, Function, PropGet, PropLet, PropSet };
 
-struct ProcDef {
+struct ProcDef : Node {
     std::u16string name;
     int atom = -1;
     ProcKind kind = ProcKind::Sub;
     bool isPublic = true;
     bool isDefault = false;
     int line = 0;
-    std::vector<Param> params;
+    NodeVector<Param> params;
     int localCount = 1;  // slot 0 is the return value
-    std::vector<std::u16string> localNames;
     // Lower-case names of parameters and locals with their slots (for Execute and Eval).
-    std::vector<std::pair<std::u16string, int>> slotNames;
-    std::vector<ArrayInit> arrays;
-    std::vector<ConstInit> consts;
+    NodeVector<std::pair<NodeString, int>> slotNames;
+    NodeVector<ArrayInit> arrays;
+    NodeVector<ConstInit> consts;
     Block body;
     const ClassDef* owner = nullptr;
 };
@@ -94,8 +94,8 @@ struct ProcDef {
 struct FieldDef {
     std::u16string name;
     bool isPublic = true;
-    std::vector<ExprPtr> dims;  // non-empty: a fixed array
-    bool isArray = false;       // declared with () and no dims: a dynamic array
+    ExprList dims;         // non-empty: a fixed array
+    bool isArray = false;  // declared with () and no dims: a dynamic array
 };
 
 struct ClassMember {
@@ -109,7 +109,7 @@ struct ClassMember {
     const ProcDef* set = nullptr;
 };
 
-struct ClassDef {
+struct ClassDef : Node {
     std::u16string name;
     int atom = -1;
     std::vector<FieldDef> fields;
@@ -125,7 +125,7 @@ struct ClassDef {
 struct GlobalDecl {
     int atom = -1;
     enum Kind : uint8_t { Var, Array, Const } kind = Var;
-    std::vector<ExprPtr> dims;
+    ExprList dims;
     ExprPtr value;
     bool isDynamicArray = false;
 };
@@ -134,9 +134,9 @@ struct GlobalDecl {
 struct Program {
     NodeArena arena;  // first, so that it goes after every node it holds
     bool optionExplicit = false;
-    std::vector<std::unique_ptr<ProcDef>> procs;
+    NodeVector<std::unique_ptr<ProcDef>> procs;
     std::vector<std::unique_ptr<ClassDef>> classes;
-    std::vector<GlobalDecl> globals;
+    NodeVector<GlobalDecl> globals;
     bool dynamicScope = false;  // compiled for Execute/Eval: names may be the caller's locals
     ProcDef top;  // the top-level statements, run by AddCode (hidden locals for With/For Each)
     ExprPtr expression;  // set when compiled as an expression (Eval)
@@ -158,22 +158,49 @@ struct GlobalSlot {
     uint32_t missGen = 0;  // resolveGen of the last failed host-member lookup
 };
 
+// A name as written first and in lower case (both kept in the store's name text).
 struct Atom {
-    std::u16string name;
-    std::u16string lower;
+    std::u16string_view name;
+    std::u16string_view lower;
     const Builtin* builtin = nullptr;
 };
 
+// Text that stays where it is for as long as the pool lives: the names of atoms, laid one
+// after another in large pieces instead of two small allocations per name.
+class NamePool {
+  public:
+    std::u16string_view Keep(std::u16string_view text) {
+        if (text.size() > left_) {
+            const size_t size = std::max(kPiece, text.size());
+            pieces_.push_back(std::make_unique_for_overwrite<char16_t[]>(size));
+            next_ = pieces_.back().get();
+            left_ = size;
+        }
+        std::copy(text.begin(), text.end(), next_);
+        const std::u16string_view kept(next_, text.size());
+        next_ += text.size();
+        left_ -= text.size();
+        return kept;
+    }
+
+  private:
+    static constexpr size_t kPiece = 16 * 1024;  // characters
+    std::vector<std::unique_ptr<char16_t[]>> pieces_;
+    char16_t* next_ = nullptr;
+    size_t left_ = 0;
+};
+
 // The global slots by atom. Slots never move once made (nodes and callers keep references),
-// and finding one is two loads.
+// and finding one is two loads. Slots are made a chunk at a time when first asked for, so an
+// engine that shares names with another has slots only for the names it has used.
 class SlotTable {
   public:
-    GlobalSlot& operator[](size_t i) { return chunks_[i >> kShift][i & kMask]; }
-    size_t size() const { return size_; }
-    void emplace_back() {
-        if ((size_ & kMask) == 0) chunks_.push_back(std::make_unique<GlobalSlot[]>(kMask + 1));
-        ++size_;
+    GlobalSlot& operator[](size_t i) {
+        if (i >= size_) [[unlikely]]
+            Grow(i);
+        return chunks_[i >> kShift][i & kMask];
     }
+    size_t size() const { return size_; }  // slots made so far
     void clear() {
         chunks_.clear();
         size_ = 0;
@@ -182,6 +209,12 @@ class SlotTable {
   private:
     static constexpr size_t kShift = 8;
     static constexpr size_t kMask = (size_t(1) << kShift) - 1;
+    void Grow(size_t i) {
+        while (size_ <= i) {
+            chunks_.push_back(std::make_unique<GlobalSlot[]>(kMask + 1));
+            size_ += kMask + 1;
+        }
+    }
     std::vector<std::unique_ptr<GlobalSlot[]>> chunks_;
     size_t size_ = 0;
 };
@@ -240,10 +273,10 @@ class AtomIndex {
 };
 
 // What engines sharing compiled code have in common: the names (atoms, which compiled code
-// refers to) and the compile cache. Each engine keeps its own slots; the table of every
-// sharing engine grows with the names.
+// refers to) and the compile cache. Each engine keeps its own slots.
 struct CodeStore {
     std::vector<Atom> atoms;
+    NamePool atomNames;
     AtomIndex atomIndex;
     std::u16string lowerScratch;  // AtomOf's lookup key, kept to spare an allocation per name
     // Compiled programs by text and how it was compiled (first line, flags), reused across
@@ -269,7 +302,6 @@ struct CodeStore {
     };
     std::unordered_map<CacheKey, CacheEntry, CacheHash> cache;
     size_t cacheChars = 0;
-    std::vector<SlotTable*> tables;
 };
 
 // A text compiled once (Engine::CompileModule), added by any engine sharing the store.
@@ -366,7 +398,7 @@ class EngineImpl {
     Variant CallProc(const ProcDef* def, ClassInstance* me, Variant* args, size_t n,
                      bool consumeArgs = false);
     // Calls a script procedure with argument expressions, evaluated in the current frame.
-    Variant CallProc(const ProcDef* def, ClassInstance* me, const std::vector<ExprPtr>& args);
+    Variant CallProc(const ProcDef* def, ClassInstance* me, const ExprList& args);
     // Runs a procedure's body on its prepared variables (the arguments in place).
     Variant RunFrame(const ProcDef* def, ClassInstance* me, Variant* locals);
     void Tick() {
@@ -385,17 +417,20 @@ class EngineImpl {
     void SetErr(const ScriptException& ex);
     void ClearErr() { err = ErrState(); }
     [[noreturn]] void ThrowUndefined(int atom);
-    [[noreturn]] void ThrowNamed(int32_t number, const std::u16string& name);
+    [[noreturn]] void ThrowNamed(int32_t number, std::u16string_view name);
     Variant NewInstance(const ClassDef* cls, std::shared_ptr<void> owner);
     Variant CreateObject(const std::u16string& progId);
     // Compiles and runs code in the global scope (AddCode, ExecuteGlobal, Execute).
     // With localScope (Execute, Eval) the code also sees the calling procedure's variables.
     void AddProgram(std::u16string_view text, int firstLine, bool localScope = false);
     // Compiles text piece by piece (nothing declared or run). `continues`: the Option Explicit
-    // of a text this one continues (else the first piece's holds for the others).
+    // of a text this one continues (else the first piece's holds for the others). `remember`:
+    // the pieces go into the compile cache (a caller that keeps the pieces itself passes false,
+    // sparing the cache a copy of a long text).
     std::vector<std::shared_ptr<Program>> CompilePieces(std::u16string_view text, int firstLine,
                                                         bool localScope,
-                                                        std::optional<bool> continues);
+                                                        std::optional<bool> continues,
+                                                        bool remember = true);
     // Declares every piece, then runs the pieces' top-level statements in order.
     void RunPieces(const std::vector<std::shared_ptr<Program>>& pieces);
     // Uses `store` (another engine's) for names and compiled code from now on; this engine's
@@ -444,7 +479,8 @@ class EngineImpl {
 
   private:
     std::shared_ptr<Program> Compile(std::u16string_view text, int firstLine, bool asExpression,
-                                     bool optionExplicit = false, bool dynamicScope = false);
+                                     bool optionExplicit = false, bool dynamicScope = false,
+                                     bool remember = true);
     void Declare(const std::shared_ptr<Program>& p);
 
     std::shared_ptr<CodeStore> store_;

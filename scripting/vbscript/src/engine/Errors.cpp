@@ -384,7 +384,7 @@ void EngineImpl::ThrowUndefined(int atom) {
     ThrowNamed(kErrUndefined, store_->atoms[size_t(atom)].name);
 }
 
-void EngineImpl::ThrowNamed(int32_t number, const std::u16string& name) {
+void EngineImpl::ThrowNamed(int32_t number, std::u16string_view name) {
     ScriptException ex(number);
     ex.name = name;
     throw ex;

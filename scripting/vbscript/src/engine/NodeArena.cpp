@@ -117,7 +117,7 @@ NodeArenaScope::~NodeArenaScope() {
     tCurrent = saved_;
 }
 
-void* Node::operator new(size_t bytes) {
+void* NodeAllocate(size_t bytes) {
 #if defined(__SANITIZE_ADDRESS__)
     // Under the address sanitizer every node is its own allocation, so that a node used after
     // its program went is reported.
@@ -131,7 +131,7 @@ void* Node::operator new(size_t bytes) {
     return base + kHeader;
 }
 
-void Node::operator delete(void* p) {
+void NodeFree(void* p) noexcept {
     if (!p) return;
     std::byte* base = static_cast<std::byte*>(p) - kHeader;
     if (*reinterpret_cast<uint64_t*>(base) == kFromHeap) ::operator delete(base);

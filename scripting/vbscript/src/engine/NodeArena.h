@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace vbs {
@@ -39,11 +40,33 @@ class NodeArenaScope {
     NodeArena* saved_;
 };
 
-// The base of every node: new takes memory from the current arena, or the heap when there is
-// none; delete gives heap memory back and leaves arena memory to its arena.
+// Memory from the current arena, or the heap when there is none; NodeFree gives heap memory
+// back and leaves arena memory to its arena.
+void* NodeAllocate(size_t bytes);
+void NodeFree(void* p) noexcept;
+
+// The base of every node: new and delete as NodeAllocate and NodeFree.
 struct Node {
-    static void* operator new(size_t bytes);
-    static void operator delete(void* p);
+    static void* operator new(size_t bytes) { return NodeAllocate(bytes); }
+    static void operator delete(void* p) { NodeFree(p); }
 };
+
+// For what nodes own (their lists of nodes, names): it comes from the same arena as the
+// nodes, so a compile does not go to the heap for each list.
+template <typename T>
+struct NodeAllocator {
+    static_assert(alignof(T) <= 8, "arena memory is aligned to eight bytes");
+    using value_type = T;
+    NodeAllocator() = default;
+    template <typename U>
+    NodeAllocator(const NodeAllocator<U>&) noexcept {}
+    T* allocate(size_t n) { return static_cast<T*>(NodeAllocate(n * sizeof(T))); }
+    void deallocate(T* p, size_t) noexcept { NodeFree(p); }
+    friend bool operator==(const NodeAllocator&, const NodeAllocator&) { return true; }
+};
+
+template <typename T>
+using NodeVector = std::vector<T, NodeAllocator<T>>;
+using NodeString = std::basic_string<char16_t, std::char_traits<char16_t>, NodeAllocator<char16_t>>;
 
 }  // namespace vbs

@@ -11,16 +11,13 @@
 
 namespace vbs {
 
-EngineImpl::EngineImpl() : store_(std::make_shared<CodeStore>()) {
-    store_->tables.push_back(&globals_);
-}
+EngineImpl::EngineImpl() : store_(std::make_shared<CodeStore>()) {}
 
 EngineImpl::~EngineImpl() {
     dying = true;
     *alive = false;
     namedItems.clear();
     globals_.clear();
-    std::erase(store_->tables, &globals_);
 }
 
 int EngineImpl::AtomOf(std::u16string_view name) {
@@ -31,11 +28,10 @@ int EngineImpl::AtomOf(std::u16string_view name) {
     if (const int found = s.atomIndex.Find(lower, hash, s.atoms); found >= 0) return found;
     int id = int(s.atoms.size());
     Atom a;
-    a.name = std::u16string(name);
-    a.lower = lower;
+    a.lower = s.atomNames.Keep(lower);
+    a.name = name == lower ? a.lower : s.atomNames.Keep(name);
     a.builtin = FindBuiltin(lower);
     s.atoms.push_back(std::move(a));
-    for (SlotTable* t : s.tables) t->emplace_back();
     s.atomIndex.Insert(hash, id);
     return id;
 }
@@ -48,11 +44,8 @@ void EngineImpl::ReserveNames(size_t more) {
 
 void EngineImpl::UseStore(std::shared_ptr<CodeStore> store) {
     ResetState();
-    std::erase(store_->tables, &globals_);
     store_ = std::move(store);
     globals_.clear();
-    for (size_t i = 0; i < store_->atoms.size(); ++i) globals_.emplace_back();
-    store_->tables.push_back(&globals_);
 }
 
 bool EngineImpl::ResolveHostMember(int atom, GlobalSlot& g) {
@@ -79,9 +72,11 @@ void EngineImpl::CheckTime() {
 
 std::shared_ptr<Program> EngineImpl::Compile(std::u16string_view text, int firstLine,
                                              bool asExpression, bool optionExplicit,
-                                             bool dynamicScope) {
+                                             bool dynamicScope, bool remember) {
     const uint64_t how = (uint64_t(uint32_t(firstLine)) << 8) | (asExpression ? 1u : 0u) |
                          (dynamicScope ? 2u : 0u) | (optionExplicit ? 4u : 0u);
+    if (!remember)
+        return CompileProgram(*this, text, firstLine, asExpression, optionExplicit, dynamicScope);
     CodeStore& s = *store_;
     const CodeStore::CacheKey lookup = CodeStore::CacheKey::Of(text, how);
     auto it = s.cache.find(lookup);
@@ -148,12 +143,12 @@ void EngineImpl::Declare(const std::shared_ptr<Program>& p) {
 Variant* EngineImpl::ExecLocal(int atom) {
     Frame* f = execFrame;
     if (!f || !f->proc) return nullptr;
-    const std::u16string& lower = store_->atoms[size_t(atom)].lower;
+    const std::u16string_view lower = store_->atoms[size_t(atom)].lower;
     for (auto& [name, slot] : f->proc->slotNames)
-        if (name == lower) return &f->locals[slot].Deref();
+        if (std::u16string_view(name) == lower) return &f->locals[slot].Deref();
     if (f->me) {
         const ClassDef* cls = f->me->Class();
-        auto it = cls->byName.find(lower);
+        auto it = cls->byName.find(std::u16string(lower));
         if (it != cls->byName.end() && cls->members[size_t(it->second)].kind == ClassMember::Field)
             return &f->me->fields[size_t(cls->members[size_t(it->second)].field)];
     }
@@ -162,13 +157,14 @@ Variant* EngineImpl::ExecLocal(int atom) {
 
 std::vector<std::shared_ptr<Program>> EngineImpl::CompilePieces(std::u16string_view text,
                                                                 int firstLine, bool localScope,
-                                                                std::optional<bool> continues) {
+                                                                std::optional<bool> continues,
+                                                                bool remember) {
     std::vector<std::shared_ptr<Program>> pieces;
     try {
         bool explicitOpt = continues.value_or(false);
         for (const Chunk& c : SplitChunks(text, firstLine, 64)) {
             pieces.push_back(Compile(text.substr(c.offset, c.length), c.firstLine, false,
-                                     explicitOpt, localScope));
+                                     explicitOpt, localScope, remember));
             if (!continues) explicitOpt = pieces.front()->optionExplicit;
         }
     } catch (const CompileFailure& f) {

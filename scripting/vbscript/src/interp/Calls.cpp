@@ -91,8 +91,7 @@ Variant EngineImpl::CallProc(const ProcDef* def, ClassInstance* me, Variant* arg
     return RunFrame(def, me, locals);
 }
 
-Variant EngineImpl::CallProc(const ProcDef* def, ClassInstance* me,
-                             const std::vector<ExprPtr>& args) {
+Variant EngineImpl::CallProc(const ProcDef* def, ClassInstance* me, const ExprList& args) {
     if (args.size() != def->params.size()) {
         ArgBuf a(*this, args.size());
         EvalArgs(*this, args, def, a);

@@ -60,8 +60,7 @@ class ArgBuf {
 };
 
 // Evaluates arguments; ByRef parameters of script procedures receive links to variables.
-inline void EvalArgs(EngineImpl& e, const std::vector<ExprPtr>& args, const ProcDef* callee,
-                     ArgBuf& out) {
+inline void EvalArgs(EngineImpl& e, const ExprList& args, const ProcDef* callee, ArgBuf& out) {
     for (size_t i = 0; i < args.size(); ++i) {
         if (callee && i < callee->params.size() && callee->params[i].byRef) {
             if (Variant* r = args[i]->Ref(e)) {
@@ -73,13 +72,12 @@ inline void EvalArgs(EngineImpl& e, const std::vector<ExprPtr>& args, const Proc
     }
 }
 
-inline void EvalArgsByValue(EngineImpl& e, const std::vector<ExprPtr>& args, ArgBuf& out) {
+inline void EvalArgsByValue(EngineImpl& e, const ExprList& args, ArgBuf& out) {
     for (size_t i = 0; i < args.size(); ++i) out[i] = args[i]->Eval(e);
 }
 
 // Host objects that ask for references get every variable argument as a link.
-inline void EvalHostArgs(EngineImpl& e, const std::vector<ExprPtr>& args, Dispatch* d,
-                         ArgBuf& out) {
+inline void EvalHostArgs(EngineImpl& e, const ExprList& args, Dispatch* d, ArgBuf& out) {
     if (!d->WantsReferences()) return EvalArgsByValue(e, args, out);
     for (size_t i = 0; i < args.size(); ++i) {
         if (Variant* r = args[i]->Ref(e)) {

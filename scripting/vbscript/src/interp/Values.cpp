@@ -80,7 +80,7 @@ void interp::AssignIndexed(Variant& storage0, std::span<Variant> args, Variant v
     ThrowError(kErrTypeMismatch);
 }
 
-Variant MakeFixedArray(EngineImpl& e, const std::vector<ExprPtr>& dims, bool fixed) {
+Variant MakeFixedArray(EngineImpl& e, const ExprList& dims, bool fixed) {
     std::vector<ArrayBound> bounds;
     size_t total = 1;
     for (auto& d : dims) {

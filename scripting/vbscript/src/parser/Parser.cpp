@@ -233,16 +233,17 @@ class Parser {
                 return false;
         }
     }
-    std::u16string ExpectName() {
+    // The name's text stays valid while the text is compiled.
+    std::u16string_view ExpectName() {
         if (!IsNameToken(Cur())) Fail(kExpectedIdent);
-        std::u16string n(Cur().text);
+        const std::u16string_view n = Cur().text;
         Next();
         return n;
     }
     // After a dot every word names a member.
-    std::u16string ExpectMemberName() {
+    std::u16string_view ExpectMemberName() {
         if (Cur().kind != Tok::Ident && Cur().kind != Tok::Keyword) Fail(kExpectedIdent);
-        std::u16string n(Cur().text);
+        const std::u16string_view n = Cur().text;
         Next();
         return n;
     }
@@ -352,7 +353,7 @@ class Parser {
                         return gen_.Nothing(line);
                     case Kw::New:
                         Next();
-                        return gen_.New(ExpectName(), line);
+                        return gen_.New(std::u16string(ExpectName()), line);
                     case Kw::Me:
                         return ParseChain(false);
                     default:
@@ -366,7 +367,7 @@ class Parser {
 
     // A comma-separated list ending at endsList(); an empty place is an omitted argument.
     template <typename EndsList>
-    void ParseList(std::vector<ExprPtr>& out, EndsList endsList) {
+    void ParseList(ExprList& out, EndsList endsList) {
         for (;;) {
             if (Is(Tok::Comma) || endsList())
                 out.push_back(gen_.MissingArg(Cur().line));
@@ -378,9 +379,9 @@ class Parser {
     }
 
     // (args): Cur is '('.
-    std::vector<ExprPtr> ParseArgs() {
+    ExprList ParseArgs() {
         Next();
-        std::vector<ExprPtr> args;
+        ExprList args;
         if (Is(Tok::RParen)) {
             Next();
             return args;
@@ -391,8 +392,8 @@ class Parser {
     }
 
     // expr, expr ... up to the closing parenthesis (dimensions of Dim and ReDim).
-    std::vector<ExprPtr> ParseDims() {
-        std::vector<ExprPtr> dims;
+    ExprList ParseDims() {
+        ExprList dims;
         for (;;) {
             dims.push_back(ParseExpr());
             if (!Is(Tok::Comma)) return dims;
@@ -667,7 +668,7 @@ class Parser {
             pos_ = start;
             head = ParseChain(true);
         }
-        std::vector<ExprPtr> args;
+        ExprList args;
         ParseList(args, [&] { return AtEos(); });
         // "f 1," ends with an omitted argument at the statement's own line.
         if (args.size() > 1 && t_[pos_ - 1].kind == Tok::Comma) args.back() = gen_.MissingArg(line);
@@ -679,8 +680,8 @@ class Parser {
     void ParseDim(Block& b) {
         for (;;) {
             int line = Cur().line;
-            std::u16string name = ExpectName();
-            std::vector<ExprPtr> dims;
+            std::u16string name(ExpectName());
+            ExprList dims;
             bool isArray = false;
             if (Is(Tok::LParen)) {
                 isArray = true;
@@ -698,7 +699,7 @@ class Parser {
     void ParseConst() {
         Next();  // Const
         for (;;) {
-            std::u16string name = ExpectName();
+            std::u16string name(ExpectName());
             Expect(Tok::Eq, kExpectedEq);
             gen_.DeclareConst(name, ParseExpr());
             if (!Is(Tok::Comma)) break;
@@ -717,7 +718,7 @@ class Parser {
         }
         for (;;) {
             ReDimStmt::Item item;
-            item.target = gen_.ReDimTarget(ExpectName(), line);
+            item.target = gen_.ReDimTarget(std::u16string(ExpectName()), line);
             Expect(Tok::LParen, kExpectedLParen);
             item.dims = ParseDims();
             Expect(Tok::RParen, kExpectedRParen);
@@ -970,7 +971,8 @@ class Parser {
             Fail(kDefaultOnlyGet);
         Next();
         ProcScope scope;
-        ProcDef& def = gen_.BeginProc(scope, kind, ExpectName(), !isPrivate, isDefault, line);
+        ProcDef& def =
+            gen_.BeginProc(scope, kind, std::u16string(ExpectName()), !isPrivate, isDefault, line);
         if (Is(Tok::LParen)) {
             Next();
             while (!Is(Tok::RParen)) {
@@ -981,7 +983,7 @@ class Parser {
                 } else if (Is(Kw::ByRef)) {
                     Next();
                 }
-                std::u16string name = ExpectName();
+                std::u16string name(ExpectName());
                 if (Is(Tok::LParen)) {
                     Next();
                     Expect(Tok::RParen, kExpectedRParen);
@@ -1147,7 +1149,7 @@ class Parser {
     void ParseClass() {
         int line = Cur().line;
         Next();
-        std::u16string name = ExpectName();
+        std::u16string name(ExpectName());
         EndOfStatement();
         gen_.BeginClass(std::move(name), line);
         PrescanClass();
@@ -1193,9 +1195,9 @@ class Parser {
 
     void ParseFields() {
         for (;;) {
-            std::u16string name = ExpectName();
+            std::u16string name(ExpectName());
             bool isArray = false;
-            std::vector<ExprPtr> dims;
+            ExprList dims;
             if (Is(Tok::LParen)) {
                 isArray = true;
                 Next();
