@@ -40,8 +40,8 @@ struct DirCache {
     };
     QMutex mutex;
     QWaitCondition readingDone;
-    QSet<QString> reading;  // folders the worker is reading
-    QHash<QString, Entry> folders;
+    QSet<QString> reading;                                 // folders the worker is reading
+    QHash<QString, std::shared_ptr<const Entry>> folders;  // an entry never changes once kept
     QMutex workerMutex;  // over `worker` (the worker itself never takes it)
     std::thread worker;
     static constexpr int kMaxFolders = 128;
@@ -93,12 +93,12 @@ bool ForEachEntry(const QString& native, Each each) {
     return true;
 }
 
-// Reads a folder's listing: its names in disk order, what each is, and folded name -> name.
-// Where several names differ only in case, the smallest by code unit wins, so the choice does
-// not depend on the order the disk gives.
-bool ReadListing(const QString& native, detail::DirCache::Entry* out) {
+// Reads a folder's listing: folded name -> name and, withNames, its names in disk order and
+// what each is. Where several names differ only in case, the smallest by code unit wins, so
+// the choice does not depend on the order the disk gives.
+bool ReadListing(const QString& native, detail::DirCache::Entry* out, bool withNames = true) {
     using Kind = detail::DirCache::Kind;
-    return ForEachEntry(native, [out](const dirent& ent) {
+    return ForEachEntry(native, [out, withNames](const dirent& ent) {
         const char* n = ent.d_name;
         const size_t length = std::strlen(n);
         bool ascii = true, upper = false;
@@ -121,10 +121,12 @@ bool ReadListing(const QString& native, detail::DirCache::Entry* out) {
             name = QFile::decodeName(n);
             folded = name.toCaseFolded();
         }
-        out->names.append(name);
-        out->kinds.push_back(ent.d_type == DT_REG   ? Kind::kFile
-                             : ent.d_type == DT_DIR ? Kind::kFolder
-                                                    : Kind::kOther);
+        if (withNames) {
+            out->names.append(name);
+            out->kinds.push_back(ent.d_type == DT_REG   ? Kind::kFile
+                                 : ent.d_type == DT_DIR ? Kind::kFolder
+                                                        : Kind::kOther);
+        }
         auto it = out->byFolded.find(folded);
         if (it == out->byFolded.end()) {
             out->byFolded.insert(folded, name);
@@ -151,23 +153,26 @@ QString FolderKey(QString native) {
 }
 
 // The listing of a native folder whose stat is `st`: the kept one while the folder is
-// unchanged, else read now (and kept when settled). nullopt when it cannot be read.
-std::optional<detail::DirCache::Entry> Listing(detail::DirCache& cache, const QString& folder,
-                                               const struct stat& st) {
+// unchanged, else read now (and kept when settled). Null when it cannot be read. Only a kept
+// listing or one read withNames has the names in order.
+std::shared_ptr<const detail::DirCache::Entry> Listing(detail::DirCache& cache,
+                                                       const QString& folder, const struct stat& st,
+                                                       bool withNames) {
     const QString native = FolderKey(folder);
     {
         QMutexLocker lock(&cache.mutex);
         while (cache.reading.contains(native)) cache.readingDone.wait(&cache.mutex);
         auto it = cache.folders.constFind(native);
-        if (it != cache.folders.constEnd() && SameTime(it->mtime, st.st_mtim) &&
-            SameTime(it->ctime, st.st_ctim))
+        if (it != cache.folders.constEnd() && SameTime((*it)->mtime, st.st_mtim) &&
+            SameTime((*it)->ctime, st.st_ctim))
             return *it;
     }
-    detail::DirCache::Entry entry;
-    entry.mtime = st.st_mtim;
-    entry.ctime = st.st_ctim;
-    if (!ReadListing(native, &entry)) return std::nullopt;
-    if (Settled(native, st)) {
+    auto entry = std::make_shared<detail::DirCache::Entry>();
+    entry->mtime = st.st_mtim;
+    entry->ctime = st.st_ctim;
+    const bool settled = Settled(native, st);
+    if (!ReadListing(native, entry.get(), withNames || settled)) return nullptr;
+    if (settled) {
         QMutexLocker lock(&cache.mutex);
         if (cache.folders.size() >= detail::DirCache::kMaxFolders) cache.folders.clear();
         cache.folders.insert(native, entry);
@@ -232,7 +237,7 @@ FileSystem& FileSystem::operator=(const FileSystem&) = default;
 QString FileSystem::FindNameIgnoringCase(const QString& nativeFolder, const QString& name) const {
     struct stat st;
     if (!StatPath(nativeFolder, &st) || !S_ISDIR(st.st_mode)) return {};
-    const std::optional<detail::DirCache::Entry> listing = Listing(*cache_, nativeFolder, st);
+    const auto listing = Listing(*cache_, nativeFolder, st, false);
     return listing ? listing->byFolded.value(name.toCaseFolded()) : QString();
 }
 
@@ -250,8 +255,8 @@ void FileSystem::Prefetch(const QStringList& folders) const {
         if (!StatPath(native, &st) || !S_ISDIR(st.st_mode) || !Settled(native, st)) continue;
         QMutexLocker lock(&cache.mutex);
         auto it = cache.folders.constFind(native);
-        if (it != cache.folders.constEnd() && SameTime(it->mtime, st.st_mtim) &&
-            SameTime(it->ctime, st.st_ctim))
+        if (it != cache.folders.constEnd() && SameTime((*it)->mtime, st.st_mtim) &&
+            SameTime((*it)->ctime, st.st_ctim))
             continue;
         if (natives.contains(native)) continue;
         natives.append(native);
@@ -266,10 +271,10 @@ void FileSystem::Prefetch(const QStringList& folders) const {
     }
     cache.worker = std::thread([&cache, natives, stats] {
         for (qsizetype i = 0; i < natives.size(); ++i) {
-            detail::DirCache::Entry entry;
-            entry.mtime = stats[size_t(i)].st_mtim;
-            entry.ctime = stats[size_t(i)].st_ctim;
-            const bool read = ReadListing(natives[i], &entry);
+            auto entry = std::make_shared<detail::DirCache::Entry>();
+            entry->mtime = stats[size_t(i)].st_mtim;
+            entry->ctime = stats[size_t(i)].st_ctim;
+            const bool read = ReadListing(natives[i], entry.get());
             QMutexLocker lock(&cache.mutex);
             if (read) {
                 if (cache.folders.size() >= detail::DirCache::kMaxFolders) cache.folders.clear();
@@ -377,7 +382,7 @@ std::optional<QStringList> FileSystem::FileNames(const QString& folder) const {
     const QString native = NativePath(folder);
     struct stat st;
     if (!StatPath(native, &st) || !S_ISDIR(st.st_mode)) return std::nullopt;
-    const std::optional<detail::DirCache::Entry> listing = Listing(*cache_, native, st);
+    const auto listing = Listing(*cache_, native, st, true);
     if (!listing) return std::nullopt;
     QStringList names;
     names.reserve(listing->names.size());

@@ -2,21 +2,27 @@
 #pragma once
 
 #include <type_traits>
-#include <typeinfo>
 
 #include "engine/EngineImpl.h"
 
 namespace vbs {
 
-// x as a T when it is one, else nullptr: a dynamic_cast for node types without subtypes, at
-// the cost of one type comparison.
+// x as a T when it is one, else nullptr: a dynamic_cast for the node types that say what
+// they are (their shape), without subtypes, at the cost of one comparison.
 template <typename T>
 T* As(Expr* x) {
     static_assert(std::is_final_v<T>);
-    return x && typeid(*x) == typeid(T) ? static_cast<T*>(x) : nullptr;
+    return x && x->shape == T::kShape ? static_cast<T*>(x) : nullptr;
 }
 
-struct ConstExpr final : Expr {
+// A node type with a shape of its own.
+template <Expr::Shape S>
+struct Shaped : Expr {
+    static constexpr Shape kShape = S;
+    Shaped() { shape = S; }
+};
+
+struct ConstExpr final : Shaped<Expr::Shape::Const> {
     Variant value;
     Variant Eval(EngineImpl&) override { return value; }
 };
@@ -29,7 +35,7 @@ struct MeExpr : Expr {
     Variant Eval(EngineImpl& e) override;
 };
 
-struct ParenExpr final : Expr {
+struct ParenExpr final : Shaped<Expr::Shape::Paren> {
     ExprPtr inner;
     Variant Eval(EngineImpl& e) override { return inner->Eval(e); }
     bool IsParenthesized() const override { return true; }
@@ -44,7 +50,7 @@ enum class NameMode : uint8_t {
 };
 
 // A name, possibly with arguments: variable, array element, call.
-struct NameExpr final : Expr {
+struct NameExpr final : Shaped<Expr::Shape::Name> {
     NameMode mode = NameMode::Global;
     int slot = 0;
     int atom = -1;
@@ -85,7 +91,7 @@ struct NameExpr final : Expr {
 };
 
 // obj.name(args); obj is null inside With (then withSlot names the hidden local).
-struct MemberExpr final : Expr {
+struct MemberExpr final : Shaped<Expr::Shape::Member> {
     ExprPtr object;
     int withSlot = -1;
     NodeString name;

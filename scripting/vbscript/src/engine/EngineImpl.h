@@ -32,7 +32,10 @@ struct AbortRun {
 enum class Flow : uint8_t { Normal, ExitDo, ExitFor, ExitProc };
 
 struct Expr : Node {
+    // The node types the compiler looks for by type (As); Other for the rest.
+    enum class Shape : uint8_t { Other, Const, Paren, Name, Member };
     int line = 0;
+    Shape shape = Shape::Other;
     virtual ~Expr() = default;
     virtual Variant Eval(EngineImpl& e) = 0;
     // The storage of a variable (for ByRef arguments and loops); nullptr when not a variable.
@@ -195,11 +198,17 @@ class NamePool {
 // engine that shares names with another has slots only for the names it has used.
 class SlotTable {
   public:
+    // The slot of atom i, made first when it is not there yet.
     GlobalSlot& operator[](size_t i) {
         if (i >= size_) [[unlikely]]
             Grow(i);
-        return chunks_[i >> kShift][i & kMask];
+        return Made(i);
     }
+    // Slots up to n - 1 made, for a loop over many atoms with Made.
+    void MakeUpTo(size_t n) {
+        if (n > size_) Grow(n - 1);
+    }
+    GlobalSlot& Made(size_t i) { return chunks_[i >> kShift][i & kMask]; }
     size_t size() const { return size_; }  // slots made so far
     void clear() {
         chunks_.clear();

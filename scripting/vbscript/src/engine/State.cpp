@@ -95,6 +95,8 @@ std::shared_ptr<Program> EngineImpl::Compile(std::u16string_view text, int first
 }
 
 void EngineImpl::Declare(const std::shared_ptr<Program>& p) {
+    globals_.MakeUpTo(store_->atoms.size());  // every atom of the program has its slot
+    const auto Slot = [this](int atom) -> GlobalSlot& { return globals_.Made(size_t(atom)); };
     // Everything is checked before anything is defined, so a failing piece adds nothing.
     for (auto& d : p->procs) {
         GlobalSlot& g = Slot(d->atom);
