@@ -335,6 +335,28 @@ TEST_F(PreparedCode, EnginesSharingCodeKeepTheirOwnGlobals) {
     ASSERT_TRUE(engine_.AddCode(u"Nested.Other\r\nfreshName = 3\r\nOut.Print Stored(), freshName"));
     EXPECT_EQ(inner, "True 2\n");
     EXPECT_EQ(printed_, "True 2\n5 3\n");
+    // Hundreds of names made by one engine (a module's globals and procedures, prepared
+    // objects) are reached by the other, which has not run since they were made.
+    std::u16string many;
+    for (int i = 0; i < 700; ++i) {
+        const std::u16string n = U16(std::to_string(i));
+        many += u"Dim v" + n + u"\r\nFunction F" + n + u"()\r\n v" + n + u" = " + n + u"\r\n F" +
+                n + u" = v" + n + u"\r\nEnd Function\r\n";
+    }
+    auto big = engine_.CompileModule(many);
+    ASSERT_TRUE(big);
+    EXPECT_EQ(RunModule(second, *big, "Sub Main\r\nOut.Print F699() + F0(), v699\r\nEnd Sub"),
+              "699 699\n");
+    std::vector<NamedObject> things;
+    for (int i = 0; i < 600; ++i)
+        things.push_back({u"Thing" + U16(std::to_string(i)), Ref<Dispatch>(out_.get()), false});
+    auto objects = engine_.PrepareObjects(things);
+    printed_.clear();
+    ASSERT_TRUE(second.Reset());
+    ASSERT_TRUE(second.AddObjects(*objects));
+    ASSERT_TRUE(second.AddModule(*big, u"Sub Main\r\nThing599.Print F1()\r\nEnd Sub"));
+    ASSERT_TRUE(second.Run(u"Main"));
+    EXPECT_EQ(printed_, "1\n");
     // A module of an engine that shares nothing with this one is refused.
     Engine apart;
     EXPECT_FALSE(apart.AddModule(*module));

@@ -130,6 +130,7 @@ bool Engine::AddObjects(const ObjectSetCode& objects) {
     EngineImpl& e = *impl_;
     e.lastError = ScriptError();
     if (objects.store != e.Store()) return FailWith(e, kErrInvalidCall);
+    e.MakeSlots();  // the set may have been prepared by another engine
     e.namedItems.reserve(e.namedItems.size() + objects.items.size());
     bool ok = true;
     for (const auto& item : objects.items)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cassert>
 #include <chrono>
 #include <cstdint>
 #include <deque>
@@ -194,21 +195,21 @@ class NamePool {
 };
 
 // The global slots by atom. Slots never move once made (nodes and callers keep references),
-// and finding one is two loads. Slots are made a chunk at a time when first asked for, so an
-// engine that shares names with another has slots only for the names it has used.
+// and finding one is two loads. Slots are made a chunk at a time (MakeUpTo), so an engine that
+// shares names with another has slots only for the names there were when it last ran.
 class SlotTable {
   public:
-    // The slot of atom i, made first when it is not there yet.
     GlobalSlot& operator[](size_t i) {
-        if (i >= size_) [[unlikely]]
-            Grow(i);
-        return Made(i);
+        assert(i < size_);
+        return chunks_[i >> kShift][i & kMask];
     }
-    // Slots up to n - 1 made, for a loop over many atoms with Made.
+    // Slots for atoms 0 to n - 1.
     void MakeUpTo(size_t n) {
-        if (n > size_) Grow(n - 1);
+        while (size_ < n) {
+            chunks_.push_back(std::make_unique<GlobalSlot[]>(kMask + 1));
+            size_ += kMask + 1;
+        }
     }
-    GlobalSlot& Made(size_t i) { return chunks_[i >> kShift][i & kMask]; }
     size_t size() const { return size_; }  // slots made so far
     void clear() {
         chunks_.clear();
@@ -218,12 +219,6 @@ class SlotTable {
   private:
     static constexpr size_t kShift = 8;
     static constexpr size_t kMask = (size_t(1) << kShift) - 1;
-    void Grow(size_t i) {
-        while (size_ <= i) {
-            chunks_.push_back(std::make_unique<GlobalSlot[]>(kMask + 1));
-            size_ += kMask + 1;
-        }
-    }
     std::vector<std::unique_ptr<GlobalSlot[]>> chunks_;
     size_t size_ = 0;
 };
@@ -396,7 +391,10 @@ class EngineImpl {
     // Room for about `more` new names, so that adding many does not grow the tables step by
     // step.
     void ReserveNames(size_t more);
+    // Every atom has its slot in an engine that is running or being called (Guard, AtomOf and
+    // AddObjects make the slots of atoms new to this engine).
     GlobalSlot& Slot(int atom) { return globals_[size_t(atom)]; }
+    void MakeSlots() { globals_.MakeUpTo(store_->atoms.size()); }
     const Atom& AtomAt(int atom) const { return store_->atoms[size_t(atom)]; }
     // Binds an unset slot to a global member of a host object; false when nothing has the name.
     bool ResolveHostMember(int atom, GlobalSlot& g);

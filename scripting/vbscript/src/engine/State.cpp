@@ -32,6 +32,7 @@ int EngineImpl::AtomOf(std::u16string_view name) {
     a.name = name == lower ? a.lower : s.atomNames.Keep(name);
     a.builtin = FindBuiltin(lower);
     s.atoms.push_back(std::move(a));
+    MakeSlots();
     s.atomIndex.Insert(hash, id);
     return id;
 }
@@ -46,6 +47,7 @@ void EngineImpl::UseStore(std::shared_ptr<CodeStore> store) {
     ResetState();
     store_ = std::move(store);
     globals_.clear();
+    MakeSlots();
 }
 
 bool EngineImpl::ResolveHostMember(int atom, GlobalSlot& g) {
@@ -95,8 +97,6 @@ std::shared_ptr<Program> EngineImpl::Compile(std::u16string_view text, int first
 }
 
 void EngineImpl::Declare(const std::shared_ptr<Program>& p) {
-    globals_.MakeUpTo(store_->atoms.size());  // every atom of the program has its slot
-    const auto Slot = [this](int atom) -> GlobalSlot& { return globals_.Made(size_t(atom)); };
     // Everything is checked before anything is defined, so a failing piece adds nothing.
     for (auto& d : p->procs) {
         GlobalSlot& g = Slot(d->atom);
@@ -269,6 +269,7 @@ void EngineImpl::ResetState() {
 }
 
 bool EngineImpl::Guard(const std::function<void()>& body) {
+    MakeSlots();  // names another engine sharing this one's made since it last ran
     lastError = ScriptError();
     bool outer = running == 0;
     if (outer) {
