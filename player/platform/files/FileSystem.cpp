@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <system_error>
 #include <thread>
 
 #include <dirent.h>
@@ -269,21 +270,36 @@ void FileSystem::Prefetch(const QStringList& folders) const {
         QMutexLocker lock(&cache.mutex);
         for (const QString& native : natives) cache.reading.insert(native);
     }
-    cache.worker = std::thread([&cache, natives, stats] {
-        for (qsizetype i = 0; i < natives.size(); ++i) {
-            auto entry = std::make_shared<detail::DirCache::Entry>();
-            entry->mtime = stats[size_t(i)].st_mtim;
-            entry->ctime = stats[size_t(i)].st_ctim;
-            const bool read = ReadListing(natives[i], entry.get());
-            QMutexLocker lock(&cache.mutex);
-            if (read) {
-                if (cache.folders.size() >= detail::DirCache::kMaxFolders) cache.folders.clear();
-                cache.folders.insert(natives[i], std::move(entry));
+    const auto done = [&cache](const QString& native) {
+        cache.reading.remove(native);
+        cache.readingDone.wakeAll();
+    };
+    try {
+        cache.worker = std::thread([&cache, natives, stats, done] {
+            for (qsizetype i = 0; i < natives.size(); ++i) {
+                std::shared_ptr<detail::DirCache::Entry> entry;
+                try {
+                    entry = std::make_shared<detail::DirCache::Entry>();
+                    entry->mtime = stats[size_t(i)].st_mtim;
+                    entry->ctime = stats[size_t(i)].st_ctim;
+                    if (!ReadListing(natives[i], entry.get())) entry.reset();
+                } catch (const std::exception&) {
+                    entry.reset();  // out of memory: the folder is read when it is asked for
+                }
+                QMutexLocker lock(&cache.mutex);
+                if (entry) {
+                    if (cache.folders.size() >= detail::DirCache::kMaxFolders)
+                        cache.folders.clear();
+                    cache.folders.insert(natives[i], std::move(entry));
+                }
+                done(natives[i]);
             }
-            cache.reading.remove(natives[i]);
-            cache.readingDone.wakeAll();
-        }
-    });
+        });
+    } catch (const std::system_error&) {
+        // No thread to be had: the folders are read when they are asked for.
+        QMutexLocker lock(&cache.mutex);
+        for (const QString& native : natives) done(native);
+    }
 }
 
 QString FileSystem::NativePath(const QString& path) const {
