@@ -6,10 +6,8 @@
 #include <QStringList>
 
 #include "core/Program.h"
-#include "project/Messages.h"
-#include "project/ProjectFolder.h"
-#include "project/ProjectInformation.h"
 #include "project/ProjectWriter.h"
+#include "startup/ProjectStartup.h"
 
 namespace storyloom::bench {
 
@@ -43,11 +41,10 @@ inline void WriteBlankFrame(ProjectWriter& project, const QString& name) {
     project.WriteFrame(name, frame);
 }
 
-// The program pointed at the project, its messages and its information read.
+// The project opened as the player opens it (paths, controls, messages, information).
 inline void OpenProject(Program& program, const QString& nativeRoot) {
-    program.paths.SetProject(ProjectPathOf(nativeRoot));
-    SetDefaultMessages(program.Messages, 0);
-    LoadProjectInformation(program);
+    if (InitializeProject(program, nativeRoot) != InitializeResult::Ready)
+        qFatal("the bench project did not open");
 }
 
 }  // namespace storyloom::bench

@@ -7,7 +7,6 @@
 #include <exception>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "core/BasicConvert.h"
 #include "core/DataFile.h"

@@ -6,7 +6,6 @@
 #include "core/DataFile.h"
 #include "core/Errors.h"
 #include "core/Program.h"
-#include "platform/files/FileSystem.h"
 #include "platform/ini/IniFile.h"
 
 namespace storyloom {
@@ -81,9 +80,6 @@ void ReadGeneralFields(SeqReader& in, ProjectInfo& info) {
 
 void LoadProjectInformation(Program& program) {
     program.info = ProjectInfo{};
-    // The frame folders are listed on the side while the game window is made: the debug menu
-    // lists the frames and the first frame looks up its optional files in both.
-    program.platform.files.Prefetch({program.paths.FramesPath, program.paths.FramesDataPath});
     try {
         SeqReader in = OpenSeqFile(program.platform.files,
                                    program.paths.ConfigPath + QStringLiteral("General"));

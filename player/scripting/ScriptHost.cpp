@@ -186,24 +186,15 @@ const ScriptHost::ProgramPrefix& ScriptHost::Prefix(vbs::Engine& engine) {
         qsizetype size = procedures.size() + 4;
         for (const Plugin& plugin : plugins) size += plugin.GlobalCode.size() + 2;
         p.text.reserve(size_t(size));
-        const auto append = [&p](const QString& piece) {
-            p.text.append(reinterpret_cast<const char16_t*>(piece.utf16()), size_t(piece.size()));
-            p.text.append(u"\r\n");
-        };
-        append(procedures);
-        for (const Plugin& plugin : plugins) append(plugin.GlobalCode);
+        p.text.append(U16View(procedures)).append(u"\r\n");
+        for (const Plugin& plugin : plugins)
+            p.text.append(U16View(plugin.GlobalCode)).append(u"\r\n");
         p.text.append(u"\r\n");
     };
-    if (plugins.empty()) {
-        // The procedures alone: compiled where they are, the two line breaks counted.
-        p.module = engine.CompileModule(
-            std::u16string_view(reinterpret_cast<const char16_t*>(procedures.utf16()),
-                                size_t(procedures.size())),
-            2);
-    } else {
-        buildText();
-        p.module = engine.CompileModule(p.text);
-    }
+    // The procedures alone are compiled where they are, their two line breaks counted.
+    if (!plugins.empty()) buildText();
+    p.module = plugins.empty() ? engine.CompileModule(U16View(procedures), 2)
+                               : engine.CompileModule(p.text);
     // A prefix that does not compile alone goes to the engine with each run's code, so its
     // error is the one the whole program has: only then is its text kept.
     if (p.module)
@@ -261,7 +252,7 @@ bool ScriptHost::AddCodeToScriptControl(vbs::Engine& engine, const QString& star
         ok = engine.AddCode(
                  U16(QStringLiteral("Sub StartupProcedure") + kCrLf + QStringLiteral("End Sub"))) &&
              ok;
-    } else if (!(prefix.module ? engine.AddModule(*prefix.module, U16(code))
+    } else if (!(prefix.module ? engine.AddModule(*prefix.module, U16View(code))
                                : engine.AddCode(prefix.text + U16(code)))) {
         reserved(Described(engine.LastError(), layout_));
         return false;

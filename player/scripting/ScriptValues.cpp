@@ -46,9 +46,12 @@ auto Guarded(F&& f) -> decltype(f()) {
 
 }  // namespace
 
+std::u16string_view U16View(const QString& text) {
+    return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size())};
+}
+
 std::u16string U16(const QString& text) {
-    return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()),
-                          static_cast<size_t>(text.size()));
+    return std::u16string(U16View(text));
 }
 
 QString FromU16(std::u16string_view text) {

@@ -28,6 +28,8 @@ qint32 ScriptLong(const vbs::Variant& value);
 const vbs::Variant& Arg(std::span<vbs::Variant> args, size_t index);
 
 std::u16string U16(const QString& text);
+// The text's own characters, without a copy: valid while the text lives unchanged.
+std::u16string_view U16View(const QString& text);
 QString FromU16(std::u16string_view text);
 
 // Raises a script run-time error.

@@ -46,6 +46,9 @@ InitializeResult InitializeProject(Program& program, const QString& nativeFolder
     program.ProgramRunning = true;
     RecordDisplayMode(program);
     if (program.paths.ProjectPath.isEmpty()) program.paths.SetProject(ProjectPathOf(nativeFolder));
+    // The frame folders are listed on the side while the rest starts: the debug menu lists the
+    // frames and the first frame looks up its optional files in both.
+    program.platform.files.Prefetch({program.paths.FramesPath, program.paths.FramesDataPath});
 
     // The player's own control libraries, then the game's (its Windows control files and any
     // control libraries of this player's kind it ships).

@@ -15,9 +15,10 @@ enum class InitializeResult {
 };
 
 // The project initialisation: paths (derived from `nativeFolder` when none are set yet), the
-// project's controls, the message table, the required project information file, the project
-// information, the multi-disc index. With a display, a desktop that uses large fonts is asked
-// about before the project information is read.
+// frame folders' listings read ahead (FileSystem::Prefetch), the project's controls, the
+// message table, the required project information file, the project information, the
+// multi-disc index. With a display, a desktop that uses large fonts is asked about before the
+// project information is read.
 InitializeResult InitializeProject(Program& program, const QString& nativeFolder,
                                    const Display* display = nullptr);
 

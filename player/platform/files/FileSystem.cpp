@@ -50,6 +50,23 @@ struct DirCache {
     ~DirCache() {
         if (worker.joinable()) worker.join();
     }
+    // The kept listing of a folder while the folder's times are those of `st`; null when
+    // there is none. With the mutex held.
+    std::shared_ptr<const Entry> Current(const QString& native, const struct stat& st) const {
+        auto it = folders.constFind(native);
+        if (it == folders.constEnd() || !SameTime((*it)->mtime, st.st_mtim) ||
+            !SameTime((*it)->ctime, st.st_ctim))
+            return nullptr;
+        return *it;
+    }
+    // With the mutex held.
+    void Keep(const QString& native, std::shared_ptr<const Entry> entry) {
+        if (folders.size() >= kMaxFolders) folders.clear();
+        folders.insert(native, std::move(entry));
+    }
+    static bool SameTime(const timespec& a, const timespec& b) {
+        return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+    }
 };
 
 }  // namespace detail
@@ -67,10 +84,6 @@ bool StatPath(const QString& native, struct stat* st) {
 bool Exists(const QString& native) {
     struct stat st;
     return StatPath(native, &st);
-}
-
-bool SameTime(const timespec& a, const timespec& b) {
-    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
 
 QString Join(const QString& folder, const QString& name) {
@@ -163,10 +176,7 @@ std::shared_ptr<const detail::DirCache::Entry> Listing(detail::DirCache& cache,
     {
         QMutexLocker lock(&cache.mutex);
         while (cache.reading.contains(native)) cache.readingDone.wait(&cache.mutex);
-        auto it = cache.folders.constFind(native);
-        if (it != cache.folders.constEnd() && SameTime((*it)->mtime, st.st_mtim) &&
-            SameTime((*it)->ctime, st.st_ctim))
-            return *it;
+        if (auto kept = cache.Current(native, st)) return kept;
     }
     auto entry = std::make_shared<detail::DirCache::Entry>();
     entry->mtime = st.st_mtim;
@@ -175,8 +185,7 @@ std::shared_ptr<const detail::DirCache::Entry> Listing(detail::DirCache& cache,
     if (!ReadListing(native, entry.get(), withNames || settled)) return nullptr;
     if (settled) {
         QMutexLocker lock(&cache.mutex);
-        if (cache.folders.size() >= detail::DirCache::kMaxFolders) cache.folders.clear();
-        cache.folders.insert(native, entry);
+        cache.Keep(native, entry);
     }
     return entry;
 }
@@ -255,11 +264,7 @@ void FileSystem::Prefetch(const QStringList& folders) const {
         struct stat st;
         if (!StatPath(native, &st) || !S_ISDIR(st.st_mode) || !Settled(native, st)) continue;
         QMutexLocker lock(&cache.mutex);
-        auto it = cache.folders.constFind(native);
-        if (it != cache.folders.constEnd() && SameTime((*it)->mtime, st.st_mtim) &&
-            SameTime((*it)->ctime, st.st_ctim))
-            continue;
-        if (natives.contains(native)) continue;
+        if (cache.Current(native, st) || natives.contains(native)) continue;
         natives.append(native);
         stats.push_back(st);
     }
@@ -287,11 +292,7 @@ void FileSystem::Prefetch(const QStringList& folders) const {
                     entry.reset();  // out of memory: the folder is read when it is asked for
                 }
                 QMutexLocker lock(&cache.mutex);
-                if (entry) {
-                    if (cache.folders.size() >= detail::DirCache::kMaxFolders)
-                        cache.folders.clear();
-                    cache.folders.insert(natives[i], std::move(entry));
-                }
+                if (entry) cache.Keep(natives[i], std::move(entry));
                 done(natives[i]);
             }
         });

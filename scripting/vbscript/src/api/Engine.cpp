@@ -79,22 +79,14 @@ std::shared_ptr<const ModuleCode> Engine::CompileModule(std::u16string_view text
     auto module = std::make_shared<ModuleCode>();
     module->store = e.Store();
     e.ReserveNames(text.size() / 100);  // about a new name in a hundred characters
+    int nextLine = 1;
     bool ok = e.Guard([&] {
-        module->pieces = e.CompilePieces(text, 1, false, std::nullopt, false);
+        module->pieces = e.CompilePieces(text, 1, false, std::nullopt, false, &nextLine);
         if (!module->pieces.empty())
             module->optionExplicit = module->pieces.front()->optionExplicit;
     });
     if (!ok) return nullptr;
-    // Lines end at CR LF, a lone CR or a lone LF.
-    size_t line = 1;
-    const char16_t* chars = text.data();
-    const size_t n = text.size();
-    for (size_t i = 0; i < n; ++i) {
-        const char16_t c = chars[i];
-        if (c > u'\r') continue;  // most characters, in one comparison
-        if (c == u'\n' || (c == u'\r' && (i + 1 == n || chars[i + 1] != u'\n'))) ++line;
-    }
-    module->nextLine = int(line) + std::max(lineBreaksAfter, 0);
+    module->nextLine = nextLine + std::max(lineBreaksAfter, 0);
     return module;
 }
 

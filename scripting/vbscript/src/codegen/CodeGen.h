@@ -81,7 +81,8 @@ class ScopeNames {
     using Entries = NodeVector<std::pair<NodeString, int>>;
 
     const int* Find(const std::u16string& lower) const {
-        return const_cast<ScopeNames*>(this)->Visible(lower);
+        const int* slot = EntryOf(*this, lower);
+        return slot && *slot != kHidden ? slot : nullptr;
     }
     bool Contains(const std::u16string& lower) const { return Find(lower) != nullptr; }
     // Adds the name unless it is there already.
@@ -121,19 +122,19 @@ class ScopeNames {
   private:
     static constexpr int kHidden = -1;
     static constexpr size_t kListed = 16;
-    int* Entry(const std::u16string& lower) {
-        if (!index_.empty()) {
-            auto it = index_.find(lower);
-            return it == index_.end() ? nullptr : &entries_[it->second].second;
+    // The slot of the name, hidden or not (const int* for a const scope); nullptr when absent.
+    template <typename Self>
+    static auto EntryOf(Self& self, const std::u16string& lower)
+        -> decltype(&self.entries_.front().second) {
+        if (!self.index_.empty()) {
+            auto it = self.index_.find(lower);
+            return it == self.index_.end() ? nullptr : &self.entries_[it->second].second;
         }
-        for (auto& [name, slot] : entries_)
+        for (auto& [name, slot] : self.entries_)
             if (std::u16string_view(name) == lower) return &slot;
         return nullptr;
     }
-    int* Visible(const std::u16string& lower) {
-        int* slot = Entry(lower);
-        return slot && *slot != kHidden ? slot : nullptr;
-    }
+    int* Entry(const std::u16string& lower) { return EntryOf(*this, lower); }
     Entries entries_;
     std::unordered_map<std::u16string, size_t> index_;
 };

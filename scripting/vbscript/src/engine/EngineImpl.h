@@ -433,11 +433,12 @@ class EngineImpl {
     // Compiles text piece by piece (nothing declared or run). `continues`: the Option Explicit
     // of a text this one continues (else the first piece's holds for the others). `remember`:
     // the pieces go into the compile cache (a caller that keeps the pieces itself passes false,
-    // sparing the cache a copy of a long text).
+    // sparing the cache a copy of a long text). `nextLine`: as SplitChunks gives it.
     std::vector<std::shared_ptr<Program>> CompilePieces(std::u16string_view text, int firstLine,
                                                         bool localScope,
                                                         std::optional<bool> continues,
-                                                        bool remember = true);
+                                                        bool remember = true,
+                                                        int* nextLine = nullptr);
     // Declares every piece, then runs the pieces' top-level statements in order.
     void RunPieces(const std::vector<std::shared_ptr<Program>>& pieces);
     // Uses `store` (another engine's) for names and compiled code from now on; this engine's

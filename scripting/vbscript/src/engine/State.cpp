@@ -75,10 +75,10 @@ void EngineImpl::CheckTime() {
 std::shared_ptr<Program> EngineImpl::Compile(std::u16string_view text, int firstLine,
                                              bool asExpression, bool optionExplicit,
                                              bool dynamicScope, bool remember) {
-    const uint64_t how = (uint64_t(uint32_t(firstLine)) << 8) | (asExpression ? 1u : 0u) |
-                         (dynamicScope ? 2u : 0u) | (optionExplicit ? 4u : 0u);
     if (!remember)
         return CompileProgram(*this, text, firstLine, asExpression, optionExplicit, dynamicScope);
+    const uint64_t how = (uint64_t(uint32_t(firstLine)) << 8) | (asExpression ? 1u : 0u) |
+                         (dynamicScope ? 2u : 0u) | (optionExplicit ? 4u : 0u);
     CodeStore& s = *store_;
     const CodeStore::CacheKey lookup = CodeStore::CacheKey::Of(text, how);
     auto it = s.cache.find(lookup);
@@ -160,11 +160,11 @@ Variant* EngineImpl::ExecLocal(int atom) {
 std::vector<std::shared_ptr<Program>> EngineImpl::CompilePieces(std::u16string_view text,
                                                                 int firstLine, bool localScope,
                                                                 std::optional<bool> continues,
-                                                                bool remember) {
+                                                                bool remember, int* nextLine) {
     std::vector<std::shared_ptr<Program>> pieces;
     try {
         bool explicitOpt = continues.value_or(false);
-        for (const Chunk& c : SplitChunks(text, firstLine, 64)) {
+        for (const Chunk& c : SplitChunks(text, firstLine, 64, nextLine)) {
             pieces.push_back(Compile(text.substr(c.offset, c.length), c.firstLine, false,
                                      explicitOpt, localScope, remember));
             if (!continues) explicitOpt = pieces.front()->optionExplicit;

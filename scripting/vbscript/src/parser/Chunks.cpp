@@ -28,7 +28,8 @@ bool StartsWord(std::u16string_view s, size_t& p, std::u16string_view word) {
 
 }  // namespace
 
-std::vector<Chunk> SplitChunks(std::u16string_view text, int firstLine, int minLines) {
+std::vector<Chunk> SplitChunks(std::u16string_view text, int firstLine, int minLines,
+                               int* nextLine) {
     std::vector<Chunk> out;
     size_t chunkStart = 0;
     int chunkLine = firstLine;
@@ -89,6 +90,9 @@ std::vector<Chunk> SplitChunks(std::u16string_view text, int firstLine, int minL
         ++linesInChunk;
     }
     out.push_back({chunkStart, text.size() - chunkStart, chunkLine});
+    // A last line without a line break goes on in the text that follows.
+    if (nextLine)
+        *nextLine = !text.empty() && text.back() != '\r' && text.back() != '\n' ? line - 1 : line;
     return out;
 }
 

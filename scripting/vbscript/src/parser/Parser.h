@@ -26,6 +26,8 @@ struct Chunk {
     size_t length;
     int firstLine;
 };
-std::vector<Chunk> SplitChunks(std::u16string_view text, int firstLine, int minLines);
+// `nextLine`: where given, the line a text continuing this one starts on.
+std::vector<Chunk> SplitChunks(std::u16string_view text, int firstLine, int minLines,
+                               int* nextLine = nullptr);
 
 }  // namespace vbs
